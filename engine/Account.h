@@ -1,0 +1,139 @@
+// CAccount: one watched POP3 mailbox: its settings, its socket, the mails known on its
+// server, and the report callback through which every log text of its jobs goes.
+//
+// The record is plain data with public m_ fields (the dialogs, the document and the
+// worker read and write them). Operations return bool/int codes and never throw.
+// Texts are CP932. Every log text ends in "\r\n" and goes only through Report.
+//
+// The jobs run on the worker thread between the connection steps, in this order:
+//   OpenConnection (if it fails, the job and Logout are skipped); Login (if it fails,
+//   the job is skipped); the job; Logout.
+//
+// Files: AccountStore.cpp (settings and store file), AccountConnection.cpp (connection
+// steps and reply parsers), AccountCheck.cpp, AccountDelete.cpp, AccountReload.cpp.
+#pragma once
+
+#include "engine/Host.h"
+#include "engine/Mail.h"
+#include "engine/MailStore.h"
+#include "engine/Pop3Socket.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tolvane {
+
+using ReportFn = void (*)(const std::string& textCp932, void* context);
+
+class CAccount {
+public:
+    CAccount(ReportFn pfnReport, void* pReportContext);
+    // Logout, StoreMails(save), ClearMails(true).
+    virtual ~CAccount();
+    CAccount(const CAccount&) = delete;
+    CAccount& operator=(const CAccount&) = delete;
+
+    // --- reporting
+    void SetReport(ReportFn pfnReport, void* pReportContext);
+    void Report(const std::string& textCp932) const;
+
+    // --- settings (section "Account\<name>") and store file
+    // Reads the settings in order; fails (silently) on an empty Servername, Username or
+    // Password, or a PortNo or Timeout of 0. Then StoreMails(load).
+    bool Load(const std::string& name, bool bReadRegistry);
+    // The twelve writers in order; the first failure stops, shows the write-failure
+    // message (stop icon) and yields false.
+    bool SaveAccount();
+    bool WriteServername();
+    bool WriteUsername();
+    bool WritePassword();
+    bool WritePortNo();
+    bool WriteReceiveCount();
+    bool WriteTimeout();
+    bool WriteSimpleDelete();
+    bool WriteEnable();
+    bool WriteReceiveNewMailOnly();
+    bool WriteLimitDelete();
+    bool WriteLimitDays();
+    bool WriteConfLimitDelete();
+    static bool EnumAccountNames(std::vector<std::string>& names);
+    static bool DeleteAccountKey(const std::string& name);
+    // Save: in new-only mode with at least one mail, writes the store atomically;
+    // otherwise deletes the file. Load: in new-only mode reads the file (a damaged one is
+    // moved aside as NAME.dat.damaged and the list starts empty), then CompactMails.
+    void StoreMails(bool bSave);
+
+    // --- mail list
+    int GetMailCount() const { return static_cast<int>(m_mails.size()); }
+    CMail* GetMail(int index) const;
+    // Deletes every record, unless m_bOpen is set and bForce is false.
+    void ClearMails(bool bForce);
+    // New-only mode: drops MAIL_GONE records. Every mode: numbers the records 1, 2, ...
+    void CompactMails();
+
+    // --- connection steps
+    bool OpenConnection();
+    bool Login();
+    bool Logout();
+
+    // --- reply parsers. A word is a longest run of non-space characters.
+    // Second word as a decimal number; -1 for an empty reply; 0 when the word is missing.
+    static int32_t ParseCount(const std::string& reply);
+    // Third word as a decimal number; -1 for an empty reply; 0 when the word is missing.
+    static int32_t ParseSize(const std::string& reply);
+    // Third word cut at the first CR or LF; empty when missing.
+    static std::string ParseUid(const std::string& reply);
+    // Second word of every line after the status line up to the first line starting with
+    // "."; returns the count.
+    static int ParseUidList(const std::string& reply, std::vector<std::string>& uids);
+
+    // --- check job
+    void CheckMail(const std::string& prefix, IHost* pWnd);
+    int SelectMessages(unsigned count, std::vector<unsigned>& selection, int& nNew);
+    CMail* ParseMail(const std::string& reply); // new record owned by the caller
+    static std::string GetHeader(const std::string& text, const std::string& key);
+    static std::string FormatDate(const std::string& value);
+
+    // --- deletion job
+    int DeleteOne(unsigned number, int index);
+    bool DeleteMarked(const std::vector<CMail*>& mails, const std::string& prefix, IHost* pWnd,
+                      int& nLast, bool bQuiet);
+    bool SimpleDeleteMails(const std::vector<CMail*>& mails, const std::string& prefix,
+                           IHost* pWnd, int& nLast);
+    // Called at the end of CheckMail; pWnd is the window the check was given.
+    void ExpireMails(IHost* pWnd);
+
+    // --- reload job
+    bool ReloadMails(const std::vector<CMail*>& mails, unsigned lines, const std::string& prefix,
+                     IHost* pWnd);
+    static CMail* ReloadBody(CMail* pMail, const std::string& reply);
+
+    // --- fields
+    std::string m_strSection;       // "Account\<name>"
+    CPop3Socket m_socket;           // its m_nTimeout is the account's time-out
+    std::string m_strUser;
+    std::string m_strPassword;
+    std::string m_strServer;
+    int32_t m_nPort = 0;
+    std::string m_strName;
+    int32_t m_nReceiveCount = 10;
+    int32_t m_bOpen = 0;            // a connection was opened and QUIT is due
+    MailList m_mails;               // owned, in server order
+    int32_t m_bSimpleDelete = 0;
+    int32_t m_bEnable = 1;
+    int32_t m_bNewMailOnly = 0;
+    int32_t m_bLimitDelete = 0;
+    int32_t m_nLimitDays = 5;
+    int32_t m_bConfLimitDelete = 1;
+    ReportFn m_pfnReport = nullptr;
+    void* m_pReportContext = nullptr;
+
+private:
+    // Formats a text of the string table with the account name as its first argument.
+    void ReportName(const char* formatUtf8) const;
+    std::string Progress(const std::string& prefix, const char* activityUtf8, long index,
+                         long count) const;
+};
+
+} // namespace tolvane

@@ -1,0 +1,90 @@
+// CPop3Socket: the POP3 client socket of one account. Sends one command and reads one
+// complete reply at a time, with a time-out in whole seconds and a cancel request.
+//
+// Contract:
+// - Every operation returns a POP3_* code (Pop3Result.h) and writes nothing to any log.
+// - A reply is the exact text received: the status line with its CR LF and, for a
+//   multi-line reply, every following line and the terminating ".\r\n". Dot-stuffing is
+//   not undone. Zero bytes inside a reply are dropped, the rest is kept.
+// - Waiting sleeps in the kernel (poll) on the socket and on a cancel event; a cancel
+//   request is tested before readability and takes effect at once. The time-out bounds
+//   each silence (the clock restarts at every wait) and counts whole seconds of wall-clock
+//   time: a time-out of n ends a silence lasting between n-1 and n seconds; 0 ends the
+//   first wait that finds nothing.
+// - Only the wait for the first bytes of a reply is cancellable (QUIT's not at all); once
+//   a reply has begun it is read to its end, to a time-out or to an error.
+// - A refused connection, a reset, a peer that closes before the reply is complete, and a
+//   reply growing past kMaxReplyBytes end the exchange at once with POP3_ERROR (the
+//   socket is closed in the last case).
+// - The cancel flag is cleared only by ConnectServer. RequestCancel may be called from
+//   any thread (the worker calls it under its lock).
+#pragma once
+
+#include "engine/Pop3Result.h"
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tolvane {
+
+class CPop3Socket {
+public:
+    static constexpr size_t kChunkBytes = 30000;             // one read at most
+    static constexpr size_t kMaxReplyBytes = 64u << 20;      // a reply larger is refused
+
+    CPop3Socket();
+    virtual ~CPop3Socket();
+    CPop3Socket(const CPop3Socket&) = delete;
+    CPop3Socket& operator=(const CPop3Socket&) = delete;
+
+    // Clears the cancel flag, creates a non-blocking TCP socket, starts connecting to host
+    // (dotted IPv4/IPv6 address or host name, resolved with getaddrinfo; every address is
+    // tried in turn until one connects) and port, and reads the greeting (single line,
+    // cancellable). The greeting text goes to reply.
+    int ConnectServer(const std::string& host, unsigned port, std::string& reply);
+
+    // Waits until the socket is readable: POP3_OK, POP3_TIMEOUT, POP3_CANCELLED (only when
+    // cancellable and the flag is set; tested first) or POP3_ERROR.
+    int WaitReadable(bool cancellable);
+
+    // Reads one complete reply for a command already sent. reply is emptied first and, on
+    // POP3_OK and POP3_NEGATIVE, holds the text received.
+    int Exchange(std::string& reply, bool multiLine, bool cancellable);
+
+    // True when text begins with "+OK" (byte for byte).
+    static bool IsPositive(const std::string& text);
+
+    int CmdUser(const std::string& user, std::string& reply);
+    int CmdPass(const std::string& password, std::string& reply);
+    int CmdStat(std::string& reply);
+    int CmdList(unsigned number, std::string& reply);
+    int CmdUidl(unsigned number, std::string& reply);
+    int CmdUidlAll(std::string& reply);
+    int CmdTop(unsigned number, unsigned lines, std::string& reply);
+    int CmdDele(unsigned number, std::string& reply);
+    int CmdRset(std::string& reply);
+    int CmdQuit(std::string& reply);
+
+    // Closes the connection (if any); the handle becomes invalid.
+    virtual void Close();
+    bool IsConnected() const { return m_hSocket >= 0; }
+
+    // Sets the cancel flag to value and wakes a wait in progress. Thread-safe.
+    void RequestCancel(int32_t value = 1);
+    int32_t GetCancel() const { return m_bCancel.load(); }
+
+    int32_t m_nTimeout = 60;            // server time-out in whole seconds
+    std::atomic<int32_t> m_bCancel{0};  // cancel request
+
+private:
+    int Send(const std::string& command);
+    int Command(const std::string& command, std::string& reply, bool multiLine, bool cancellable);
+    void DrainCancelEvent();
+
+    int m_hSocket = -1;       // invalid handle = not connected
+    int m_hCancelEvent = -1;  // eventfd written by RequestCancel
+};
+
+} // namespace tolvane

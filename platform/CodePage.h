@@ -1,0 +1,35 @@
+// Code page layer: every text inside the engine is CP932 (Windows-31J) bytes in a
+// std::string; conversion to UTF-8 / UTF-16 happens only at the edges.
+//
+// Conversions go through iconv. A character that CP932 cannot hold becomes "?"; a byte
+// sequence that is not valid in the source encoding becomes "?" (one per bad byte) in
+// the direction CP932 -> UTF, or U+FFFD is never produced: the output is always valid.
+// The functions are thread-safe (each call uses its own conversion state).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tolvane {
+
+std::string Cp932ToUtf8(std::string_view cp932);
+std::string Utf8ToCp932(std::string_view utf8);
+std::u16string Cp932ToUtf16(std::string_view cp932);
+std::string Utf16ToCp932(std::u16string_view utf16);
+
+// True when byte c starts a double-byte CP932 character (0x81-0x9F, 0xE0-0xFC).
+constexpr bool IsCp932LeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+// Lowers ASCII capitals and full-width Latin capitals (Ａ-Ｚ, 0x82 0x60-0x79) of a CP932
+// text. Trail bytes of double-byte characters are never touched.
+std::string Cp932Lower(std::string_view cp932);
+
+// Case-insensitive comparison under the same folding; <0, 0, >0 like strcmp.
+int Cp932CompareNoCase(std::string_view a, std::string_view b);
+inline bool Cp932EqualNoCase(std::string_view a, std::string_view b) {
+    return Cp932CompareNoCase(a, b) == 0;
+}
+
+} // namespace tolvane

@@ -1,0 +1,30 @@
+// Where the program's files are.
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+
+namespace tolvane {
+
+// Folder of the running executable (/proc/self/exe): shipped files (help, Readme.txt).
+std::filesystem::path ProgramFolder();
+
+// ${XDG_CONFIG_HOME:-~/.config}/tolvane, created 0700 on first use.
+std::filesystem::path ConfigFolder();
+
+// ${XDG_DATA_HOME:-~/.local/share}/tolvane, created 0700 on first use: the files the
+// program writes (mail store NAME.dat, default log Tolvane.log).
+std::filesystem::path DataFolder();
+
+// The desktop folder: `xdg-user-dir DESKTOP`'s answer (read from user-dirs.dirs), else
+// ~/Desktop.
+std::filesystem::path DesktopFolder();
+
+// File-name form of an account name (CP932): its UTF-8 form with "/", "%" and a leading
+// "." percent-encoded (%2F, %25, %2E), so that no name can leave the data folder.
+std::string AccountFileStem(std::string_view accountNameCp932);
+
+// DataFolder() / (AccountFileStem(name) + ".dat").
+std::filesystem::path StoreFilePath(std::string_view accountNameCp932);
+
+} // namespace tolvane
