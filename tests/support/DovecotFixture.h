@@ -1,0 +1,59 @@
+// A private Dovecot POP3 server for tests (and the demo): started on 127.0.0.1 and a free
+// port with its own base folder, plain-text login, users from a passwd file, maildirs
+// the test fills. Stopped and removed at destruction.
+//
+// Available() is false when no dovecot binary is installed; tests then fail under CI
+// (CI=true) and are skipped elsewhere — use TOLVANE_REQUIRE_DOVECOT() at a test's start.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tolvane::test {
+
+class DovecotFixture {
+public:
+    DovecotFixture();
+    ~DovecotFixture(); // stops the server
+
+    static bool Available();
+
+    // Adds a user (password in clear) with an empty maildir. Call before Start.
+    void AddUser(const std::string& user, const std::string& password);
+    // Starts the server; false (with a reason in Error()) when it did not come up.
+    bool Start();
+    void Stop();
+    const std::string& Error() const { return m_error; }
+    unsigned Port() const { return m_port; }
+
+    // Delivers a message (CR LF or LF line ends; stored with LF) into the user's maildir
+    // "new" folder under a file name that fixes its position after earlier deliveries.
+    void Deliver(const std::string& user, const std::string& message);
+    // Messages currently in the user's maildir (new and cur), in delivery order, as stored.
+    std::vector<std::string> Mailbox(const std::string& user) const;
+
+    const std::filesystem::path& Base() const { return m_base; }
+
+private:
+    std::filesystem::path m_base;
+    std::string m_error;
+    unsigned m_port = 0;
+    int m_pid = -1;
+    unsigned m_delivered = 0;
+    std::vector<std::pair<std::string, std::string>> m_users;
+};
+
+} // namespace tolvane::test
+
+// Skips the test outside CI when Dovecot is missing; fails it under CI.
+#define TOLVANE_REQUIRE_DOVECOT()                                                            \
+    do {                                                                                     \
+        if (!::tolvane::test::DovecotFixture::Available()) {                                 \
+            const char* ci = std::getenv("CI");                                              \
+            if (ci && std::string(ci) == "true") {                                           \
+                FAIL() << "dovecot is not installed (scripts/bootstrap installs it)";        \
+            }                                                                                \
+            GTEST_SKIP() << "dovecot is not installed";                                      \
+        }                                                                                    \
+    } while (0)

@@ -1,0 +1,87 @@
+// A scriptable POP3 server inside the test process, on 127.0.0.1 and a free port.
+//
+// By default it serves a mailbox faithfully (USER/PASS against one user, STAT, LIST n,
+// UIDL, UIDL n, TOP n m, DELE n, RSET, QUIT with the usual replies; deletions take effect
+// at QUIT). Scripts override the reply to a command: the first queued script whose
+// pattern matches the received command line is used once (or for every match when
+// sticky). A pattern matches when the command line (without CR LF) equals it or starts
+// with it followed by a space.
+//
+// Every command line received is recorded (without CR LF), so tests assert the exact
+// dialogue. One client at a time; a new connection restarts the session state.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tolvane::test {
+
+struct FakeMessage {
+    std::string uidl;     // answered to UIDL
+    std::string content;  // the whole message with CR LF line ends, without the final ".\r\n"
+};
+
+// One scripted reply: chunks sent in order, each after its delay; then what happens to
+// the connection.
+struct FakeReply {
+    struct Chunk {
+        std::string bytes;
+        std::chrono::milliseconds delayBefore{0};
+    };
+    enum class After { Keep, Close, Reset, Silent };
+    std::vector<Chunk> chunks;
+    After after = After::Keep;
+
+    static FakeReply Text(std::string bytes);                 // one chunk, then keep
+    static FakeReply Err(const std::string& text = "-ERR"); // "<text>\r\n"
+    static FakeReply Silence();                               // nothing, ever (until close)
+    static FakeReply CloseNow();                              // close without a byte
+    FakeReply& Then(std::string bytes, std::chrono::milliseconds delayBefore);
+    FakeReply& AndClose();
+};
+
+class FakePop3Server {
+public:
+    FakePop3Server();
+    ~FakePop3Server(); // stops the thread, closes every socket
+    FakePop3Server(const FakePop3Server&) = delete;
+    FakePop3Server& operator=(const FakePop3Server&) = delete;
+
+    unsigned Port() const { return m_port; }
+
+    // Mailbox content and credentials (defaults: user "taro", password "secret").
+    void SetUser(const std::string& user, const std::string& password);
+    void SetMessages(std::vector<FakeMessage> messages);
+    void AddMessage(FakeMessage message);
+    std::vector<FakeMessage> Messages() const; // what remains (after QUIT-committed DELEs)
+    void SetGreeting(FakeReply greeting);      // default "+OK fake POP3 ready\r\n"
+
+    // Overrides the reply to the next command matching pattern (e.g. "TOP 2", "PASS").
+    void Script(const std::string& pattern, FakeReply reply, bool sticky = false);
+
+    // Called on the server thread with each command line as it arrives, before replying.
+    void OnCommand(std::function<void(const std::string& line)> hook);
+
+    std::vector<std::string> Commands() const;  // every line received, in order
+    void ClearCommands();
+    // Blocks until a command line equal to (or starting with) pattern arrived; true if so.
+    bool WaitForCommand(const std::string& pattern, std::chrono::milliseconds timeout);
+    int Connections() const;                     // accepted so far
+
+private:
+    struct Impl;
+    Impl* m_impl;
+    unsigned m_port = 0;
+};
+
+// A message in the usual shape: headers (each "Name: value"), a blank line, body lines.
+std::string MakeMessage(const std::vector<std::string>& headers,
+                        const std::vector<std::string>& bodyLines);
+
+} // namespace tolvane::test
