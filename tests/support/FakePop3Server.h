@@ -5,7 +5,14 @@
 // at QUIT). Scripts override the reply to a command: the first queued script whose
 // pattern matches the received command line is used once (or for every match when
 // sticky). A pattern matches when the command line (without CR LF) equals it or starts
-// with it followed by a space.
+// with it followed by a space. A scripted reply replaces the command's handling: the
+// mailbox does not change (a scripted "+OK" to DELE deletes nothing), except that a scripted
+// PASS reply beginning with "+OK" logs the session in.
+//
+// Replies are written without blocking the server thread; a chunk's delay counts from the
+// moment the chunk before it was written. After a reply whose ending is Silent, the
+// connection answers nothing more (commands are still recorded). On EOF the lines already
+// received are still handled (recorded; QUIT still commits).
 //
 // Every command line received is recorded (without CR LF), so tests assert the exact
 // dialogue. One client at a time; a new connection restarts the session state.
@@ -23,8 +30,8 @@
 namespace tolvane::test {
 
 struct FakeMessage {
-    std::string uidl;     // answered to UIDL
-    std::string content;  // the whole message with CR LF line ends, without the final ".\r\n"
+    std::string uidl;    // answered to UIDL
+    std::string content; // the whole message with CR LF line ends, without the final ".\r\n"
 };
 
 // One scripted reply: chunks sent in order, each after its delay; then what happens to
@@ -38,10 +45,10 @@ struct FakeReply {
     std::vector<Chunk> chunks;
     After after = After::Keep;
 
-    static FakeReply Text(std::string bytes);                 // one chunk, then keep
+    static FakeReply Text(std::string bytes);               // one chunk, then keep
     static FakeReply Err(const std::string& text = "-ERR"); // "<text>\r\n"
-    static FakeReply Silence();                               // nothing, ever (until close)
-    static FakeReply CloseNow();                              // close without a byte
+    static FakeReply Silence();                             // nothing, ever (until close)
+    static FakeReply CloseNow();                            // close without a byte
     FakeReply& Then(std::string bytes, std::chrono::milliseconds delayBefore);
     FakeReply& AndClose();
 };
@@ -68,11 +75,12 @@ public:
     // Called on the server thread with each command line as it arrives, before replying.
     void OnCommand(std::function<void(const std::string& line)> hook);
 
-    std::vector<std::string> Commands() const;  // every line received, in order
+    std::vector<std::string> Commands() const; // every line received, in order
     void ClearCommands();
-    // Blocks until a command line equal to (or starting with) pattern arrived; true if so.
+    // Blocks until a recorded command line (since the last ClearCommands) matches pattern,
+    // by the rule of Script; true if so.
     bool WaitForCommand(const std::string& pattern, std::chrono::milliseconds timeout);
-    int Connections() const;                     // accepted so far
+    int Connections() const; // accepted so far
 
 private:
     struct Impl;
