@@ -92,7 +92,15 @@ public:
     void CheckMail(const std::string& prefix, IHost* pWnd);
     int SelectMessages(unsigned count, std::vector<unsigned>& selection, int& nNew);
     CMail* ParseMail(const std::string& reply); // new record owned by the caller
+    // The value of the first key found anywhere in text (body lines too), the one
+    // character after the key skipped (unless the line ends there), folded lines joined
+    // with no space between.
     static std::string GetHeader(const std::string& text, const std::string& key);
+    // "Tue, 20 Nov 2001 14:58:44 +0900" -> "2001/11/20 14:58:44" ("%s/%02d/%02d %s" of the
+    // 4th word, the month whose name contains the 3rd word, the leading digits of the 2nd
+    // word and the 5th word; the first word is always skipped). Missing words count as
+    // empty, and an empty word names no month: "20 Nov 2001 14:58:44 +0900" ->
+    // "14:58:44/00/00 +0900", "Tue, 20" -> "/00/20 ". An empty value gives "".
     static std::string FormatDate(const std::string& value);
 
     // --- deletion job
@@ -101,7 +109,9 @@ public:
                       int& nLast, bool bQuiet);
     bool SimpleDeleteMails(const std::vector<CMail*>& mails, const std::string& prefix,
                            IHost* pWnd, int& nLast);
-    // Called at the end of CheckMail; pWnd is the window the check was given.
+    // Called at the end of CheckMail; pWnd is the window the check was given. The
+    // questions of DeleteMarked and ExpireMails go to pWnd->Ask; without a window the
+    // answer is "not OK", so nothing is ever deleted unasked.
     void ExpireMails(IHost* pWnd);
 
     // --- reload job

@@ -1,0 +1,343 @@
+// The check job of one account: STAT, the selection of the messages to fetch (every
+// message, or in new-only mode those whose unique id is not in the list), TOP / LIST /
+// UIDL n for each of them, the expiry marking, and the automatic deletion at the end.
+#include "engine/Account.h"
+
+#include "engine/Clock.h"
+#include "engine/HeaderDecoder.h"
+#include "platform/CodePage.h"
+#include "platform/Texts.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <new>
+
+namespace tolvane {
+
+namespace {
+
+// A STAT count above this is not believed: the selection of a normal-mode check holds one
+// entry per message, and a broken or hostile server must not make it allocate gigabytes.
+constexpr int32_t kMaxMessages = 1000000;
+
+const char* const kMonths[12] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+// Words of text: longest runs of characters other than the space character.
+std::vector<std::string> SplitWords(const std::string& text) {
+    std::vector<std::string> words;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t start = text.find_first_not_of(' ', pos);
+        if (start == std::string::npos) {
+            break;
+        }
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos) {
+            end = text.size();
+        }
+        words.push_back(text.substr(start, end - start));
+        pos = end;
+    }
+    return words;
+}
+
+// Leading decimal digits; stops growing at a bound so that no digit run can overflow.
+int LeadingNumber(const std::string& word) {
+    int value = 0;
+    for (char c : word) {
+        if (c < '0' || c > '9') {
+            break;
+        }
+        if (value < 100000000) {
+            value = value * 10 + (c - '0');
+        }
+    }
+    return value;
+}
+
+int MonthNumber(const std::string& word) {
+    if (word.empty()) {
+        return 0; // an empty word names no month
+    }
+    for (int i = 0; i < 12; ++i) {
+        if (std::string(kMonths[i]).find(word) != std::string::npos) {
+            return i + 1;
+        }
+    }
+    return 0;
+}
+
+std::string DecodedOrEmpty(const std::string& raw) {
+    std::optional<std::string> decoded = DecodeHeaderText(raw);
+    return decoded ? std::move(*decoded) : std::string();
+}
+
+// True when the record's receipt day plus days has passed: local midnight of the day of
+// receipt (daylight saving worked out for that date) + days x 86400 <= now.
+bool IsExpired(const CMail& mail, int32_t days, std::time_t now) {
+    std::tm local = Clock().ToLocal(static_cast<std::time_t>(mail.m_timeReceived));
+    local.tm_hour = 0;
+    local.tm_min = 0;
+    local.tm_sec = 0;
+    local.tm_isdst = -1;
+    std::time_t midnight = Clock().FromLocal(local);
+    if (midnight == static_cast<std::time_t>(-1)) {
+        return false;
+    }
+    return static_cast<int64_t>(midnight) + static_cast<int64_t>(days) * 86400 <=
+           static_cast<int64_t>(now);
+}
+
+// TOP, LIST and (without X-UIDL) UIDL n of one message; appends the new record on
+// success. POP3_CANCELLED on a cancel, another non-zero code on a failure (a record that
+// cannot be made counts as POP3_ERROR); the record of a failed message is not kept.
+int FetchOne(CAccount& account, unsigned number) {
+    std::string reply;
+    int code =
+        account.m_socket.CmdTop(number, static_cast<unsigned>(account.m_nReceiveCount), reply);
+    if (code != POP3_OK) {
+        return code;
+    }
+    std::unique_ptr<CMail> mail(account.ParseMail(reply));
+    if (!mail) {
+        return POP3_ERROR;
+    }
+    code = account.m_socket.CmdList(number, reply);
+    if (code != POP3_OK) {
+        return code;
+    }
+    mail->m_strSize = SjisFormat("%u", static_cast<uint32_t>(CAccount::ParseSize(reply)));
+    if (mail->m_strUidl.empty()) {
+        code = account.m_socket.CmdUidl(number, reply);
+        if (code == POP3_OK) {
+            mail->m_strUidl = CAccount::ParseUid(reply);
+        } else if (code != POP3_NEGATIVE) {
+            // A cancel or a broken line, not a server without ids: a record kept with no
+            // id would end every later new-only matching.
+            return code;
+        }
+    }
+    mail->m_strAccount = account.m_strName;
+    mail->m_timeReceived = static_cast<uint32_t>(Clock().Now());
+    mail->m_nState = account.m_bNewMailOnly ? MAIL_NEW : MAIL_KNOWN;
+    account.m_mails.push_back(std::move(mail));
+    return POP3_OK;
+}
+
+} // namespace
+
+void CAccount::CheckMail(const std::string& prefix, IHost* pWnd) {
+    if (!m_bNewMailOnly) {
+        ClearMails(true);
+    }
+    std::string reply;
+    int code = m_socket.CmdStat(reply);
+    if (code == POP3_CANCELLED) {
+        ReportName(txt::kStopCheck);
+        return;
+    }
+    const int32_t count = ParseCount(reply);
+    if (code != POP3_OK || count < 0 || count > kMaxMessages) {
+        ReportName(txt::kReceiveFailed);
+        return;
+    }
+
+    std::vector<unsigned> selection;
+    int nNew = 0;
+    if (SelectMessages(static_cast<unsigned>(count), selection, nNew) != POP3_OK) {
+        return; // reported
+    }
+
+    if (count == 0) {
+        ReportName(txt::kNoMail);
+    } else {
+        Report(SjisFormat(txt::kMailsWaiting, m_strName.c_str(), static_cast<unsigned>(count)));
+        if (m_bNewMailOnly) {
+            if (nNew > 0) {
+                Report(SjisFormat(txt::kNewMails, m_strName.c_str(), static_cast<unsigned>(nNew)));
+            } else {
+                ReportName(txt::kNoNewMail);
+            }
+        }
+        if (nNew > 0) {
+            ReportName(txt::kReading);
+        }
+        const long n = static_cast<long>(selection.size());
+        for (long i = 0; i < n; ++i) {
+            if (pWnd) {
+                pWnd->SetWindowText(Progress(prefix, txt::kCheckProgress, i + 1, n));
+            }
+            const unsigned number = selection[static_cast<size_t>(i)];
+            if (number == 0) {
+                continue;
+            }
+            code = FetchOne(*this, number);
+            if (code == POP3_CANCELLED) {
+                ReportName(txt::kStopCheck);
+                CompactMails();
+                return;
+            }
+            if (code != POP3_OK) {
+                ReportName(txt::kReceiveFailed);
+                // The list of a new-only account is the memory of the mails seen and
+                // when: a network fault must not make them all new again.
+                if (m_bNewMailOnly) {
+                    CompactMails();
+                } else {
+                    ClearMails(true);
+                }
+                return;
+            }
+        }
+    }
+
+    ExpireMails(pWnd);
+    CompactMails();
+}
+
+int CAccount::SelectMessages(unsigned count, std::vector<unsigned>& selection, int& nNew) {
+    selection.clear();
+    nNew = 0;
+    auto selectAll = [&]() {
+        selection.resize(count);
+        for (unsigned i = 0; i < count; ++i) {
+            selection[i] = i + 1;
+        }
+        nNew = static_cast<int>(count);
+    };
+    if (!m_bNewMailOnly) {
+        selectAll();
+        return POP3_OK;
+    }
+
+    std::string reply;
+    int code = m_socket.CmdUidlAll(reply);
+    if (code == POP3_CANCELLED) {
+        ReportName(txt::kStopCheck);
+        return code;
+    }
+    if (code != POP3_OK) {
+        ReportName(txt::kReceiveFailed);
+        return code;
+    }
+    std::vector<std::string> uids;
+    if (ParseUidList(reply, uids) < 0) {
+        ReportName(txt::kReceiveFailed);
+        return POP3_OK;
+    }
+
+    for (auto& mail : m_mails) {
+        mail->m_nState = MAIL_GONE;
+    }
+    selection.assign(uids.size(), 0);
+    for (size_t i = 0; i < uids.size(); ++i) {
+        bool matched = false;
+        for (auto& mail : m_mails) {
+            if (mail->m_strUidl.empty()) {
+                ReportName(txt::kNewOnlyUnsupported);
+                // Every message is fetched again, so no former record may stay beside
+                // its new copy.
+                for (auto& former : m_mails) {
+                    former->m_nState = MAIL_GONE;
+                }
+                selectAll();
+                return POP3_OK;
+            }
+            if (mail->m_strUidl == uids[i]) {
+                mail->m_nState = MAIL_KNOWN;
+                matched = true;
+                break;
+            }
+        }
+        if (!matched) {
+            selection[i] = static_cast<unsigned>(i + 1);
+            ++nNew;
+        }
+    }
+
+    if (m_bLimitDelete) {
+        const std::time_t now = Clock().Now();
+        for (auto& mail : m_mails) {
+            if (mail->m_nState == MAIL_KNOWN && IsExpired(*mail, m_nLimitDays, now)) {
+                mail->m_nState = MAIL_EXPIRED;
+            }
+        }
+    }
+    return POP3_OK;
+}
+
+CMail* CAccount::ParseMail(const std::string& reply) {
+    CMail* mail = new (std::nothrow) CMail;
+    if (!mail) {
+        return nullptr;
+    }
+    mail->m_strFrom = DecodedOrEmpty(GetHeader(reply, "\r\nFrom:"));
+    if (!mail->m_strFrom.empty() && mail->m_strFrom[0] == '"') {
+        std::erase(mail->m_strFrom, '"');
+    }
+    const std::string contentType = GetHeader(reply, "\r\nContent-Type:");
+    if (!contentType.empty()) {
+        mail->m_bNotPlain =
+            Cp932Lower(contentType).find("text/plain;") == std::string::npos ? 1 : 0;
+    }
+    mail->m_strSubject = DecodedOrEmpty(GetHeader(reply, "\r\nSubject:"));
+    mail->m_strUidl = GetHeader(reply, "\r\nX-UIDL:");
+    mail->m_strDate = FormatDate(GetHeader(reply, "\r\nDate:"));
+    ReloadBody(mail, reply);
+    return mail;
+}
+
+std::string CAccount::GetHeader(const std::string& text, const std::string& key) {
+    const size_t found = text.find(key);
+    if (found == std::string::npos) {
+        return {};
+    }
+    size_t pos = found + key.size();
+    // The single space after the colon is skipped; a line that ends right after the
+    // colon keeps its line end, so that an empty value does not swallow the next line.
+    if (pos < text.size() && text[pos] != '\r') {
+        ++pos;
+    }
+    std::string value;
+    const size_t size = text.size();
+    while (pos < size) {
+        const char c = text[pos];
+        if (c != '\r') {
+            value += c;
+            ++pos;
+            continue;
+        }
+        if (pos + 1 >= size) {
+            break;
+        }
+        if (text[pos + 1] != '\n') {
+            value += text[pos + 1];
+            pos += 2;
+            continue;
+        }
+        if (pos + 2 < size && (text[pos + 2] == ' ' || text[pos + 2] == '\t')) {
+            pos += 2;
+            while (pos < size && (text[pos] == ' ' || text[pos] == '\t')) {
+                ++pos;
+            }
+            continue;
+        }
+        break;
+    }
+    return value;
+}
+
+std::string CAccount::FormatDate(const std::string& value) {
+    if (value.empty()) {
+        return {};
+    }
+    std::vector<std::string> words = SplitWords(value);
+    words.resize(std::max<size_t>(words.size(), 5));
+    const int day = LeadingNumber(words[1]);
+    const int month = MonthNumber(words[2]);
+    return SjisFormat("%s/%02d/%02d %s", words[3].c_str(), month, day, words[4].c_str());
+}
+
+} // namespace tolvane
