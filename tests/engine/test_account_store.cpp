@@ -1,0 +1,405 @@
+// CAccount: settings in the profile, the store file across destroy and load, the mail list.
+#include "engine/Account.h"
+
+#include "engine/Clock.h"
+#include "platform/CodePage.h"
+#include "platform/Paths.h"
+#include "platform/Profile.h"
+#include "platform/Texts.h"
+#include "tests/support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace tolvane {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+const std::string kSection = "Account\\pop";
+
+class FixedClock final : public IClock {
+public:
+    explicit FixedClock(std::time_t now) : m_now(now) {}
+    std::time_t Now() const override { return m_now; }
+
+private:
+    std::time_t m_now;
+};
+
+std::unique_ptr<CMail> MakeMail(const std::string& uidl, uint32_t state, uint32_t time = 100) {
+    auto mail = std::make_unique<CMail>();
+    mail->m_strUidl = uidl;
+    mail->m_strSubject = "subject " + uidl;
+    mail->m_strAccount = "pop";
+    mail->m_nState = state;
+    mail->m_nNumber = 99;
+    mail->m_timeReceived = time;
+    return mail;
+}
+
+std::vector<std::string> Uidls(const CAccount& account) {
+    std::vector<std::string> uidls;
+    for (const auto& mail : account.m_mails) {
+        uidls.push_back(mail->m_strUidl);
+    }
+    return uidls;
+}
+
+class AccountStore : public ::testing::Test {
+protected:
+    // A complete, valid account "pop" in the profile.
+    void WriteValidAccount(int newOnly = 0) {
+        ASSERT_TRUE(WriteProfileString(kSection, "Servername", "127.0.0.1"));
+        ASSERT_TRUE(WriteProfileString(kSection, "Username", "taro"));
+        ASSERT_TRUE(WriteProfileString(kSection, "Password", "secret"));
+        ASSERT_TRUE(WriteProfileInt(kSection, "PortNo", 110));
+        ASSERT_TRUE(WriteProfileInt(kSection, "ReceiveCount", 3));
+        ASSERT_TRUE(WriteProfileInt(kSection, "Timeout", 30));
+        ASSERT_TRUE(WriteProfileInt(kSection, "ReceiveNewMailOnly", newOnly));
+    }
+
+    // A new-only account "pop" loaded from the profile.
+    std::unique_ptr<CAccount> LoadNewOnly() {
+        auto account = std::make_unique<CAccount>(nullptr, nullptr);
+        EXPECT_TRUE(account->Load("pop", true));
+        EXPECT_EQ(account->m_bNewMailOnly, 1);
+        return account;
+    }
+
+    test::ScopedHome m_home;
+    test::RecordingMessageHost m_messages;
+};
+
+TEST_F(AccountStore, LoadReadsEveryValueWithItsDefault) {
+    WriteValidAccount();
+    CAccount account(nullptr, nullptr);
+    ASSERT_TRUE(account.Load("pop", true));
+    EXPECT_EQ(account.m_strName, "pop");
+    EXPECT_EQ(account.m_strSection, kSection);
+    EXPECT_EQ(account.m_strServer, "127.0.0.1");
+    EXPECT_EQ(account.m_strUser, "taro");
+    EXPECT_EQ(account.m_strPassword, "secret");
+    EXPECT_EQ(account.m_nPort, 110);
+    EXPECT_EQ(account.m_nReceiveCount, 3);
+    EXPECT_EQ(account.m_socket.m_nTimeout, 30);
+    EXPECT_EQ(account.m_bSimpleDelete, 0);
+    EXPECT_EQ(account.m_bEnable, 1);
+    EXPECT_EQ(account.m_bNewMailOnly, 0);
+    EXPECT_EQ(account.m_bLimitDelete, 0);
+    EXPECT_EQ(account.m_nLimitDays, 5);
+    EXPECT_EQ(account.m_bConfLimitDelete, 1);
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+struct RejectCase {
+    const char* name;
+    const char* key;
+    bool isString;
+};
+
+class AccountLoadRejects : public AccountStore, public ::testing::WithParamInterface<RejectCase> {};
+
+TEST_P(AccountLoadRejects, SilentlyAndKeepsTheProfile) {
+    WriteValidAccount();
+    const RejectCase& c = GetParam();
+    if (c.isString) {
+        ASSERT_TRUE(WriteProfileString(kSection, c.key, ""));
+    } else {
+        ASSERT_TRUE(WriteProfileInt(kSection, c.key, 0));
+    }
+    {
+        CAccount account(nullptr, nullptr);
+        EXPECT_FALSE(account.Load("pop", true));
+    }
+    EXPECT_TRUE(m_messages.Messages().empty());
+    EXPECT_EQ(GetProfileString(kSection, "Servername", "?"),
+              c.key == std::string("Servername") ? "" : "127.0.0.1");
+    EXPECT_EQ(GetProfileInt(kSection, "Timeout", -1), c.key == std::string("Timeout") ? 0 : 30);
+    EXPECT_EQ(GetProfileInt(kSection, "ReceiveNewMailOnly", -1), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, AccountLoadRejects,
+                         ::testing::Values(RejectCase{"NoServer", "Servername", true},
+                                           RejectCase{"NoUser", "Username", true},
+                                           RejectCase{"NoPassword", "Password", true},
+                                           RejectCase{"PortZero", "PortNo", false},
+                                           RejectCase{"TimeoutZero", "Timeout", false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AccountStore, LoadWithoutAnyValueFails) {
+    CAccount account(nullptr, nullptr);
+    EXPECT_FALSE(account.Load("nobody", true));
+    EXPECT_TRUE(account.Load("nobody", false)); // the dialog's "add" fills the fields
+    EXPECT_EQ(account.m_strSection, "Account\\nobody");
+}
+
+TEST_F(AccountStore, SaveWritesTheTwelveValuesInOrder) {
+    CAccount account(nullptr, nullptr);
+    account.Load("pop", false);
+    account.m_strServer = "mail.example.jp";
+    account.m_strUser = "hanako";
+    account.m_strPassword = "pa\"ss";
+    account.m_nPort = 995;
+    account.m_nReceiveCount = 0;
+    account.m_socket.m_nTimeout = 15;
+    account.m_bNewMailOnly = 1;
+    account.m_bLimitDelete = 1;
+    account.m_nLimitDays = 9;
+    account.m_bConfLimitDelete = 0;
+    ASSERT_TRUE(account.SaveAccount());
+    EXPECT_TRUE(m_messages.Messages().empty());
+
+    const std::string file = ReadFileBytes(m_home.ConfigHome() / "tolvane" / "user.reg");
+    size_t last = 0;
+    for (const char* key :
+         {"Servername", "Username", "Password", "PortNo", "ReceiveCount", "Timeout", "SimpleDelete",
+          "Enable", "ReceiveNewMailOnly", "LimitDelete", "LimitDays", "ConfLimitDelete"}) {
+        size_t at = file.find("\"" + std::string(key) + "\"=");
+        ASSERT_NE(at, std::string::npos) << key;
+        EXPECT_GT(at, last) << key << " out of order";
+        last = at;
+    }
+
+    CAccount again(nullptr, nullptr);
+    ASSERT_TRUE(again.Load("pop", true));
+    EXPECT_EQ(again.m_strServer, "mail.example.jp");
+    EXPECT_EQ(again.m_strPassword, "pa\"ss");
+    EXPECT_EQ(again.m_nPort, 995);
+    EXPECT_EQ(again.m_socket.m_nTimeout, 15);
+    EXPECT_EQ(again.m_bNewMailOnly, 1);
+    EXPECT_EQ(again.m_nLimitDays, 9);
+    EXPECT_EQ(again.m_bConfLimitDelete, 0);
+}
+
+TEST_F(AccountStore, FailedSaveStopsAtTheFirstWriteWithOneMessage) {
+    // The settings folder cannot be created under a regular file: every write fails.
+    WriteFileBytes(m_home.Path() / "plain", "x");
+    ::setenv("XDG_CONFIG_HOME", (m_home.Path() / "plain" / "config").c_str(), 1);
+    CAccount account(nullptr, nullptr);
+    account.Load("pop", false);
+    account.m_strServer = "127.0.0.1";
+    EXPECT_FALSE(account.SaveAccount());
+    const auto shown = m_messages.Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].textUtf8, txt::kRegistryWriteFailed);
+    EXPECT_EQ(shown[0].icon, MsgIcon::Stop);
+    EXPECT_EQ(shown[0].buttons, MsgButtons::Ok);
+}
+
+TEST_F(AccountStore, NamesAndKeyDeletionForwardToTheProfile) {
+    std::vector<std::string> names;
+    EXPECT_TRUE(CAccount::EnumAccountNames(names));
+    EXPECT_TRUE(names.empty());
+    WriteValidAccount();
+    ASSERT_TRUE(WriteProfileInt("Account\\Beta", "PortNo", 1));
+    EXPECT_TRUE(CAccount::EnumAccountNames(names));
+    EXPECT_EQ(names, (std::vector<std::string>{"Beta", "pop"}));
+    EXPECT_TRUE(CAccount::DeleteAccountKey("pop"));
+    names.clear();
+    EXPECT_TRUE(CAccount::EnumAccountNames(names));
+    EXPECT_EQ(names, (std::vector<std::string>{"Beta"}));
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+// --- store file
+
+TEST_F(AccountStore, NewOnlyMailsSurviveDestroyAndLoad) {
+    WriteValidAccount(1);
+    {
+        auto account = LoadNewOnly();
+        account->m_mails.push_back(MakeMail("u1", MAIL_NEW, 111));
+        account->m_mails.push_back(MakeMail("u2", MAIL_GONE)); // left by a cancelled check
+        account->m_mails.push_back(MakeMail("u3", MAIL_KNOWN, 333));
+        account->m_mails.push_back(MakeMail("u4", MAIL_EXPIRED, 444));
+    }
+    ASSERT_TRUE(fs::exists(StoreFilePath("pop")));
+
+    auto account = LoadNewOnly();
+    EXPECT_EQ(Uidls(*account), (std::vector<std::string>{"u1", "u3", "u4"}));
+    EXPECT_EQ(account->m_mails[0]->m_nState, MAIL_NEW);
+    EXPECT_EQ(account->m_mails[0]->m_timeReceived, 111u);
+    EXPECT_EQ(account->m_mails[1]->m_nState, MAIL_KNOWN);
+    EXPECT_EQ(account->m_mails[2]->m_nState, MAIL_EXPIRED);
+    for (int i = 0; i < account->GetMailCount(); ++i) {
+        EXPECT_EQ(account->GetMail(i)->m_nNumber, static_cast<uint32_t>(i + 1));
+    }
+}
+
+TEST_F(AccountStore, SchemaOneStoreGetsTheLoadTime) {
+    WriteValidAccount(1);
+    std::string bytes = std::string("\x01\x00\xFF\xFF\x01\x00\x05\x00", 8) + "CMail";
+    bytes += std::string("\x00\x00\x00\x00\x02u1\x00\x00", 9); // seven strings, uidl "u1"
+    bytes += std::string("\x05\x00\x00\x00\x00\x00\x00\x00\x02\x00\x00\x00", 12); // 5, 0, 2
+    WriteFileBytes(StoreFilePath("pop"), bytes);
+
+    FixedClock clock(1700000000);
+    const IClock* previous = SetClock(&clock);
+    auto account = LoadNewOnly();
+    SetClock(previous);
+    ASSERT_EQ(account->GetMailCount(), 1);
+    EXPECT_EQ(account->GetMail(0)->m_strUidl, "u1");
+    EXPECT_EQ(account->GetMail(0)->m_nState, MAIL_KNOWN);
+    EXPECT_EQ(account->GetMail(0)->m_nNumber, 1u);
+    EXPECT_EQ(account->GetMail(0)->m_timeReceived, 1700000000u);
+}
+
+TEST_F(AccountStore, DamagedStoreIsKeptAsideAndTheAccountStartsEmpty) {
+    WriteValidAccount(1);
+    const std::string damaged("\x02\x00\xFF\xFF\x02\x00\x05\x00"
+                              "CMail\x03",
+                              14);
+    WriteFileBytes(StoreFilePath("pop"), damaged);
+    {
+        auto account = LoadNewOnly();
+        EXPECT_EQ(account->GetMailCount(), 0);
+    }
+    EXPECT_TRUE(m_messages.Messages().empty());
+    EXPECT_FALSE(fs::exists(StoreFilePath("pop")));
+    EXPECT_EQ(ReadFileBytes(StoreFilePath("pop").string() + ".damaged"), damaged);
+}
+
+struct DeletedCase {
+    const char* name;
+    int newOnly;
+    bool withMails;
+};
+
+class AccountStoreDeleted : public AccountStore,
+                            public ::testing::WithParamInterface<DeletedCase> {};
+
+TEST_P(AccountStoreDeleted, NoFileAfterDestroy) {
+    const DeletedCase& c = GetParam();
+    WriteFileBytes(StoreFilePath("pop"), "stale");
+    {
+        CAccount account(nullptr, nullptr);
+        account.Load("pop", false);
+        account.m_bNewMailOnly = c.newOnly;
+        if (c.withMails) {
+            account.m_mails.push_back(MakeMail("u1", MAIL_KNOWN));
+        }
+    }
+    EXPECT_FALSE(fs::exists(StoreFilePath("pop")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, AccountStoreDeleted,
+                         ::testing::Values(DeletedCase{"NormalWithMails", 0, true},
+                                           DeletedCase{"NormalEmpty", 0, false},
+                                           DeletedCase{"NewOnlyEmpty", 1, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AccountStore, FailedLoadDeletesTheStoreButKeepsTheProfile) {
+    WriteValidAccount(1);
+    ASSERT_TRUE(WriteProfileInt(kSection, "Timeout", 0));
+    WriteFileBytes(StoreFilePath("pop"), "old");
+    {
+        CAccount account(nullptr, nullptr);
+        EXPECT_FALSE(account.Load("pop", true));
+    }
+    EXPECT_FALSE(fs::exists(StoreFilePath("pop")));
+    EXPECT_EQ(GetProfileInt(kSection, "ReceiveNewMailOnly", -1), 1);
+}
+
+TEST_F(AccountStore, AddedAccountDoesNotReadAStore) {
+    WriteValidAccount(1);
+    {
+        auto account = LoadNewOnly();
+        account->m_mails.push_back(MakeMail("u1", MAIL_KNOWN));
+    }
+    CAccount added(nullptr, nullptr);
+    added.Load("pop", false);
+    added.m_bNewMailOnly = 1;
+    EXPECT_EQ(added.GetMailCount(), 0);
+    added.m_bNewMailOnly = 0; // keep the file out of this test's concern
+}
+
+class AccountStoreNames : public AccountStore, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(AccountStoreNames, StoreStaysInsideTheDataFolder) {
+    const std::string name = Utf8ToCp932(GetParam());
+    {
+        CAccount account(nullptr, nullptr);
+        account.Load(name, false);
+        account.m_bNewMailOnly = 1;
+        account.m_mails.push_back(MakeMail("u1", MAIL_KNOWN));
+    }
+    const fs::path store = StoreFilePath(name);
+    EXPECT_EQ(store.parent_path(), m_home.DataHome() / "tolvane");
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(m_home.Path())) {
+        if (entry.is_regular_file()) {
+            files.push_back(entry.path());
+        }
+    }
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0], store);
+
+    CAccount again(nullptr, nullptr);
+    again.Load(name, false);
+    again.m_bNewMailOnly = 1;
+    again.StoreMails(false);
+    EXPECT_EQ(Uidls(again), (std::vector<std::string>{"u1"}));
+    again.m_bNewMailOnly = 0;
+    again.StoreMails(true);
+    EXPECT_FALSE(fs::exists(store));
+}
+
+INSTANTIATE_TEST_SUITE_P(Unsafe, AccountStoreNames,
+                         ::testing::Values("../evil", "a/b", "..", ".", ".hidden", "%2F", "/abs",
+                                           "ぽっぷ"));
+
+// --- mail list
+
+TEST_F(AccountStore, CompactMailsDropsGoneOnlyInNewOnlyMode) {
+    CAccount account(nullptr, nullptr);
+    for (uint32_t state : {MAIL_GONE, MAIL_NEW, MAIL_GONE, MAIL_GONE, MAIL_KNOWN, MAIL_GONE}) {
+        account.m_mails.push_back(MakeMail(std::to_string(account.m_mails.size()), state));
+    }
+    account.CompactMails();
+    EXPECT_EQ(account.GetMailCount(), 6);
+    EXPECT_EQ(account.GetMail(5)->m_nNumber, 6u);
+
+    account.m_bNewMailOnly = 1;
+    account.CompactMails();
+    EXPECT_EQ(Uidls(account), (std::vector<std::string>{"1", "4"}));
+    EXPECT_EQ(account.GetMail(0)->m_nNumber, 1u);
+    EXPECT_EQ(account.GetMail(1)->m_nNumber, 2u);
+}
+
+TEST_F(AccountStore, GetMailOutsideTheListIsNone) {
+    CAccount account(nullptr, nullptr);
+    EXPECT_EQ(account.GetMail(0), nullptr);
+    account.m_mails.push_back(MakeMail("u1", MAIL_KNOWN));
+    EXPECT_NE(account.GetMail(0), nullptr);
+    EXPECT_EQ(account.GetMail(1), nullptr);
+    EXPECT_EQ(account.GetMail(-1), nullptr);
+}
+
+TEST_F(AccountStore, ClearMailsWaitsForAnOpenConnectionUnlessForced) {
+    CAccount account(nullptr, nullptr);
+    account.m_mails.push_back(MakeMail("u1", MAIL_KNOWN));
+    account.m_bOpen = 1;
+    account.ClearMails(false);
+    EXPECT_EQ(account.GetMailCount(), 1);
+    account.ClearMails(true);
+    EXPECT_EQ(account.GetMailCount(), 0);
+    account.m_mails.push_back(MakeMail("u2", MAIL_KNOWN));
+    account.m_bOpen = 0;
+    account.ClearMails(false);
+    EXPECT_EQ(account.GetMailCount(), 0);
+}
+
+TEST_F(AccountStore, ReportGoesToTheCallbackUntilSilenced) {
+    test::LogCollector log;
+    CAccount account(&test::LogCollector::Append, &log);
+    account.Report("one\r\n");
+    account.SetReport(nullptr, nullptr);
+    account.Report("two\r\n");
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{"one\r\n"}));
+}
+
+} // namespace
+} // namespace tolvane
