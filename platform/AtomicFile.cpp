@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -32,6 +33,24 @@ void SyncFolder(const std::filesystem::path& folder) {
     }
 }
 
+// Renames from to to unless to exists: 0, EEXIST, or another errno. The check and the
+// rename are one step, so two processes can never pick the same free name.
+int RenameNoReplace(const char* from, const char* to) {
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return errno;
+    }
+    // A file system without RENAME_NOREPLACE: link fails just as atomically when the name
+    // is taken; the old name goes afterwards.
+    if (::link(from, to) == 0) {
+        ::unlink(from);
+        return 0;
+    }
+    return errno;
+}
+
 } // namespace
 
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, unsigned mode) {
@@ -40,8 +59,8 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, 
     if (fd < 0) {
         return false;
     }
-    bool ok = ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, bytes) &&
-              ::fsync(fd) == 0;
+    bool ok =
+        ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
     int savedErrno = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -64,12 +83,12 @@ std::filesystem::path MoveAside(const std::filesystem::path& path, std::string_v
     std::string base = path.string() + std::string(suffix);
     std::string candidate = base;
     for (int n = 1; n < 1000; ++n) {
-        struct stat st {};
-        if (::lstat(candidate.c_str(), &st) != 0 && errno == ENOENT) {
-            if (::rename(path.c_str(), candidate.c_str()) == 0) {
-                SyncFolder(path.parent_path());
-                return candidate;
-            }
+        int error = RenameNoReplace(path.c_str(), candidate.c_str());
+        if (error == 0) {
+            SyncFolder(path.parent_path());
+            return candidate;
+        }
+        if (error != EEXIST) {
             return {};
         }
         candidate = base + "." + std::to_string(n);

@@ -109,6 +109,9 @@ inline constexpr char kLogWriteError[] =
 inline constexpr char kRegistryWriteFailed[] = "レジストリ情報の書き込みが失敗しました。";
 inline constexpr char kRegistryReadFailed[] = "レジストリ情報の読み込みが失敗しました。";
 inline constexpr char kRegistryDeleteFailed[] = "レジストリ情報の削除が失敗しました。";
+// %s: the name the damaged settings file was saved under.
+inline constexpr char kSettingsDamaged[] =
+    "設定ファイルが壊れていたため、既定の設定で起動します。\n壊れたファイルは次の名前で保存しました：\n%s";
 inline constexpr char kOutOfMemory[] = "例外エラー発生しました(メモリ)。";
 
 } // namespace txt
