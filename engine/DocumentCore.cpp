@@ -1,0 +1,222 @@
+#include "engine/DocumentCore.h"
+
+#include "platform/MessageHost.h"
+#include "platform/Options.h"
+#include "platform/Texts.h"
+
+#include <new>
+
+namespace tolvane {
+
+CDocumentCore::CDocumentCore(IHost* pHost) : m_pHost(pHost) {}
+
+CDocumentCore::~CDocumentCore() {
+    Close();
+}
+
+bool CDocumentCore::Create() {
+    std::vector<std::string> names;
+    CAccount::EnumAccountNames(names);
+    for (const std::string& name : names) {
+        std::unique_ptr<CAccount> account(new (std::nothrow)
+                                              CAccount(&CConnectionLog::Report, &m_log));
+        if (!account) {
+            ShowMessage(Sjis(txt::kOutOfMemory), MsgButtons::Ok, MsgIcon::Stop);
+            return false;
+        }
+        if (account->Load(name, true)) {
+            m_arrAccounts.push_back(std::move(account));
+        }
+    }
+    ReadOptions();
+    if (options::GetSaveLog() == 1) {
+        m_log.OpenLogFile(m_bNewSave == 1);
+    }
+    return true;
+}
+
+void CDocumentCore::ReadOptions() {
+    m_bAutoCheck = options::GetAutoCheck();
+    m_nAutoCheckInterval = options::GetAutoCheckInterval();
+    m_bAutoReport = options::GetAutoReport();
+    m_nReportDisplayMode = options::GetReportDisplayMode();
+    m_bNewSave = options::GetNewSave();
+}
+
+void CDocumentCore::ReloadOptions() {
+    ReadOptions();
+    const bool bWanted = options::GetSaveLog() == 1;
+    if (bWanted && !m_log.IsSaving()) {
+        m_log.OpenLogFile(false);
+    } else if (!bWanted && m_log.IsSaving()) {
+        m_log.CloseLogFile();
+    }
+}
+
+JobEntries CDocumentCore::MakeEntries() const {
+    if (m_arrAccounts.empty()) {
+        return nullptr;
+    }
+    try {
+        auto entries = std::make_unique<std::vector<CJobEntry>>(m_arrAccounts.size());
+        for (size_t i = 0; i < entries->size(); ++i) {
+            (*entries)[i].m_nAccount = static_cast<int32_t>(i);
+        }
+        return entries;
+    } catch (const std::bad_alloc&) {
+        ShowMessage(Sjis(txt::kOutOfMemory), MsgButtons::Ok, MsgIcon::Stop);
+        return nullptr;
+    }
+}
+
+JobEntries CDocumentCore::BuildDeleteEntries(const std::vector<CMail*>& marked) const {
+    JobEntries entries = MakeEntries();
+    if (!entries) {
+        return nullptr;
+    }
+    try {
+        for (CMail* mail : marked) {
+            for (size_t i = 0; i < m_arrAccounts.size(); ++i) {
+                if (m_arrAccounts[i]->m_strName == mail->m_strAccount) {
+                    (*entries)[i].m_arrMails.push_back(mail);
+                }
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        ShowMessage(Sjis(txt::kOutOfMemory), MsgButtons::Ok, MsgIcon::Stop);
+        return nullptr;
+    }
+    return entries;
+}
+
+JobEntries CDocumentCore::BuildReloadEntries(const std::vector<CMail*>& selected) const {
+    JobEntries entries = MakeEntries();
+    if (!entries) {
+        return nullptr;
+    }
+    try {
+        for (CMail* mail : selected) {
+            for (size_t i = 0; i < m_arrAccounts.size(); ++i) {
+                if (m_arrAccounts[i]->m_strName == mail->m_strAccount) {
+                    (*entries)[i].m_arrMails.push_back(mail);
+                    break;
+                }
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        ShowMessage(Sjis(txt::kOutOfMemory), MsgButtons::Ok, MsgIcon::Stop);
+        return nullptr;
+    }
+    return entries;
+}
+
+bool CDocumentCore::BeginJob() {
+    OnBusyWindow(true);
+    m_bBusy = 1;
+    SetCheckTimer(false);
+    if (!m_pWorker) {
+        auto worker = std::make_unique<CWorker>(m_pHost);
+        worker->SetDocument(this);
+        if (worker->Start()) {
+            m_pWorker = std::move(worker);
+        }
+    }
+    return m_pWorker != nullptr;
+}
+
+void CDocumentCore::EndJob() {
+    SetCheckTimer(m_bAutoCheck == 1);
+    m_bBusy = 0;
+    OnBusyWindow(false);
+}
+
+bool CDocumentCore::StartCheck(int32_t index) {
+    if (!BeginJob() || !m_pWorker->PostCheck(index)) {
+        EndJob(); // a job without a worker would never complete
+        return false;
+    }
+    SetTrayTip(JobKind::Check);
+    return true;
+}
+
+bool CDocumentCore::StartDelete(JobEntries entries) {
+    if (!BeginJob() || !m_pWorker->PostDelete(std::move(entries))) {
+        EndJob();
+        return false;
+    }
+    SetTrayTip(JobKind::Delete);
+    return true;
+}
+
+bool CDocumentCore::StartReload(unsigned lines, JobEntries entries) {
+    if (!BeginJob() || !m_pWorker->PostReload(lines, std::move(entries))) {
+        EndJob();
+        return false;
+    }
+    SetTrayTip(JobKind::Reload);
+    return true;
+}
+
+void CDocumentCore::OnJobComplete() {
+    EndJob();
+}
+
+void CDocumentCore::OnReloadComplete() {
+    EndJob();
+}
+
+bool CDocumentCore::IsMailHeld() const {
+    for (const auto& account : m_arrAccounts) {
+        if (account->GetMailCount() > 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CDocumentCore::Cancel() {
+    if (m_pWorker) {
+        m_pWorker->AccessCurrentAccount(1, std::nullopt);
+    }
+}
+
+bool CDocumentCore::CanCancel() {
+    return m_pWorker && m_pWorker->AccessCurrentAccount(std::nullopt, std::nullopt) == 0 &&
+           m_bBusy == 1;
+}
+
+void CDocumentCore::Close() {
+    if (m_bClosed) {
+        return;
+    }
+    m_bClosed = true;
+    SetCheckTimer(false);
+    // The worker goes first: a job still under way must not outlive the accounts it uses.
+    m_pWorker.reset();
+    for (auto& account : m_arrAccounts) {
+        account->SaveAccount();
+        account->SetReport(nullptr, nullptr);
+        account.reset();
+    }
+    m_arrAccounts.clear();
+    if (m_log.IsSaving()) {
+        m_log.CloseLogFile();
+    }
+}
+
+int CDocumentCore::GetAccountCount() const {
+    return static_cast<int>(m_arrAccounts.size());
+}
+
+CAccount* CDocumentCore::GetAccount(int index) const {
+    if (index < 0 || static_cast<size_t>(index) >= m_arrAccounts.size()) {
+        return nullptr;
+    }
+    return m_arrAccounts[static_cast<size_t>(index)].get();
+}
+
+void CDocumentCore::AppendLog(const std::string& textCp932) {
+    m_log.AppendLog(textCp932);
+}
+
+} // namespace tolvane

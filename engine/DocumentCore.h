@@ -1,0 +1,101 @@
+// CDocumentCore: what every front end's document does without a window: it owns the
+// accounts (in settings order), the connection log and the worker, keeps the copies of the
+// options, builds the job requests, starts jobs, finishes them and closes down.
+//
+// Contract:
+// - Create loads the accounts (each reports through the log) and the options, and opens
+//   the log file when SaveLog is on. A record that cannot be allocated shows the
+//   out-of-memory message and fails the creation; an account that fails to load is
+//   dropped silently.
+// - Jobs: Start* set the busy state, create the worker on the first job and post the
+//   request; the completion commands come back through the host given at construction,
+//   and the front end calls OnJobComplete / OnReloadComplete for them (on its own thread).
+// - While busy the front end must not change the accounts or the options: the worker
+//   reads them without a lock.
+// - Window parts of a job (system menu, list window, tray tip, check timer) are the
+//   virtual hooks; a front end without windows leaves them as they are.
+// - Close (also run by the destructor): stops the worker first (a job under way is
+//   cancelled and joined), then writes every account back and destroys it, then closes
+//   the log file.
+#pragma once
+
+#include "engine/Account.h"
+#include "engine/ConnectionLog.h"
+#include "engine/Host.h"
+#include "engine/Worker.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tolvane {
+
+enum class JobKind { Check, Delete, Reload };
+
+class CDocumentCore : public IWorkerDocument {
+public:
+    explicit CDocumentCore(IHost* pHost);
+    ~CDocumentCore() override;
+    CDocumentCore(const CDocumentCore&) = delete;
+    CDocumentCore& operator=(const CDocumentCore&) = delete;
+
+    bool Create();
+    // Re-reads the options; SaveLog switched on opens the file for appending, switched
+    // off closes it.
+    void ReloadOptions();
+
+    // Job requests. Entries: one per account, entry i for account i; nullptr when there
+    // are no accounts or no memory (the message has been shown then).
+    JobEntries BuildDeleteEntries(const std::vector<CMail*>& marked) const;
+    JobEntries BuildReloadEntries(const std::vector<CMail*>& selected) const;
+    // Each returns false (and leaves the busy state) when the worker could not be started.
+    bool StartCheck(int32_t index);
+    bool StartDelete(JobEntries entries);
+    bool StartReload(unsigned lines, JobEntries entries);
+
+    // Completion commands 32806 / 32807 and 32836: the timer and the busy state.
+    void OnJobComplete();
+    void OnReloadComplete();
+    // True when any account holds at least one mail.
+    bool IsMailHeld() const;
+
+    // The cancel command and its enable rule.
+    void Cancel();
+    bool CanCancel();
+
+    void Close();
+
+    // IWorkerDocument
+    int GetAccountCount() const override;
+    CAccount* GetAccount(int index) const override;
+    void AppendLog(const std::string& textCp932) override;
+
+    std::vector<std::unique_ptr<CAccount>> m_arrAccounts;
+    CConnectionLog m_log;
+    std::unique_ptr<CWorker> m_pWorker;
+    int32_t m_bAutoCheck = 0;
+    int32_t m_nAutoCheckInterval = 30;
+    int32_t m_bAutoReport = 1;
+    int32_t m_nReportDisplayMode = 1;
+    int32_t m_bNewSave = 1;
+    int32_t m_bBusy = 0;
+
+protected:
+    // Window parts of a job's start (grey Close, disable the list) and end (enable them).
+    virtual void OnBusyWindow(bool /*bBusy*/) {}
+    virtual void SetTrayTip(JobKind /*kind*/) {}
+    // Timer 2 with m_nAutoCheckInterval minutes, or off.
+    virtual void SetCheckTimer(bool /*bOn*/) {}
+
+private:
+    void ReadOptions();
+    JobEntries MakeEntries() const;
+    bool BeginJob();
+    void EndJob();
+
+    IHost* m_pHost = nullptr;
+    bool m_bClosed = false;
+};
+
+} // namespace tolvane

@@ -1,0 +1,355 @@
+#include "engine/Worker.h"
+
+#include "engine/Clock.h"
+#include "platform/CodePage.h"
+#include "platform/Texts.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <ctime>
+#include <system_error>
+
+namespace tolvane {
+
+namespace {
+
+// Sits between an account and its report callback while its check runs, so that the
+// worker learns from the job's own failure texts whether the check ran to its end (the
+// check job reports its failures but returns nothing).
+struct CheckReportTap {
+    ReportFn pfnReport = nullptr;
+    void* pContext = nullptr;
+    std::string strFailed;  // the receive-failure text of this account
+    std::string strStopped; // the stopping text of this account
+    int32_t nOutcome = OUTCOME_OK;
+
+    static void Report(const std::string& textCp932, void* context) {
+        auto* tap = static_cast<CheckReportTap*>(context);
+        if (textCp932 == tap->strFailed) {
+            tap->nOutcome = std::max<int32_t>(tap->nOutcome, OUTCOME_FAILED);
+        } else if (textCp932 == tap->strStopped) {
+            tap->nOutcome = std::max<int32_t>(tap->nOutcome, OUTCOME_CANCELLED);
+        }
+        if (tap->pfnReport) {
+            tap->pfnReport(textCp932, tap->pContext);
+        }
+    }
+};
+
+} // namespace
+
+CWorker::CWorker(IHost* pHost) : m_pHost(pHost) {}
+
+CWorker::~CWorker() {
+    if (!m_thread.joinable()) {
+        return;
+    }
+    m_bStopping = true;
+    AccessCurrentAccount(1, std::nullopt);
+    {
+        std::lock_guard lock(m_queueLock);
+        Message quit;
+        quit.m_nMessage = WM_WORKER_QUIT;
+        m_queue.push_back(std::move(quit));
+    }
+    m_queueReady.notify_all();
+    m_thread.join();
+}
+
+void CWorker::SetDocument(IWorkerDocument* pDoc) {
+    m_pDoc = pDoc;
+    AccessCurrentAccount(std::nullopt, nullptr);
+}
+
+bool CWorker::Start() {
+    if (m_thread.joinable() || m_pDoc == nullptr || m_pHost == nullptr) {
+        return false;
+    }
+    try {
+        m_thread = std::thread(&CWorker::Run, this);
+    } catch (const std::system_error&) {
+        return false;
+    }
+    std::unique_lock lock(m_queueLock);
+    m_queueReady.wait(lock, [this] { return m_bRunning; });
+    return true;
+}
+
+bool CWorker::Post(Message message) {
+    {
+        std::lock_guard lock(m_queueLock);
+        if (!m_bRunning || m_bStopping) {
+            return false;
+        }
+        m_queue.push_back(std::move(message));
+    }
+    m_queueReady.notify_all();
+    return true;
+}
+
+bool CWorker::PostCheck(int32_t target) {
+    Message message;
+    message.m_nMessage = WM_WORKER_CHECK;
+    message.m_lParam = target;
+    return Post(std::move(message));
+}
+
+bool CWorker::PostDelete(JobEntries entries) {
+    Message message;
+    message.m_nMessage = WM_WORKER_DELETE;
+    message.m_wParam = entries ? static_cast<int64_t>(entries->size()) : 0;
+    message.m_entries = std::move(entries);
+    return Post(std::move(message));
+}
+
+bool CWorker::PostReload(unsigned lines, JobEntries entries) {
+    Message message;
+    message.m_nMessage = WM_WORKER_RELOAD;
+    message.m_wParam = lines;
+    message.m_entries = std::move(entries);
+    return Post(std::move(message));
+}
+
+void CWorker::Run() {
+    m_strTitle = m_pHost->GetWindowText();
+    {
+        std::lock_guard lock(m_queueLock);
+        m_bRunning = true;
+    }
+    m_queueReady.notify_all();
+    for (;;) {
+        Message message;
+        {
+            std::unique_lock lock(m_queueLock);
+            m_queueReady.wait(lock, [this] { return !m_queue.empty(); });
+            message = std::move(m_queue.front());
+            m_queue.pop_front();
+            if (message.m_nMessage == WM_WORKER_QUIT || m_bStopping) {
+                m_bRunning = false;
+                m_queue.clear(); // queued jobs free their entries here
+                return;
+            }
+        }
+        ResetOutcomes();
+        switch (message.m_nMessage) {
+        case WM_WORKER_CHECK:
+            OnCheckMail(message.m_wParam, message.m_lParam);
+            break;
+        case WM_WORKER_DELETE:
+            OnDeleteMail(message.m_wParam, std::move(message.m_entries));
+            break;
+        case WM_WORKER_RELOAD:
+            OnReloadMail(message.m_wParam, std::move(message.m_entries));
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+int CWorker::AccessCurrentAccount(std::optional<int32_t> value, std::optional<CAccount*> account) {
+    std::lock_guard lock(m_cs);
+    if (value && account) {
+        return 0;
+    }
+    if (value) {
+        if (m_pAccount == nullptr) {
+            return 0;
+        }
+        m_pAccount->m_socket.RequestCancel(*value);
+        return 1;
+    }
+    if (account) {
+        m_pAccount = *account;
+        return 1;
+    }
+    return m_pAccount ? m_pAccount->m_socket.GetCancel() : 1;
+}
+
+std::vector<int32_t> CWorker::GetOutcomes() const {
+    std::lock_guard lock(m_outcomeLock);
+    return m_outcomes;
+}
+
+void CWorker::ResetOutcomes() {
+    const int count = m_pDoc->GetAccountCount();
+    std::lock_guard lock(m_outcomeLock);
+    m_outcomes.assign(static_cast<size_t>(std::max(count, 0)), OUTCOME_NONE);
+}
+
+void CWorker::Record(int index, int32_t outcome) {
+    std::lock_guard lock(m_outcomeLock);
+    if (index >= 0 && static_cast<size_t>(index) < m_outcomes.size()) {
+        m_outcomes[static_cast<size_t>(index)] =
+            std::max(m_outcomes[static_cast<size_t>(index)], outcome);
+    }
+}
+
+void CWorker::Log(const std::string& textCp932) {
+    m_pDoc->AppendLog(textCp932);
+}
+
+void CWorker::LogTimeStamped(const char* openingUtf8) {
+    const std::tm local = Clock().ToLocal(Clock().Now());
+    char stamp[128] = {};
+    std::strftime(stamp, sizeof stamp, txt::kTimeStampFormat, &local);
+    Log(Utf8ToCp932(stamp) + Sjis(openingUtf8));
+}
+
+std::string CWorker::TitleWith(const CAccount& account, const char* activityUtf8) const {
+    return m_strTitle + Sjis(txt::kOpenBracket) + account.m_strName + Sjis(activityUtf8);
+}
+
+bool CWorker::IsCancelled(CAccount& account) {
+    return account.m_socket.GetCancel() != 0;
+}
+
+void CWorker::OnCheckMail(int64_t /*wParam*/, int64_t lParam) {
+    LogTimeStamped(txt::kCheckStart);
+    if (lParam == -1) {
+        const int count = m_pDoc->GetAccountCount();
+        for (int index = 0; index < count && !m_bStopping; ++index) {
+            CheckAccount(index, true);
+        }
+    } else if (!m_bStopping) {
+        CheckAccount(static_cast<int>(lParam), false);
+    }
+    Log(Sjis(txt::kCheckDone));
+    m_pHost->SetWindowText(m_strTitle);
+    m_pHost->SetCancelMenuText(Sjis(txt::kCancelMenu));
+    m_pHost->PostCommand(ID_CHECK_COMPLETE);
+}
+
+int CWorker::CheckAccount(int index, bool bAllAccounts) {
+    CAccount* account = m_pDoc->GetAccount(index);
+    if (account == nullptr) {
+        return 0; // an index outside the list names no account
+    }
+    if (bAllAccounts && account->m_bEnable == 0) {
+        return 1;
+    }
+    m_pHost->SetWindowText(TitleWith(*account, txt::kTitleChecking));
+    m_pHost->SetCancelMenuText(account->m_strName + Sjis(txt::kCancelMenuAccount));
+    AccessCurrentAccount(std::nullopt, account);
+
+    if (!account->OpenConnection()) {
+        Record(index, IsCancelled(*account) ? OUTCOME_CANCELLED : OUTCOME_FAILED);
+        AccessCurrentAccount(std::nullopt, nullptr);
+        return 0;
+    }
+    if (m_bStopping) {
+        account->m_socket.RequestCancel(1); // the connect cleared an earlier request
+    }
+    if (account->Login()) {
+        CheckReportTap tap;
+        tap.pfnReport = account->m_pfnReport;
+        tap.pContext = account->m_pReportContext;
+        tap.strFailed = SjisFormat(txt::kReceiveFailed, account->m_strName.c_str());
+        tap.strStopped = SjisFormat(txt::kStopCheck, account->m_strName.c_str());
+        account->SetReport(&CheckReportTap::Report, &tap);
+        account->CheckMail(m_strTitle, m_pHost);
+        account->SetReport(tap.pfnReport, tap.pContext);
+        Record(index, tap.nOutcome);
+    } else {
+        Record(index, IsCancelled(*account) ? OUTCOME_CANCELLED : OUTCOME_FAILED);
+    }
+    const int result = account->Logout() ? 1 : 0;
+    AccessCurrentAccount(std::nullopt, nullptr);
+    return result;
+}
+
+void CWorker::RunEntryJob(CJobEntry& entry, CAccount& account, const char* titleUtf8,
+                          const std::string& failedText, const std::string& incompleteText,
+                          const std::function<bool(CAccount&)>& job) {
+    m_pHost->SetWindowText(TitleWith(account, titleUtf8));
+    AccessCurrentAccount(std::nullopt, &account);
+    int32_t outcome = OUTCOME_OK;
+    if (!account.OpenConnection()) {
+        Log(failedText);
+        outcome = OUTCOME_FAILED;
+    } else {
+        if (m_bStopping) {
+            account.m_socket.RequestCancel(1); // the connect cleared an earlier request
+        }
+        if (account.Login()) {
+            if (!job(account)) {
+                Log(incompleteText);
+                outcome = OUTCOME_FAILED;
+            }
+        } else {
+            outcome = OUTCOME_FAILED;
+        }
+        if (!account.Logout()) {
+            Log(incompleteText);
+            outcome = OUTCOME_FAILED;
+        }
+    }
+    if (outcome == OUTCOME_FAILED && IsCancelled(account)) {
+        outcome = OUTCOME_CANCELLED;
+    }
+    Record(entry.m_nAccount, outcome);
+    AccessCurrentAccount(std::nullopt, nullptr);
+}
+
+void CWorker::OnDeleteMail(int64_t wParam, JobEntries entries) {
+    const size_t count =
+        entries ? std::min(static_cast<size_t>(std::max<int64_t>(wParam, 0)), entries->size()) : 0;
+    bool bStarted = false;
+    for (size_t i = 0; i < count && !m_bStopping; ++i) {
+        CJobEntry& entry = (*entries)[i];
+        CAccount* account = m_pDoc->GetAccount(entry.m_nAccount);
+        if (entry.m_arrMails.empty() || account == nullptr) {
+            continue;
+        }
+        if (!bStarted) {
+            LogTimeStamped(txt::kDeleteStart);
+            bStarted = true;
+        }
+        RunEntryJob(
+            entry, *account, txt::kTitleDeleting,
+            SjisFormat(txt::kDeleteAccountFailed, account->m_strName.c_str()),
+            SjisFormat(txt::kDeleteIncomplete, account->m_strName.c_str()), [&](CAccount& target) {
+                int nLast = 0;
+                return target.m_bSimpleDelete != 0
+                           ? target.SimpleDeleteMails(entry.m_arrMails, m_strTitle, m_pHost, nLast)
+                           : target.DeleteMarked(entry.m_arrMails, m_strTitle, m_pHost, nLast,
+                                                 false);
+            });
+    }
+    entries.reset(); // the mails stay with their accounts
+    if (bStarted) {
+        Log(Sjis(txt::kDeleteDone));
+        OnCheckMail(0, -1);
+    }
+    m_pHost->PostCommand(ID_DELETE_COMPLETE);
+}
+
+void CWorker::OnReloadMail(int64_t wParam, JobEntries entries) {
+    const unsigned lines = static_cast<unsigned>(std::clamp<int64_t>(wParam, 0, UINT32_MAX));
+    const size_t accounts = static_cast<size_t>(std::max(m_pDoc->GetAccountCount(), 0));
+    const size_t count = entries ? std::min(accounts, entries->size()) : 0;
+    bool bStarted = false;
+    for (size_t i = 0; i < count && !m_bStopping; ++i) {
+        CJobEntry& entry = (*entries)[i];
+        CAccount* account = m_pDoc->GetAccount(entry.m_nAccount);
+        if (entry.m_arrMails.empty() || account == nullptr) {
+            continue;
+        }
+        if (!bStarted) {
+            LogTimeStamped(txt::kReloadStart);
+            bStarted = true;
+        }
+        RunEntryJob(entry, *account, txt::kTitleReloading,
+                    SjisFormat(txt::kReloadAccountFailed, account->m_strName.c_str()),
+                    SjisFormat(txt::kReloadIncomplete, account->m_strName.c_str()),
+                    [&](CAccount& target) {
+                        return target.ReloadMails(entry.m_arrMails, lines, m_strTitle, m_pHost);
+                    });
+    }
+    entries.reset();
+    Log(Sjis(txt::kReloadDone));
+    m_pHost->SetWindowText(m_strTitle);
+    m_pHost->PostCommand(ID_RELOAD_COMPLETE);
+}
+
+} // namespace tolvane

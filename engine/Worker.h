@@ -1,0 +1,139 @@
+// CWorker: the worker thread that runs every server job, one account at a time, in the
+// document's account order.
+//
+// Contract:
+// - SetDocument, then Start: the thread saves the host's window title (once for its life)
+//   and is then ready; Start returns only when it is, so no posted job is lost.
+// - Jobs are messages on the worker's own queue, handled in order: WM_WORKER_CHECK (account
+//   index or -1 for all), WM_WORKER_DELETE and WM_WORKER_RELOAD (the entries, owned by the
+//   message and freed when the job ends). Each job ends by posting its completion command to
+//   the host; a deletion that had anything to delete runs a full check first, so 32806
+//   arrives before 32807.
+// - m_cs is held only inside AccessCurrentAccount; the socket reads its cancel flag itself.
+// - The worker reads the account list and the accounts' settings without a lock: the
+//   document starts no other change while a job runs (its busy state).
+// - Outcomes: for the latest job message the worker records per account whether it was
+//   processed and with which result; read them after that job's completion command.
+// - Destruction cancels the job under way, skips the accounts still to come, drops queued
+//   jobs, and joins the thread before the object goes away.
+#pragma once
+
+#include "engine/Account.h"
+#include "engine/Host.h"
+#include "engine/JobEntry.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tolvane {
+
+enum : unsigned {
+    WM_WORKER_QUIT = 0x0012,
+    WM_WORKER_CHECK = 0x0401,
+    WM_WORKER_DELETE = 0x0402,
+    WM_WORKER_RELOAD = 0x0404,
+};
+
+// What the worker needs of the document: its accounts and its log.
+class IWorkerDocument {
+public:
+    virtual ~IWorkerDocument() = default;
+    virtual int GetAccountCount() const = 0;
+    virtual CAccount* GetAccount(int index) const = 0; // nullptr outside the list
+    virtual void AppendLog(const std::string& textCp932) = 0;
+};
+
+using JobEntries = std::unique_ptr<std::vector<CJobEntry>>;
+
+// Result of one account in the latest job; a later step keeps the worse one.
+enum AccountOutcome : int32_t {
+    OUTCOME_NONE = 0,      // not processed (skipped as disabled, or not asked for)
+    OUTCOME_OK = 1,        // every step succeeded
+    OUTCOME_CANCELLED = 2, // the user cancelled it
+    OUTCOME_FAILED = 3,    // connection, login or job failure
+};
+
+class CWorker {
+public:
+    explicit CWorker(IHost* pHost);
+    ~CWorker();
+    CWorker(const CWorker&) = delete;
+    CWorker& operator=(const CWorker&) = delete;
+
+    void SetDocument(IWorkerDocument* pDoc);
+    // Starts the thread and waits until it runs. False when it could not be started.
+    bool Start();
+
+    // Thread messages; false when the worker has no running thread.
+    bool PostCheck(int32_t target);
+    bool PostDelete(JobEntries entries);
+    bool PostReload(unsigned lines, JobEntries entries);
+
+    // The single locked entry to the current account:
+    //   value, no account: request cancel: sets the current account's cancel flag to value
+    //     (1), or 0 when there is none;
+    //   no value, account: the current account becomes account (may be nullptr); 1;
+    //   neither: the current account's cancel flag, or 1 without a current account;
+    //   both: 0, nothing changes.
+    int AccessCurrentAccount(std::optional<int32_t> value, std::optional<CAccount*> account);
+
+    // Per account index, the outcome of the latest job message (see the contract).
+    std::vector<int32_t> GetOutcomes() const;
+
+    // Handlers, run on the worker thread.
+    void OnCheckMail(int64_t wParam, int64_t lParam);
+    void OnDeleteMail(int64_t wParam, JobEntries entries);
+    void OnReloadMail(int64_t wParam, JobEntries entries);
+    int CheckAccount(int index, bool bAllAccounts);
+
+private:
+    struct Message {
+        unsigned m_nMessage = 0;
+        int64_t m_wParam = 0;
+        int64_t m_lParam = 0;
+        JobEntries m_entries;
+    };
+
+    bool Post(Message message);
+    void Run();
+    void LogTimeStamped(const char* openingUtf8);
+    void Log(const std::string& textCp932);
+    std::string TitleWith(const CAccount& account, const char* activityUtf8) const;
+    bool IsCancelled(CAccount& account);
+    // Steps of one deletion or reload entry: title, current account, connection, login,
+    // the job, logout, logging failedText / incompleteText where those steps fail.
+    void RunEntryJob(CJobEntry& entry, CAccount& account, const char* titleUtf8,
+                     const std::string& failedText, const std::string& incompleteText,
+                     const std::function<bool(CAccount&)>& job);
+    void ResetOutcomes();
+    void Record(int index, int32_t outcome);
+
+    IHost* m_pHost = nullptr;
+    IWorkerDocument* m_pDoc = nullptr;
+    std::string m_strTitle;
+
+    std::mutex m_cs; // guards m_pAccount and the cancel requests made through the worker
+    CAccount* m_pAccount = nullptr;
+
+    std::mutex m_queueLock;
+    std::condition_variable m_queueReady;
+    std::deque<Message> m_queue;
+    bool m_bRunning = false;
+
+    mutable std::mutex m_outcomeLock;
+    std::vector<int32_t> m_outcomes;
+
+    std::atomic<bool> m_bStopping{false};
+    std::thread m_thread;
+};
+
+} // namespace tolvane

@@ -1,0 +1,42 @@
+#include "platform/InstanceLock.h"
+
+#include "platform/Paths.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace tolvane {
+
+CInstanceLock::~CInstanceLock() {
+    if (m_fd >= 0) {
+        ::close(m_fd); // releases the lock
+    }
+}
+
+std::filesystem::path CInstanceLock::LockPath() {
+    return DataFolder() / "tolvane.lock";
+}
+
+bool CInstanceLock::TryAcquire() {
+    if (m_fd >= 0) {
+        return true;
+    }
+    const int fd = ::open(LockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    int result = 0;
+    do {
+        result = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    return true;
+}
+
+} // namespace tolvane
