@@ -82,6 +82,9 @@ private:
     int Send(const std::string& command);
     int Command(const std::string& command, std::string& reply, bool multiLine, bool cancellable);
     void DrainCancelEvent();
+    int ConnectTo(const std::string& host, unsigned port);
+    int WaitFor(short events, bool cancellable);
+    int ReadChunk(std::string& text, bool afterWait, bool& received);
 
     int m_hSocket = -1;       // invalid handle = not connected
     int m_hCancelEvent = -1;  // eventfd written by RequestCancel

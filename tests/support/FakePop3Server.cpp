@@ -7,6 +7,7 @@
 #include <cstring>
 #include <deque>
 #include <fcntl.h>
+#include <iterator>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -170,6 +171,7 @@ struct FakePop3Server::Impl {
     int clientFd = -1;
     std::string input;
     std::string output;
+    size_t outputSent = 0; // bytes of output already written
     std::deque<FakeReply::Chunk> chunks;
     FakeReply::After after = FakeReply::After::Keep;
     bool replying = false;   // a reply (chunks, then its after-action) is under way
@@ -385,6 +387,7 @@ void FakePop3Server::Impl::DropClient(bool reset) {
     clientFd = -1;
     input.clear();
     output.clear();
+    outputSent = 0;
     chunks.clear();
     replying = false;
     delayArmed = false;
@@ -423,9 +426,14 @@ void FakePop3Server::Impl::ReadClient() {
 
 void FakePop3Server::Impl::WriteClient() {
     while (!output.empty()) {
-        ssize_t sent = ::send(clientFd, output.data(), output.size(), MSG_NOSIGNAL);
+        ssize_t sent =
+            ::send(clientFd, output.data() + outputSent, output.size() - outputSent, MSG_NOSIGNAL);
         if (sent > 0) {
-            output.erase(0, static_cast<size_t>(sent));
+            outputSent += static_cast<size_t>(sent);
+            if (outputSent == output.size()) {
+                output.clear();
+                outputSent = 0;
+            }
             continue;
         }
         if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
@@ -440,7 +448,8 @@ void FakePop3Server::Impl::WriteClient() {
 }
 
 void FakePop3Server::Impl::StartReply(FakeReply reply) {
-    chunks.assign(reply.chunks.begin(), reply.chunks.end());
+    chunks.assign(std::make_move_iterator(reply.chunks.begin()),
+                  std::make_move_iterator(reply.chunks.end()));
     after = reply.after;
     replying = true;
     delayArmed = false;
@@ -465,7 +474,7 @@ void FakePop3Server::Impl::Pump() {
                     return; // poll sleeps until it is due
                 }
                 delayArmed = false;
-                output += chunks.front().bytes;
+                output = std::move(chunks.front().bytes); // output is empty here
                 chunks.pop_front();
                 continue;
             }
@@ -517,8 +526,10 @@ void FakePop3Server::Impl::HandleLine(const std::string& line) {
         bool scripted = false;
         for (auto it = scripts.begin(); it != scripts.end(); ++it) {
             if (PatternMatches(it->pattern, line)) {
-                reply = it->reply;
-                if (!it->sticky) {
+                if (it->sticky) {
+                    reply = it->reply;
+                } else {
+                    reply = std::move(it->reply); // huge replies are not copied twice
                     scripts.erase(it);
                 }
                 scripted = true;

@@ -1,0 +1,346 @@
+#include "engine/Pop3Socket.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace tolvane {
+
+namespace {
+
+// Whole seconds of wall-clock time, and the milliseconds left until the next second
+// begins (plus one, so that the wake-up lands just after the boundary).
+time_t WallSeconds(int* msToNextSecond = nullptr) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    if (msToNextSecond) {
+        *msToNextSecond = static_cast<int>(1000 - now.tv_nsec / 1000000) + 1;
+    }
+    return now.tv_sec;
+}
+
+// Appends bytes to text without their zero bytes.
+void AppendWithoutZeros(std::string& text, const char* bytes, size_t count) {
+    const char* end = bytes + count;
+    while (bytes < end) {
+        const void* zero = std::memchr(bytes, 0, static_cast<size_t>(end - bytes));
+        const char* stop = zero ? static_cast<const char*>(zero) : end;
+        text.append(bytes, static_cast<size_t>(stop - bytes));
+        bytes = zero ? stop + 1 : end;
+    }
+}
+
+bool EndsWith(const std::string& text, const char* tail) {
+    const size_t length = std::strlen(tail);
+    return text.size() >= length && text.compare(text.size() - length, length, tail) == 0;
+}
+
+// "LIST 3\r\n" and its kind: a keyword with its trailing space, a number, CR LF.
+std::string WithNumber(const char* keyword, unsigned number) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%s%u%s", keyword, number, "\r\n");
+    return buffer;
+}
+
+} // namespace
+
+CPop3Socket::CPop3Socket() {
+    m_hCancelEvent = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+}
+
+CPop3Socket::~CPop3Socket() {
+    CPop3Socket::Close();
+    if (m_hCancelEvent >= 0) {
+        ::close(m_hCancelEvent);
+    }
+}
+
+void CPop3Socket::Close() {
+    if (m_hSocket >= 0) {
+        ::close(m_hSocket);
+        m_hSocket = -1;
+    }
+}
+
+void CPop3Socket::RequestCancel(int32_t value) {
+    m_bCancel.store(value);
+    const uint64_t one = 1;
+    if (m_hCancelEvent >= 0) {
+        // The counter cannot overflow in practice; a failed write only loses the wake-up
+        // of a wait that is not cancellable anyway.
+        [[maybe_unused]] ssize_t written = ::write(m_hCancelEvent, &one, sizeof one);
+    }
+}
+
+void CPop3Socket::DrainCancelEvent() {
+    uint64_t count = 0;
+    while (m_hCancelEvent >= 0 && ::read(m_hCancelEvent, &count, sizeof count) > 0) {
+    }
+}
+
+int CPop3Socket::ConnectServer(const std::string& host, unsigned port, std::string& reply) {
+    // Drained before the flag is cleared: a request racing with this start is either
+    // forgotten with the flag or leaves both the flag and the event set.
+    DrainCancelEvent();
+    m_bCancel.store(0);
+    reply.clear();
+    Close();
+    const int code = ConnectTo(host, port);
+    if (code != POP3_OK) {
+        return code;
+    }
+    return Exchange(reply, false, true);
+}
+
+// Tries every address of host in turn; a refused or unreachable address falls through to
+// the next one at once. Leaves m_hSocket connected on POP3_OK.
+int CPop3Socket::ConnectTo(const std::string& host, unsigned port) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    addrinfo* addresses = nullptr;
+    const std::string service = std::to_string(port);
+    if (port > 65535 || ::getaddrinfo(host.c_str(), service.c_str(), &hints, &addresses) != 0) {
+        errno = EHOSTUNREACH;
+        return POP3_ERROR;
+    }
+    int code = POP3_ERROR;
+    int lastError = ECONNREFUSED;
+    for (addrinfo* address = addresses; address; address = address->ai_next) {
+        m_hSocket =
+            ::socket(address->ai_family, address->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                     address->ai_protocol);
+        if (m_hSocket < 0) {
+            lastError = errno;
+            continue;
+        }
+        if (::connect(m_hSocket, address->ai_addr, address->ai_addrlen) == 0) {
+            code = POP3_OK;
+            break;
+        }
+        if (errno == EINPROGRESS) {
+            code = WaitFor(POLLOUT, true);
+            if (code == POP3_OK) {
+                int error = 0;
+                socklen_t length = sizeof error;
+                if (::getsockopt(m_hSocket, SOL_SOCKET, SO_ERROR, &error, &length) < 0) {
+                    error = errno;
+                }
+                if (error == 0) {
+                    break;
+                }
+                errno = error;
+                code = POP3_ERROR;
+            } else if (code != POP3_ERROR) {
+                break; // a time-out or a cancel ends the whole attempt
+            }
+        }
+        lastError = errno;
+        Close();
+    }
+    ::freeaddrinfo(addresses);
+    if (code != POP3_OK) {
+        Close();
+        if (code == POP3_ERROR) {
+            errno = lastError;
+        }
+    }
+    return code;
+}
+
+int CPop3Socket::WaitReadable(bool cancellable) {
+    return WaitFor(POLLIN, cancellable);
+}
+
+// Sleeps in poll on the socket and, when cancellable, the cancel event. The time-out is
+// measured in whole seconds from the start of this wait; poll wakes at each second
+// boundary to test it.
+int CPop3Socket::WaitFor(short events, bool cancellable) {
+    if (m_hSocket < 0) {
+        return POP3_ERROR;
+    }
+    const time_t start = WallSeconds();
+    for (;;) {
+        if (cancellable && m_bCancel.load()) {
+            return POP3_CANCELLED;
+        }
+        int msToNextSecond = 0;
+        WallSeconds(&msToNextSecond);
+        pollfd fds[2] = {{m_hSocket, events, 0}, {m_hCancelEvent, POLLIN, 0}};
+        const nfds_t count = cancellable && m_hCancelEvent >= 0 ? 2 : 1;
+        const int ready = ::poll(fds, count, m_nTimeout > 0 ? msToNextSecond : 0);
+        if (cancellable && m_bCancel.load()) {
+            return POP3_CANCELLED;
+        }
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return POP3_ERROR;
+        }
+        if (fds[0].revents & (events | POLLHUP | POLLERR)) {
+            return POP3_OK;
+        }
+        if (fds[0].revents & POLLNVAL) {
+            return POP3_ERROR;
+        }
+        if (count == 2 && (fds[1].revents & POLLIN)) {
+            DrainCancelEvent(); // a wake-up without a request (the flag was cleared since)
+        }
+        if (WallSeconds() - start >= m_nTimeout) {
+            errno = ETIMEDOUT;
+            return POP3_TIMEOUT;
+        }
+    }
+}
+
+// Reads what is pending (at most one chunk). afterWait: the socket was just found
+// readable, so nothing pending means the peer closed or the connection broke.
+// Returns POP3_OK with received set when bytes were taken.
+int CPop3Socket::ReadChunk(std::string& text, bool afterWait, bool& received) {
+    received = false;
+    int pending = 0;
+    if (::ioctl(m_hSocket, FIONREAD, &pending) < 0) {
+        return POP3_ERROR;
+    }
+    if (pending <= 0 && !afterWait) {
+        return POP3_OK;
+    }
+    char buffer[kChunkBytes];
+    ssize_t got;
+    do {
+        got = ::recv(m_hSocket, buffer, sizeof buffer, 0);
+    } while (got < 0 && errno == EINTR);
+    if (got == 0) {
+        errno = ECONNRESET;
+        return POP3_ERROR; // closed by the server before the reply was complete
+    }
+    if (got < 0) {
+        return errno == EAGAIN || errno == EWOULDBLOCK ? POP3_OK : POP3_ERROR;
+    }
+    AppendWithoutZeros(text, buffer, static_cast<size_t>(got));
+    received = true;
+    return POP3_OK;
+}
+
+int CPop3Socket::Exchange(std::string& reply, bool multiLine, bool cancellable) {
+    reply.clear();
+    std::string text;
+    bool statusTested = false;
+    int code = WaitReadable(cancellable);
+    if (code != POP3_OK) {
+        return code;
+    }
+    bool afterWait = true;
+    for (;;) {
+        bool received = false;
+        code = ReadChunk(text, afterWait, received);
+        if (code != POP3_OK) {
+            return code;
+        }
+        afterWait = false;
+        if (text.size() > kMaxReplyBytes) {
+            Close();
+            errno = EMSGSIZE;
+            return POP3_ERROR;
+        }
+        if (received) {
+            continue;
+        }
+        if (!statusTested && text.size() >= 3) {
+            statusTested = true;
+            if (!IsPositive(text)) {
+                reply = std::move(text);
+                return POP3_NEGATIVE;
+            }
+        }
+        if (EndsWith(text, multiLine ? "\r\n.\r\n" : "\r\n")) {
+            // A complete reply shorter than a status (a bare CR LF) is not positive either.
+            const bool positive = IsPositive(text);
+            reply = std::move(text);
+            return positive ? POP3_OK : POP3_NEGATIVE;
+        }
+        code = WaitReadable(false);
+        if (code != POP3_OK) {
+            return code;
+        }
+        afterWait = true;
+    }
+}
+
+bool CPop3Socket::IsPositive(const std::string& text) {
+    return text.rfind("+OK", 0) == 0;
+}
+
+int CPop3Socket::Send(const std::string& command) {
+    if (m_hSocket < 0) {
+        return POP3_ERROR;
+    }
+    ssize_t sent;
+    do {
+        sent = ::send(m_hSocket, command.data(), command.size(), MSG_NOSIGNAL);
+    } while (sent < 0 && errno == EINTR);
+    return sent == static_cast<ssize_t>(command.size()) ? POP3_OK : POP3_ERROR;
+}
+
+int CPop3Socket::Command(const std::string& command, std::string& reply, bool multiLine,
+                         bool cancellable) {
+    reply.clear();
+    const int code = Send(command);
+    if (code != POP3_OK) {
+        return code;
+    }
+    return Exchange(reply, multiLine, cancellable);
+}
+
+int CPop3Socket::CmdUser(const std::string& user, std::string& reply) {
+    return Command("USER " + user + "\r\n", reply, false, true);
+}
+
+int CPop3Socket::CmdPass(const std::string& password, std::string& reply) {
+    return Command("PASS " + password + "\r\n", reply, false, true);
+}
+
+int CPop3Socket::CmdStat(std::string& reply) {
+    return Command("STAT\r\n", reply, false, true);
+}
+
+int CPop3Socket::CmdList(unsigned number, std::string& reply) {
+    return Command(WithNumber("LIST ", number), reply, false, true);
+}
+
+int CPop3Socket::CmdUidl(unsigned number, std::string& reply) {
+    return Command(WithNumber("UIDL ", number), reply, false, true);
+}
+
+int CPop3Socket::CmdUidlAll(std::string& reply) {
+    return Command("UIDL\r\n", reply, true, true);
+}
+
+int CPop3Socket::CmdTop(unsigned number, unsigned lines, std::string& reply) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%s%u %u%s", "TOP ", number, lines, "\r\n");
+    return Command(buffer, reply, true, true);
+}
+
+int CPop3Socket::CmdDele(unsigned number, std::string& reply) {
+    return Command(WithNumber("DELE ", number), reply, false, true);
+}
+
+int CPop3Socket::CmdRset(std::string& reply) {
+    return Command("RSET\r\n", reply, false, true);
+}
+
+int CPop3Socket::CmdQuit(std::string& reply) {
+    return Command("QUIT\r\n", reply, false, false);
+}
+
+} // namespace tolvane

@@ -1,0 +1,418 @@
+// CPop3Socket against the fake server (and a raw peer for the exact bytes sent).
+#include "engine/Pop3Socket.h"
+#include "tests/support/FakePop3Server.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <chrono>
+#include <functional>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace tolvane {
+namespace {
+
+using namespace std::chrono_literals;
+using test::FakeMessage;
+using test::FakePop3Server;
+using test::FakeReply;
+using SteadyClock = std::chrono::steady_clock;
+
+double SecondsSince(SteadyClock::time_point start) {
+    return std::chrono::duration<double>(SteadyClock::now() - start).count();
+}
+
+class Pop3SocketTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server.SetMessages({{"UID1", "Subject: one\r\n\r\nbody\r\n"}});
+        socket.m_nTimeout = 10;
+    }
+
+    // Connects and logs in.
+    void Open() {
+        std::string reply;
+        ASSERT_EQ(socket.ConnectServer("127.0.0.1", server.Port(), reply), POP3_OK);
+        ASSERT_EQ(reply, "+OK fake POP3 ready\r\n");
+        ASSERT_EQ(socket.CmdUser("taro", reply), POP3_OK);
+        ASSERT_EQ(socket.CmdPass("secret", reply), POP3_OK);
+    }
+
+    FakePop3Server server;
+    CPop3Socket socket;
+    std::string reply;
+};
+
+TEST_F(Pop3SocketTest, DialogueWithTheDefaultMailbox) {
+    Open();
+    EXPECT_EQ(socket.CmdStat(reply), POP3_OK);
+    EXPECT_EQ(reply, "+OK 1 22\r\n");
+    EXPECT_EQ(socket.CmdUidlAll(reply), POP3_OK);
+    EXPECT_EQ(reply, "+OK\r\n1 UID1\r\n.\r\n");
+    EXPECT_EQ(socket.CmdTop(1, 0, reply), POP3_OK);
+    EXPECT_EQ(reply, "+OK\r\nSubject: one\r\n\r\n.\r\n");
+    EXPECT_EQ(socket.CmdQuit(reply), POP3_OK);
+    EXPECT_EQ(server.Commands(), (std::vector<std::string>{"USER taro", "PASS secret", "STAT",
+                                                           "UIDL", "TOP 1 0", "QUIT"}));
+}
+
+TEST_F(Pop3SocketTest, NotConnectedGivesErrorWithoutWaiting) {
+    EXPECT_FALSE(socket.IsConnected());
+    EXPECT_EQ(socket.CmdStat(reply), POP3_ERROR);
+    EXPECT_EQ(socket.WaitReadable(true), POP3_ERROR);
+    EXPECT_EQ(socket.CmdQuit(reply), POP3_ERROR);
+}
+
+TEST_F(Pop3SocketTest, TimeoutOfZeroEndsTheFirstEmptyWait) {
+    Open();
+    socket.m_nTimeout = 0;
+    server.Script("STAT", FakeReply::Silence());
+    errno = 0;
+    EXPECT_EQ(socket.CmdStat(reply), POP3_TIMEOUT);
+    EXPECT_EQ(errno, ETIMEDOUT);
+    EXPECT_EQ(reply, "");
+}
+
+TEST_F(Pop3SocketTest, SilenceEndsAfterTheTimeout) {
+    Open();
+    socket.m_nTimeout = 1;
+    server.Script("STAT", FakeReply::Silence());
+    auto start = SteadyClock::now();
+    EXPECT_EQ(socket.CmdStat(reply), POP3_TIMEOUT);
+    EXPECT_LT(SecondsSince(start), 3.0);
+}
+
+TEST_F(Pop3SocketTest, SlowReplyWithShortPausesNeverTimesOut) {
+    Open();
+    socket.m_nTimeout = 2; // every pause is at least a second shorter; the whole is longer
+    server.Script("TOP 1", FakeReply::Text("+OK\r\n")
+                               .Then("Subject: one\r\n", 800ms)
+                               .Then("\r\n", 800ms)
+                               .Then(".\r\n", 800ms));
+    EXPECT_EQ(socket.CmdTop(1, 0, reply), POP3_OK);
+    EXPECT_EQ(reply, "+OK\r\nSubject: one\r\n\r\n.\r\n");
+}
+
+TEST_F(Pop3SocketTest, CancelWhileWaitingForTopReturnsAtOnce) {
+    Open();
+    socket.m_nTimeout = 30;
+    server.Script("TOP 1", FakeReply::Silence());
+    SteadyClock::time_point requested;
+    std::thread canceller([&] {
+        ASSERT_TRUE(server.WaitForCommand("TOP 1", 10s));
+        std::this_thread::sleep_for(50ms); // let the worker settle in its wait
+        requested = SteadyClock::now();
+        socket.RequestCancel();
+    });
+    EXPECT_EQ(socket.CmdTop(1, 5, reply), POP3_CANCELLED);
+    const auto returned = SteadyClock::now();
+    canceller.join();
+    EXPECT_LT(std::chrono::duration<double>(returned - requested).count(), 1.0);
+    // The request stays until the next connection: later cancellable commands stop at once.
+    EXPECT_EQ(socket.CmdStat(reply), POP3_CANCELLED);
+    EXPECT_EQ(socket.GetCancel(), 1);
+}
+
+TEST_F(Pop3SocketTest, PendingCancelWinsOverArrivedData) {
+    Open();
+    socket.RequestCancel();
+    EXPECT_EQ(socket.CmdStat(reply), POP3_CANCELLED);
+    ASSERT_TRUE(server.WaitForCommand("STAT", 5s)); // it was sent all the same
+}
+
+TEST_F(Pop3SocketTest, ConnectClearsTheCancelRequest) {
+    socket.RequestCancel();
+    Open();
+    EXPECT_EQ(socket.GetCancel(), 0);
+    EXPECT_EQ(socket.CmdStat(reply), POP3_OK);
+}
+
+TEST_F(Pop3SocketTest, CancelAfterTheFirstBytesWaitsForTheNextCommand) {
+    Open();
+    server.Script("TOP 1", FakeReply::Text("+OK\r\nSubject: one\r\n").Then("\r\n.\r\n", 700ms));
+    std::thread canceller([&] {
+        ASSERT_TRUE(server.WaitForCommand("TOP 1", 10s));
+        std::this_thread::sleep_for(200ms); // the first chunk has arrived by now
+        socket.RequestCancel();
+    });
+    EXPECT_EQ(socket.CmdTop(1, 0, reply), POP3_OK);
+    canceller.join();
+    EXPECT_EQ(reply, "+OK\r\nSubject: one\r\n\r\n.\r\n");
+    EXPECT_EQ(socket.CmdStat(reply), POP3_CANCELLED);
+    EXPECT_EQ(socket.CmdQuit(reply), POP3_OK); // QUIT is never cancelled
+}
+
+TEST_F(Pop3SocketTest, EmptyListingIsComplete) {
+    Open();
+    server.Script("UIDL", FakeReply::Text("+OK\r\n.\r\n"));
+    EXPECT_EQ(socket.CmdUidlAll(reply), POP3_OK);
+    EXPECT_EQ(reply, "+OK\r\n.\r\n");
+}
+
+TEST_F(Pop3SocketTest, StatusSplitBeforeThreeBytesIsStillPositive) {
+    Open();
+    server.Script("STAT", FakeReply::Text("+O").Then("K 1 24\r\n", 100ms));
+    EXPECT_EQ(socket.CmdStat(reply), POP3_OK);
+    EXPECT_EQ(reply, "+OK 1 24\r\n");
+}
+
+TEST_F(Pop3SocketTest, BareLineEndIsNotPositive) {
+    Open();
+    server.Script("STAT", FakeReply::Text("\r\n"));
+    EXPECT_EQ(socket.CmdStat(reply), POP3_NEGATIVE);
+    EXPECT_EQ(reply, "\r\n");
+}
+
+TEST_F(Pop3SocketTest, NegativeReplyKeepsTheServersText) {
+    Open();
+    server.Script("DELE 1", FakeReply::Err("-ERR [SYS/TEMP] try later"));
+    EXPECT_EQ(socket.CmdDele(1, reply), POP3_NEGATIVE);
+    EXPECT_EQ(reply, "-ERR [SYS/TEMP] try later\r\n");
+    // A multi-line command's -ERR is a single line: no wait for a terminator.
+    socket.m_nTimeout = 30;
+    server.Script("TOP 1", FakeReply::Err("-ERR no such message"));
+    auto start = SteadyClock::now();
+    EXPECT_EQ(socket.CmdTop(1, 3, reply), POP3_NEGATIVE);
+    EXPECT_EQ(reply, "-ERR no such message\r\n");
+    EXPECT_LT(SecondsSince(start), 5.0);
+}
+
+TEST_F(Pop3SocketTest, ZeroBytesAreDroppedAndTheRestKept) {
+    Open();
+    server.Script("STAT", FakeReply::Text(std::string("+OK 1\0 2\0\0\r\n", 12)));
+    EXPECT_EQ(socket.CmdStat(reply), POP3_OK);
+    EXPECT_EQ(reply, "+OK 1 2\r\n");
+}
+
+TEST_F(Pop3SocketTest, OversizedReplyIsRefusedAndTheConnectionClosed) {
+    Open();
+    std::string huge = "+OK\r\n";
+    const std::string line(98, 'x');
+    while (huge.size() <= CPop3Socket::kMaxReplyBytes + 1024 * 1024) {
+        huge += line + "\r\n";
+    }
+    huge += ".\r\n";
+    server.Script("TOP 1", FakeReply::Text(std::move(huge)));
+    EXPECT_EQ(socket.CmdTop(1, 100000000, reply), POP3_ERROR);
+    EXPECT_FALSE(socket.IsConnected());
+    EXPECT_EQ(reply, "");
+}
+
+// The terminator of a listing split between two reads, at every position.
+class SplitTerminatorTest : public Pop3SocketTest, public ::testing::WithParamInterface<size_t> {};
+
+TEST_P(SplitTerminatorTest, CompleteOnlyAfterTheSecondPart) {
+    Open();
+    const std::string whole = "+OK\r\n1 AAA\r\n2 BBB\r\n.\r\n";
+    const size_t cut = whole.size() - GetParam();
+    server.Script("UIDL", FakeReply::Text(whole.substr(0, cut)).Then(whole.substr(cut), 100ms));
+    EXPECT_EQ(socket.CmdUidlAll(reply), POP3_OK);
+    EXPECT_EQ(reply, whole);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cuts, SplitTerminatorTest, ::testing::Values(1, 2, 3, 4, 5, 6));
+
+// A server that goes away before its reply is complete ends the exchange at once.
+struct BrokenCase {
+    const char* name;
+    FakeReply reply;
+};
+
+class BrokenServerTest : public Pop3SocketTest, public ::testing::WithParamInterface<BrokenCase> {};
+
+TEST_P(BrokenServerTest, ErrorWithinASecond) {
+    Open();
+    socket.m_nTimeout = 30;
+    server.Script("TOP 1", GetParam().reply);
+    auto start = SteadyClock::now();
+    EXPECT_EQ(socket.CmdTop(1, 5, reply), POP3_ERROR);
+    EXPECT_LT(SecondsSince(start), 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BrokenServerTest,
+    ::testing::Values(BrokenCase{"CloseMidReply",
+                                 FakeReply::Text("+OK\r\nSubject: one\r\n").AndClose()},
+                      BrokenCase{"CloseAtOnce", FakeReply::CloseNow()},
+                      BrokenCase{"ResetMidReply",
+                                 [] {
+                                     FakeReply r = FakeReply::Text("+OK\r\nSubject");
+                                     r.after = FakeReply::After::Reset;
+                                     return r;
+                                 }()},
+                      BrokenCase{"ResetAtOnce",
+                                 [] {
+                                     FakeReply r;
+                                     r.after = FakeReply::After::Reset;
+                                     return r;
+                                 }()}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+unsigned UnusedPort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+TEST(Pop3SocketConnect, RefusedPortGivesErrorWithinASecond) {
+    CPop3Socket socket;
+    socket.m_nTimeout = 30;
+    std::string reply;
+    auto start = SteadyClock::now();
+    EXPECT_EQ(socket.ConnectServer("127.0.0.1", UnusedPort(), reply), POP3_ERROR);
+    EXPECT_LT(SecondsSince(start), 1.0);
+    EXPECT_FALSE(socket.IsConnected());
+}
+
+TEST(Pop3SocketConnect, HostNameLocalhost) {
+    FakePop3Server server; // listens on 127.0.0.1 only
+    CPop3Socket socket;
+    std::string reply;
+    EXPECT_EQ(socket.ConnectServer("localhost", server.Port(), reply), POP3_OK);
+    EXPECT_EQ(reply, "+OK fake POP3 ready\r\n");
+}
+
+TEST(Pop3SocketConnect, NegativeGreeting) {
+    FakePop3Server server;
+    server.SetGreeting(FakeReply::Err("-ERR too many connections"));
+    CPop3Socket socket;
+    std::string reply;
+    EXPECT_EQ(socket.ConnectServer("127.0.0.1", server.Port(), reply), POP3_NEGATIVE);
+    EXPECT_EQ(reply, "-ERR too many connections\r\n");
+}
+
+TEST(Pop3SocketConnect, CancelWhileWaitingForTheGreeting) {
+    FakePop3Server server;
+    server.SetGreeting(FakeReply::Silence());
+    CPop3Socket socket;
+    socket.m_nTimeout = 30;
+    std::thread canceller([&] {
+        while (server.Connections() == 0) {
+            std::this_thread::sleep_for(10ms);
+        }
+        socket.RequestCancel();
+    });
+    std::string reply;
+    EXPECT_EQ(socket.ConnectServer("127.0.0.1", server.Port(), reply), POP3_CANCELLED);
+    canceller.join();
+}
+
+TEST(Pop3SocketIsPositive, ComparesTheFirstThreeBytes) {
+    EXPECT_TRUE(CPop3Socket::IsPositive("+OK"));
+    EXPECT_TRUE(CPop3Socket::IsPositive("+OK 2 200\r\n"));
+    EXPECT_FALSE(CPop3Socket::IsPositive("+ok\r\n"));
+    EXPECT_FALSE(CPop3Socket::IsPositive("-ERR\r\n"));
+    EXPECT_FALSE(CPop3Socket::IsPositive("+O"));
+    EXPECT_FALSE(CPop3Socket::IsPositive(""));
+}
+
+// --- exact bytes on the wire, seen by a raw peer that answers every command with "+OK".
+class RawPeer {
+public:
+    RawPeer() {
+        m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(m_listen, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(m_listen, 1);
+        socklen_t length = sizeof address;
+        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        m_thread = std::thread([this] { Serve(); });
+    }
+    ~RawPeer() {
+        if (m_thread.joinable()) {
+            m_thread.join();
+        }
+        ::close(m_listen);
+    }
+    unsigned Port() const { return m_port; }
+    // The bytes of the one command, once the peer has answered it.
+    std::string Received() {
+        m_thread.join();
+        return m_received;
+    }
+
+private:
+    void Serve() {
+        int fd = ::accept(m_listen, nullptr, nullptr);
+        const char greeting[] = "+OK\r\n";
+        ::send(fd, greeting, sizeof greeting - 1, MSG_NOSIGNAL);
+        char buffer[256];
+        while (m_received.find('\n') == std::string::npos) {
+            ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got <= 0) {
+                break;
+            }
+            m_received.append(buffer, static_cast<size_t>(got));
+        }
+        const char answer[] = "+OK\r\n.\r\n";
+        ::send(fd, answer, sizeof answer - 1, MSG_NOSIGNAL);
+        ::close(fd);
+    }
+
+    int m_listen = -1;
+    unsigned m_port = 0;
+    std::thread m_thread;
+    std::string m_received;
+};
+
+struct WireCase {
+    const char* name;
+    std::function<int(CPop3Socket&, std::string&)> command;
+    std::string bytes;
+};
+
+class WireFormTest : public ::testing::TestWithParam<WireCase> {};
+
+TEST_P(WireFormTest, SendsExactlyTheseBytes) {
+    RawPeer peer;
+    CPop3Socket socket;
+    std::string reply;
+    ASSERT_EQ(socket.ConnectServer("127.0.0.1", peer.Port(), reply), POP3_OK);
+    EXPECT_EQ(GetParam().command(socket, reply), POP3_OK);
+    EXPECT_EQ(peer.Received(), GetParam().bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, WireFormTest,
+    ::testing::Values(
+        WireCase{"User", [](CPop3Socket& s, std::string& r) { return s.CmdUser("taro", r); },
+                 "USER taro\r\n"},
+        WireCase{"Pass", [](CPop3Socket& s, std::string& r) { return s.CmdPass("se cret", r); },
+                 "PASS se cret\r\n"},
+        WireCase{"Stat", [](CPop3Socket& s, std::string& r) { return s.CmdStat(r); }, "STAT\r\n"},
+        WireCase{"List", [](CPop3Socket& s, std::string& r) { return s.CmdList(7, r); },
+                 "LIST 7\r\n"},
+        WireCase{"ListLargest",
+                 [](CPop3Socket& s, std::string& r) { return s.CmdList(4294967295u, r); },
+                 "LIST 4294967295\r\n"},
+        WireCase{"Uidl", [](CPop3Socket& s, std::string& r) { return s.CmdUidl(12, r); },
+                 "UIDL 12\r\n"},
+        WireCase{"UidlAll", [](CPop3Socket& s, std::string& r) { return s.CmdUidlAll(r); },
+                 "UIDL\r\n"},
+        WireCase{"Top", [](CPop3Socket& s, std::string& r) { return s.CmdTop(3, 0, r); },
+                 "TOP 3 0\r\n"},
+        WireCase{
+            "TopLargest",
+            [](CPop3Socket& s, std::string& r) { return s.CmdTop(4294967295u, 4294967295u, r); },
+            "TOP 4294967295 4294967295\r\n"},
+        WireCase{"Dele", [](CPop3Socket& s, std::string& r) { return s.CmdDele(1, r); },
+                 "DELE 1\r\n"},
+        WireCase{"Rset", [](CPop3Socket& s, std::string& r) { return s.CmdRset(r); }, "RSET\r\n"},
+        WireCase{"Quit", [](CPop3Socket& s, std::string& r) { return s.CmdQuit(r); }, "QUIT\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace tolvane
