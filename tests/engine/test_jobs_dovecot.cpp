@@ -1,0 +1,284 @@
+// The check, deletion and reload jobs against a real Dovecot POP3 server, with a mailbox
+// of Japanese mails (ISO-2022-JP encoded-word headers, ISO-2022-JP bodies) written here;
+// every test ends by looking at the server's mailbox itself.
+#include "tests/engine/AccountJobTest.h"
+#include "tests/support/DovecotFixture.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+
+namespace tolvane::test {
+namespace {
+
+// UTF-8 to ISO-2022-JP, ending in ASCII mode.
+std::string ToJis(const std::string& utf8) {
+    iconv_t cd = ::iconv_open("ISO-2022-JP", "UTF-8");
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        ADD_FAILURE() << "iconv has no ISO-2022-JP";
+        return {};
+    }
+    std::string out(utf8.size() * 4 + 16, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    size_t inLeft = utf8.size();
+    char* outPos = out.data();
+    size_t outLeft = out.size();
+    if (::iconv(cd, &in, &inLeft, &outPos, &outLeft) == static_cast<size_t>(-1) ||
+        ::iconv(cd, nullptr, nullptr, &outPos, &outLeft) == static_cast<size_t>(-1)) {
+        ADD_FAILURE() << "cannot convert " << utf8;
+    }
+    ::iconv_close(cd);
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+std::string Base64(const std::string& bytes) {
+    static const char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        uint32_t chunk = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) {
+            chunk |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        }
+        if (i + 2 < bytes.size()) {
+            chunk |= static_cast<unsigned char>(bytes[i + 2]);
+        }
+        out += kAlphabet[(chunk >> 18) & 63];
+        out += kAlphabet[(chunk >> 12) & 63];
+        out += i + 1 < bytes.size() ? kAlphabet[(chunk >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? kAlphabet[chunk & 63] : '=';
+    }
+    return out;
+}
+
+std::string Word(const std::string& utf8) {
+    return "=?ISO-2022-JP?B?" + Base64(ToJis(utf8)) + "?=";
+}
+
+struct JapaneseMail {
+    std::string fromHeader, subjectHeader, contentType;
+    std::vector<std::string> bodyUtf8;
+    std::string fromUtf8, subjectUtf8; // what the list must show
+    uint32_t notPlain;
+
+    std::string Message() const {
+        std::string text = "From: " + fromHeader +
+                           "\r\nTo: hanako@example.jp\r\nSubject: " + subjectHeader +
+                           "\r\nDate: Mon, 12 Feb 2024 09:30:00 +0900\r\n" +
+                           "MIME-Version: 1.0\r\nContent-Type: " + contentType +
+                           "\r\nContent-Transfer-Encoding: 7bit\r\n\r\n";
+        for (const auto& line : bodyUtf8) {
+            text += ToJis(line) + "\r\n";
+        }
+        return text;
+    }
+    std::string BodyCp932(size_t lines) const {
+        std::string body;
+        for (size_t i = 0; i < lines && i < bodyUtf8.size(); ++i) {
+            body += Utf8ToCp932(bodyUtf8[i]) + "\r\n";
+        }
+        return body;
+    }
+};
+
+std::vector<JapaneseMail> Mails() {
+    return {
+        {Word("山田太郎") + " <taro@example.jp>",
+         Word("会議のお知らせ"),
+         "text/plain; charset=ISO-2022-JP",
+         {"お疲れさまです。", "明日の会議は十時からです。", "よろしくお願いします。"},
+         "山田太郎 <taro@example.jp>",
+         "会議のお知らせ",
+         0},
+        {"\"Hanako\" <hanako@example.jp>",
+         Word("見積書") + " " + Word("の送付"),
+         "multipart/mixed; boundary=\"b1\"",
+         {"見積書を送付いたします。", "ご確認ください。"},
+         "Hanako <hanako@example.jp>",
+         "見積書 の送付", // the blank between the two words stays
+         1},
+        {"=?ISO-2022-JP?B?" + Base64(ToJis("佐藤")) + "?= <sato@example.jp>",
+         Word("週報") + "\r\n " + Word("第三週"),
+         "text/plain; charset=\"ISO-2022-JP\"",
+         {"今週の作業をまとめました。", "以上です。", "佐藤"},
+         "佐藤 <sato@example.jp>",
+         "週報第三週",
+         0},
+    };
+}
+
+class JobsDovecot : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TOLVANE_REQUIRE_DOVECOT();
+        dovecot.AddUser("hanako", "pw-hanako");
+        ASSERT_TRUE(dovecot.Start()) << dovecot.Error();
+        account = std::make_unique<CAccount>(&LogCollector::Append, &log);
+        account->m_strName = "pop";
+        account->m_strServer = "127.0.0.1";
+        account->m_nPort = static_cast<int32_t>(dovecot.Port());
+        account->m_strUser = "hanako";
+        account->m_strPassword = "pw-hanako";
+        account->m_socket.m_nTimeout = 10;
+        account->m_nReceiveCount = 2;
+    }
+    void TearDown() override { account.reset(); }
+
+    void Deliver(size_t first, size_t count) {
+        const std::vector<JapaneseMail> mails = Mails();
+        for (size_t i = first; i < first + count; ++i) {
+            dovecot.Deliver("hanako", mails[i].Message());
+        }
+    }
+    void Connect() {
+        ASSERT_TRUE(account->OpenConnection()) << log.Utf8();
+        ASSERT_TRUE(account->Login()) << log.Utf8();
+    }
+    void Check() {
+        Connect();
+        account->CheckMail(Sjis("トルヴェイン"), &host);
+        EXPECT_TRUE(account->Logout());
+    }
+    // Which of the mails (by index in Mails()) the server's mailbox still holds.
+    std::vector<size_t> OnServer() const {
+        std::vector<size_t> found;
+        const std::vector<JapaneseMail> mails = Mails();
+        for (const auto& stored : dovecot.Mailbox("hanako")) {
+            for (size_t i = 0; i < mails.size(); ++i) {
+                const std::string subject = "Subject: " + mails[i].subjectHeader.substr(0, 30);
+                if (stored.find(subject) != std::string::npos) {
+                    found.push_back(i);
+                }
+            }
+        }
+        return found;
+    }
+    void ExpectMail(const CMail& mail, size_t index, size_t lines) {
+        const JapaneseMail expected = Mails()[index];
+        EXPECT_EQ(Cp932ToUtf8(mail.m_strSubject), expected.subjectUtf8);
+        EXPECT_EQ(Cp932ToUtf8(mail.m_strFrom), expected.fromUtf8);
+        EXPECT_EQ(mail.m_strBody, expected.BodyCp932(lines));
+        EXPECT_EQ(mail.m_strDate, "2024/02/12 09:30:00");
+        EXPECT_EQ(mail.m_bNotPlain, expected.notPlain);
+        EXPECT_FALSE(mail.m_strUidl.empty());
+        // LIST counts the message with CR LF line ends.
+        EXPECT_EQ(mail.m_strSize, std::to_string(expected.Message().size()));
+    }
+
+    DovecotFixture dovecot;
+    ScopedHome home;
+    LogCollector log;
+    RecordingHost host{"トルヴェイン"};
+    std::unique_ptr<CAccount> account;
+};
+
+TEST_F(JobsDovecot, NewOnlyCheckFetchesOnlyWhatItHasNotSeen) {
+    account->m_bNewMailOnly = 1;
+    Deliver(0, 2);
+    Check();
+    ASSERT_EQ(account->m_mails.size(), 2u) << log.Utf8();
+    ExpectMail(*account->m_mails[0], 0, 2);
+    ExpectMail(*account->m_mails[1], 1, 2);
+    EXPECT_EQ(States(*account), (U32s{MAIL_NEW, MAIL_NEW}));
+    EXPECT_NE(account->m_mails[0]->m_strUidl, account->m_mails[1]->m_strUidl);
+    const Strings first = Uidls(*account);
+
+    Deliver(2, 1);
+    Check();
+    ASSERT_EQ(account->m_mails.size(), 3u) << log.Utf8();
+    EXPECT_EQ(States(*account), (U32s{MAIL_KNOWN, MAIL_KNOWN, MAIL_NEW}));
+    EXPECT_EQ(Uidls(*account)[0], first[0]);
+    EXPECT_EQ(Uidls(*account)[1], first[1]);
+    ExpectMail(*account->m_mails[2], 2, 2);
+    const Strings texts = log.Texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), LOG_TEXT(txt::kNewMails, "pop", 1u)),
+              texts.end());
+    EXPECT_EQ(OnServer(), (std::vector<size_t>{0, 1, 2})); // a check never removes
+}
+
+TEST_F(JobsDovecot, VerifiedDeletionRemovesTheMarkedMail) {
+    Deliver(0, 3);
+    Check();
+    ASSERT_EQ(account->m_mails.size(), 3u) << log.Utf8();
+    Connect();
+    int last = -9;
+    EXPECT_TRUE(account->DeleteMarked({account->m_mails[1].get()}, Sjis("T"), &host, last, false));
+    EXPECT_TRUE(account->Logout());
+    EXPECT_EQ(last, POP3_OK);
+    EXPECT_TRUE(host.Questions().empty());
+    EXPECT_EQ(OnServer(), (std::vector<size_t>{0, 2}));
+
+    Check(); // the list follows the server
+    ASSERT_EQ(account->m_mails.size(), 2u);
+    ExpectMail(*account->m_mails[1], 2, 2);
+    EXPECT_EQ(account->m_mails[1]->m_nNumber, 2u);
+}
+
+TEST_F(JobsDovecot, SimpleDeletionAndCancelledDeletion) {
+    Deliver(0, 3);
+    Check();
+    ASSERT_EQ(account->m_mails.size(), 3u) << log.Utf8();
+    Connect();
+    int last = -9;
+    EXPECT_TRUE(account->SimpleDeleteMails({account->m_mails[0].get()}, "", &host, last));
+    EXPECT_TRUE(account->Logout());
+    EXPECT_EQ(OnServer(), (std::vector<size_t>{1, 2}));
+
+    Check();
+    ASSERT_EQ(account->m_mails.size(), 2u);
+    Connect();
+    account->m_socket.RequestCancel(1); // as if the user cancelled before the deletion
+    EXPECT_TRUE(account->DeleteMarked(AllMails(*account), "", &host, last, false));
+    EXPECT_EQ(last, POP3_CANCELLED);
+    account->Logout();
+    EXPECT_EQ(OnServer(), (std::vector<size_t>{1, 2}));
+}
+
+TEST_F(JobsDovecot, ExpiredMailsAreDeletedAfterTheirDays) {
+    ScopedTimeZone zone("Asia/Tokyo");
+    SettableClock clock(LocalTime(2024, 2, 12, 10, 0));
+    account->m_bNewMailOnly = 1;
+    account->m_bLimitDelete = 1;
+    account->m_nLimitDays = 5;
+    Deliver(0, 2);
+    Check();
+    ASSERT_EQ(account->m_mails.size(), 2u) << log.Utf8();
+    clock.Set(LocalTime(2024, 2, 15, 10, 0));
+    Deliver(2, 1);
+    Check();
+    ASSERT_EQ(account->m_mails.size(), 3u) << log.Utf8();
+
+    clock.Set(LocalTime(2024, 2, 17, 0, 0));
+    Check(); // the first two have reached their fifth day; the question is answered OK
+    EXPECT_EQ(host.Questions(), (Strings{Cp932ToUtf8(SjisFormat(txt::kAskExpire, "pop", 2u))}));
+    EXPECT_EQ(Uidls(*account).size(), 1u);
+    ExpectMail(*account->m_mails[0], 2, 2);
+    EXPECT_EQ(OnServer(), (std::vector<size_t>{2}));
+    const Strings texts = log.Texts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), LOG_TEXT(txt::kExpired, "pop", 2u)),
+              texts.end());
+}
+
+TEST_F(JobsDovecot, ReloadReplacesTheBodies) {
+    Deliver(0, 3);
+    account->m_nReceiveCount = 0;
+    Check();
+    ASSERT_EQ(account->m_mails.size(), 3u) << log.Utf8();
+    EXPECT_EQ(account->m_mails[0]->m_strBody, "");
+
+    Connect();
+    EXPECT_TRUE(account->ReloadMails(AllMails(*account), 100, Sjis("T"), &host));
+    EXPECT_TRUE(account->Logout());
+    for (size_t i = 0; i < 3; ++i) {
+        ExpectMail(*account->m_mails[i], i, 100);
+    }
+    Connect();
+    EXPECT_TRUE(account->ReloadMails({account->m_mails[2].get()}, 0, "", &host));
+    EXPECT_TRUE(account->Logout());
+    EXPECT_EQ(account->m_mails[2]->m_strBody, "");
+    EXPECT_EQ(OnServer(), (std::vector<size_t>{0, 1, 2}));
+}
+
+} // namespace
+} // namespace tolvane::test
