@@ -77,15 +77,21 @@ public:
     bool Login();
     bool Logout();
 
-    // --- reply parsers. A word is a longest run of non-space characters.
-    // Second word as a decimal number; -1 for an empty reply; 0 when the word is missing.
+    // --- reply parsers. A word is a longest run of characters other than the space;
+    // CR and LF belong to the word they follow. A number is read by the usual decimal
+    // rule (optional sign, leading digits, none gives 0), held within the 32-bit range.
+    // Second word as a decimal number; -1 for an empty reply and when the word is missing
+    // (a STAT reply without its count is a failure, never "no mail").
     static int32_t ParseCount(const std::string& reply);
-    // Third word as a decimal number; -1 for an empty reply; 0 when the word is missing.
+    // Third word as a decimal number; -1 for an empty reply; 0 when the word is missing
+    // (the size is only shown).
     static int32_t ParseSize(const std::string& reply);
     // Third word cut at the first CR or LF; empty when missing.
     static std::string ParseUid(const std::string& reply);
     // Second word of every line after the status line up to the first line starting with
-    // "."; returns the count.
+    // "." (lines split at CR and LF, empty lines vanish); a line without a second word
+    // gives an empty entry, so that entry n stays message n. Returns the count, -1 when
+    // no memory could be had (the list is then empty).
     static int ParseUidList(const std::string& reply, std::vector<std::string>& uids);
 
     // --- check job

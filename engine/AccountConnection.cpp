@@ -1,0 +1,193 @@
+// The connection steps of an account (open, log in, log out) and the reply parsers.
+#include "engine/Account.h"
+
+#include "platform/CodePage.h"
+#include "platform/Texts.h"
+
+#include <climits>
+#include <new>
+
+namespace tolvane {
+
+namespace {
+
+// The index-th word (0 first) of a reply; false when the reply has fewer words. A word is
+// a longest run of characters other than the space character; CR and LF belong to the
+// word they follow.
+bool Word(std::string_view text, size_t index, std::string_view& word) {
+    size_t pos = 0;
+    for (size_t i = 0;; ++i) {
+        pos = text.find_first_not_of(' ', pos);
+        if (pos == std::string_view::npos) {
+            return false;
+        }
+        size_t end = text.find(' ', pos);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        if (i == index) {
+            word = text.substr(pos, end - pos);
+            return true;
+        }
+        pos = end;
+    }
+}
+
+// The usual decimal rule: an optional sign, then the leading digits; no digits give 0.
+// Values beyond the 32-bit range are held at its ends.
+int32_t Decimal(std::string_view word) {
+    size_t pos = 0;
+    bool negative = false;
+    if (pos < word.size() && (word[pos] == '+' || word[pos] == '-')) {
+        negative = word[pos] == '-';
+        ++pos;
+    }
+    long long value = 0;
+    for (; pos < word.size() && word[pos] >= '0' && word[pos] <= '9'; ++pos) {
+        value = value * 10 + (word[pos] - '0');
+        if (value > static_cast<long long>(INT32_MAX) + 1) {
+            value = static_cast<long long>(INT32_MAX) + 1;
+        }
+    }
+    if (negative) {
+        return static_cast<int32_t>(-value);
+    }
+    return value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value);
+}
+
+} // namespace
+
+void CAccount::ReportName(const char* formatUtf8) const {
+    // The name goes to every %s of the text (a few texts name the account twice).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    Report(SjisFormat(formatUtf8, m_strName.c_str(), m_strName.c_str()));
+#pragma GCC diagnostic pop
+}
+
+bool CAccount::OpenConnection() {
+    ReportName(txt::kConnecting);
+    m_bOpen = 1;
+    std::string reply;
+    const int code = m_socket.ConnectServer(m_strServer, static_cast<unsigned>(m_nPort), reply);
+    if (code == POP3_OK) {
+        return true;
+    }
+    switch (code) {
+    case POP3_TIMEOUT:
+        ReportName(txt::kConnectTimeout);
+        break;
+    case POP3_CANCELLED:
+        ReportName(txt::kStopCheck);
+        break;
+    default:
+        ReportName(txt::kConnectFailed);
+        break;
+    }
+    m_socket.Close();
+    m_bOpen = 0;
+    return false;
+}
+
+bool CAccount::Login() {
+    // m_bOpen stays set on failure: the Logout that follows still owes its report.
+    auto fail = [this](int code, const std::string& reply, bool afterPass) {
+        switch (code) {
+        case POP3_TIMEOUT:
+            ReportName(txt::kLoginTimeout);
+            break;
+        case POP3_CANCELLED:
+            ReportName(txt::kStopCheck);
+            break;
+        case POP3_NEGATIVE:
+            if (afterPass && Cp932Lower(reply).find("locked") != std::string::npos) {
+                ReportName(txt::kLoginLocked);
+            } else {
+                ReportName(txt::kLoginRefused);
+            }
+            break;
+        default:
+            ReportName(txt::kLoginLineFault);
+            break;
+        }
+        m_socket.Close();
+        return false;
+    };
+    std::string reply;
+    int code = m_socket.CmdUser(m_strUser, reply);
+    if (code != POP3_OK) {
+        return fail(code, reply, false);
+    }
+    code = m_socket.CmdPass(m_strPassword, reply);
+    if (code != POP3_OK) {
+        return fail(code, reply, true);
+    }
+    ReportName(txt::kConnected);
+    return true;
+}
+
+bool CAccount::Logout() {
+    if (!m_bOpen) {
+        return true;
+    }
+    m_bOpen = 0;
+    std::string reply;
+    const int code = m_socket.CmdQuit(reply);
+    m_socket.Close();
+    ReportName(code == POP3_OK ? txt::kLoggedOut : txt::kLogoutFailed);
+    return code == POP3_OK;
+}
+
+int32_t CAccount::ParseCount(const std::string& reply) {
+    std::string_view count;
+    if (!Word(reply, 1, count)) {
+        return -1; // no count at all: a failure, never "no mail"
+    }
+    return Decimal(count);
+}
+
+int32_t CAccount::ParseSize(const std::string& reply) {
+    if (reply.empty()) {
+        return -1;
+    }
+    std::string_view size;
+    return Word(reply, 2, size) ? Decimal(size) : 0;
+}
+
+std::string CAccount::ParseUid(const std::string& reply) {
+    std::string_view uid;
+    if (!Word(reply, 2, uid)) {
+        return std::string();
+    }
+    return std::string(uid.substr(0, uid.find_first_of("\r\n")));
+}
+
+int CAccount::ParseUidList(const std::string& reply, std::vector<std::string>& uids) {
+    uids.clear();
+    try {
+        const std::string_view text = reply;
+        size_t pos = text.find_first_of("\r\n"); // the status line is skipped
+        while (pos != std::string_view::npos) {
+            pos = text.find_first_not_of("\r\n", pos);
+            if (pos == std::string_view::npos) {
+                break;
+            }
+            size_t end = text.find_first_of("\r\n", pos);
+            const std::string_view line =
+                text.substr(pos, end == std::string_view::npos ? end : end - pos);
+            if (line[0] == '.') {
+                break;
+            }
+            // A line without an id still takes its place, so that entry n stays message n.
+            std::string_view uid;
+            uids.emplace_back(Word(line, 1, uid) ? uid : std::string_view());
+            pos = end;
+        }
+    } catch (const std::bad_alloc&) {
+        uids.clear();
+        return -1;
+    }
+    return static_cast<int>(uids.size());
+}
+
+} // namespace tolvane

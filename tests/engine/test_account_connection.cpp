@@ -1,0 +1,246 @@
+// The connection steps of an account against the fake server, and the reply parsers.
+#include "engine/Account.h"
+#include "platform/CodePage.h"
+#include "platform/Texts.h"
+#include "tests/support/FakePop3Server.h"
+#include "tests/support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace tolvane {
+namespace {
+
+using namespace std::chrono_literals;
+using test::FakePop3Server;
+using test::FakeReply;
+
+const char kNameUtf8[] = "仕事用";
+
+// A text of the string table with the account name filled in, as UTF-8.
+std::string Named(const char* formatUtf8) {
+    std::string text = formatUtf8;
+    for (size_t pos = text.find("%s"); pos != std::string::npos; pos = text.find("%s", pos)) {
+        text.replace(pos, 2, kNameUtf8);
+        pos += sizeof kNameUtf8 - 1;
+    }
+    return text;
+}
+
+class AccountConnectionTest : public ::testing::Test {
+protected:
+    AccountConnectionTest() : account(&test::LogCollector::Append, &log) {
+        account.m_strName = Utf8ToCp932(kNameUtf8);
+        account.m_strServer = "127.0.0.1";
+        account.m_nPort = static_cast<int32_t>(server.Port());
+        account.m_strUser = "taro";
+        account.m_strPassword = "secret";
+        account.m_socket.m_nTimeout = 5;
+    }
+
+    test::ScopedHome home; // the account's destructor touches its store file
+    FakePop3Server server;
+    test::LogCollector log;
+    CAccount account;
+};
+
+TEST_F(AccountConnectionTest, OpenLoginLogout) {
+    ASSERT_TRUE(account.OpenConnection());
+    EXPECT_EQ(account.m_bOpen, 1);
+    ASSERT_TRUE(account.Login());
+    EXPECT_TRUE(account.Logout());
+    EXPECT_EQ(account.m_bOpen, 0);
+    EXPECT_FALSE(account.m_socket.IsConnected());
+    EXPECT_EQ(log.Texts(),
+              (std::vector<std::string>{Named(txt::kConnecting), Named(txt::kConnected),
+                                        Named(txt::kLoggedOut)}));
+    EXPECT_EQ(server.Commands(), (std::vector<std::string>{"USER taro", "PASS secret", "QUIT"}));
+}
+
+TEST_F(AccountConnectionTest, HostNameLocalhost) {
+    account.m_strServer = "localhost";
+    ASSERT_TRUE(account.OpenConnection());
+    EXPECT_TRUE(account.Login());
+}
+
+TEST_F(AccountConnectionTest, LogoutWithoutConnectionDoesNothing) {
+    EXPECT_TRUE(account.Logout());
+    EXPECT_TRUE(log.Texts().empty());
+}
+
+TEST_F(AccountConnectionTest, FailedQuitReportsTheLogoutFailure) {
+    ASSERT_TRUE(account.OpenConnection());
+    ASSERT_TRUE(account.Login());
+    server.Script("QUIT", FakeReply::CloseNow());
+    EXPECT_FALSE(account.Logout());
+    EXPECT_EQ(log.Texts().back(), Named(txt::kLogoutFailed));
+    EXPECT_EQ(account.m_bOpen, 0);
+}
+
+TEST_F(AccountConnectionTest, CancelBeforeLoginStops) {
+    ASSERT_TRUE(account.OpenConnection());
+    account.m_socket.RequestCancel();
+    EXPECT_FALSE(account.Login());
+    EXPECT_EQ(log.Texts().back(), Named(txt::kStopCheck));
+    EXPECT_FALSE(account.m_socket.IsConnected());
+}
+
+// --- failed logins: the text reported, then the Logout the worker still runs.
+struct LoginCase {
+    const char* name;
+    const char* pattern; // "USER" or "PASS"
+    FakeReply reply;
+    const char* textUtf8;
+};
+
+class LoginFailureTest : public AccountConnectionTest,
+                         public ::testing::WithParamInterface<LoginCase> {};
+
+TEST_P(LoginFailureTest, ReportsThenLogoutFails) {
+    account.m_socket.m_nTimeout = 1;
+    server.Script(GetParam().pattern, GetParam().reply);
+    ASSERT_TRUE(account.OpenConnection());
+    EXPECT_FALSE(account.Login());
+    EXPECT_FALSE(account.m_socket.IsConnected());
+    EXPECT_EQ(account.m_bOpen, 1);
+    EXPECT_FALSE(account.Logout());
+    EXPECT_EQ(account.m_bOpen, 0);
+    EXPECT_EQ(log.Texts(),
+              (std::vector<std::string>{Named(txt::kConnecting), Named(GetParam().textUtf8),
+                                        Named(txt::kLogoutFailed)}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, LoginFailureTest,
+    ::testing::Values(LoginCase{"PassLocked", "PASS",
+                                FakeReply::Err("-ERR [IN-USE] Mailbox Locked"), txt::kLoginLocked},
+                      LoginCase{"PassLockedCapitals", "PASS",
+                                FakeReply::Err("-ERR MAILDROP LOCKED"), txt::kLoginLocked},
+                      LoginCase{"PassInvalid", "PASS", FakeReply::Err("-ERR invalid password"),
+                                txt::kLoginRefused},
+                      LoginCase{"UserLockedIsRefused", "USER", FakeReply::Err("-ERR locked"),
+                                txt::kLoginRefused},
+                      LoginCase{"PassSilent", "PASS", FakeReply::Silence(), txt::kLoginTimeout},
+                      LoginCase{"UserClosed", "USER", FakeReply::CloseNow(), txt::kLoginLineFault},
+                      LoginCase{"PassClosedMidLine", "PASS", FakeReply::Text("+OK lo").AndClose(),
+                                txt::kLoginLineFault}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(AccountConnectionTest, WrongPasswordOfTheDefaultMailbox) {
+    account.m_strPassword = "wrong";
+    ASSERT_TRUE(account.OpenConnection());
+    EXPECT_FALSE(account.Login());
+    EXPECT_EQ(log.Texts().back(), Named(txt::kLoginRefused));
+}
+
+// --- failed connections: one text, the socket closed, nothing owed by Logout.
+unsigned UnusedPort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+void ExpectFailedOpen(CAccount& account, test::LogCollector& log, const char* textUtf8) {
+    EXPECT_FALSE(account.OpenConnection());
+    EXPECT_EQ(account.m_bOpen, 0);
+    EXPECT_FALSE(account.m_socket.IsConnected());
+    EXPECT_TRUE(account.Logout());
+    EXPECT_EQ(log.Texts(), (std::vector<std::string>{Named(txt::kConnecting), Named(textUtf8)}));
+}
+
+TEST_F(AccountConnectionTest, RefusedConnection) {
+    account.m_nPort = static_cast<int32_t>(UnusedPort());
+    ExpectFailedOpen(account, log, txt::kConnectFailed);
+}
+
+TEST_F(AccountConnectionTest, NegativeGreeting) {
+    server.SetGreeting(FakeReply::Err("-ERR go away"));
+    ExpectFailedOpen(account, log, txt::kConnectFailed);
+}
+
+TEST_F(AccountConnectionTest, SilentGreetingTimesOut) {
+    account.m_socket.m_nTimeout = 1;
+    server.SetGreeting(FakeReply::Silence());
+    ExpectFailedOpen(account, log, txt::kConnectTimeout);
+}
+
+TEST_F(AccountConnectionTest, CancelWhileWaitingForTheGreeting) {
+    account.m_socket.m_nTimeout = 30;
+    server.SetGreeting(FakeReply::Silence());
+    std::thread canceller([&] {
+        while (server.Connections() == 0) {
+            std::this_thread::sleep_for(10ms);
+        }
+        account.m_socket.RequestCancel();
+    });
+    ExpectFailedOpen(account, log, txt::kStopCheck);
+    canceller.join();
+}
+
+// --- parsers
+struct NumberCase {
+    const char* reply;
+    int32_t count;
+    int32_t size;
+    const char* uid;
+};
+
+class NumberParserTest : public ::testing::TestWithParam<NumberCase> {};
+
+TEST_P(NumberParserTest, Words) {
+    EXPECT_EQ(CAccount::ParseCount(GetParam().reply), GetParam().count);
+    EXPECT_EQ(CAccount::ParseSize(GetParam().reply), GetParam().size);
+    EXPECT_EQ(CAccount::ParseUid(GetParam().reply), GetParam().uid);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, NumberParserTest,
+    ::testing::Values(
+        NumberCase{"+OK 3 1200\r\n", 3, 1200, "1200"}, NumberCase{"+OK 2 512\r\n", 2, 512, "512"},
+        NumberCase{"+OK 2 XYZ\r\n", 2, 0, "XYZ"}, NumberCase{"+OK 2 XYZ", 2, 0, "XYZ"},
+        NumberCase{"+OK   7    99  \r\n", 7, 99, "99"},
+        NumberCase{"+OK 4 abc\tdef\r\n", 4, 0, "abc\tdef"},
+        NumberCase{"+OK 2 XYZ extra\r\n", 2, 0, "XYZ"},
+        NumberCase{"+OK 99999999999 99999999999\r\n", INT32_MAX, INT32_MAX, "99999999999"},
+        NumberCase{"+OK -5 -7\r\n", -5, -7, "-7"}, NumberCase{"+OK 12abc\r\n", 12, 0, ""},
+        // too few words
+        NumberCase{"+OK 3\r\n", 3, 0, ""}, NumberCase{"+OK\r\n", -1, 0, ""},
+        NumberCase{"+OK", -1, 0, ""}, NumberCase{"   ", -1, 0, ""}, NumberCase{"", -1, -1, ""}));
+
+struct ListCase {
+    const char* reply;
+    std::vector<std::string> uids;
+};
+
+class UidListTest : public ::testing::TestWithParam<ListCase> {};
+
+TEST_P(UidListTest, SecondWordOfEachLine) {
+    std::vector<std::string> uids{"stale"};
+    EXPECT_EQ(CAccount::ParseUidList(GetParam().reply, uids),
+              static_cast<int>(GetParam().uids.size()));
+    EXPECT_EQ(uids, GetParam().uids);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Listings, UidListTest,
+    ::testing::Values(ListCase{"+OK\r\n1 AAA\r\n2 BBB\r\n.\r\n", {"AAA", "BBB"}},
+                      ListCase{"+OK\r\n.\r\n", {}}, ListCase{"", {}},
+                      ListCase{"+OK 2 messages\r\n1 AAA\r\n\r\n2 BBB\n.\r\n", {"AAA", "BBB"}},
+                      ListCase{"+OK\r\n1  AAA  x\r\n2 BBB\r\n.\r\n3 CCC\r\n", {"AAA", "BBB"}},
+                      ListCase{"+OK\r\n1\r\n2 BBB\r\n.\r\n", {"", "BBB"}},
+                      ListCase{"+OK\r\n1 AAA\r\n2 BBB", {"AAA", "BBB"}},
+                      ListCase{"+OK\r\n1 AAA\r\n..2 stuffed\r\n", {"AAA"}}));
+
+} // namespace
+} // namespace tolvane
