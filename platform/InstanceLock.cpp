@@ -23,6 +23,7 @@ bool CInstanceLock::TryAcquire() {
     if (m_fd >= 0) {
         return true;
     }
+    m_bHeldElsewhere = false;
     const int fd = ::open(LockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {
         return false;
@@ -32,6 +33,7 @@ bool CInstanceLock::TryAcquire() {
         result = ::flock(fd, LOCK_EX | LOCK_NB);
     } while (result != 0 && errno == EINTR);
     if (result != 0) {
+        m_bHeldElsewhere = errno == EWOULDBLOCK;
         ::close(fd);
         return false;
     }

@@ -23,11 +23,15 @@ public:
     // another process holds it, or the lock file cannot be opened.
     bool TryAcquire();
     bool IsHeld() const { return m_fd >= 0; }
+    // After a failed TryAcquire: true when another process holds the lock, false when the
+    // lock file could not be opened at all.
+    bool HeldElsewhere() const { return m_bHeldElsewhere; }
 
     static std::filesystem::path LockPath();
 
 private:
     int m_fd = -1;
+    bool m_bHeldElsewhere = false;
 };
 
 } // namespace tolvane

@@ -105,6 +105,10 @@ inline constexpr char kLogFileError[] = "ログファイルの操作中にエラ
 inline constexpr char kLogWriteError[] =
     "ファイルへの保存中にエラーが発生しました。\n十分な保存容量があるか確認して下さい。";
 
+// Document: the question of the deletion request.
+inline constexpr char kAskDeleteMarked[] =
+    "チェックがついているメールをメールサーバーから\n削除してもよろしいですか？\n\n注意\n  削除したメールは元に戻せません。";
+
 // Settings and memory.
 inline constexpr char kRegistryWriteFailed[] = "レジストリ情報の書き込みが失敗しました。";
 inline constexpr char kRegistryReadFailed[] = "レジストリ情報の読み込みが失敗しました。";

@@ -1,0 +1,259 @@
+#include "cli/CliApp.h"
+
+#include "cli/Arguments.h"
+#include "cli/CliTexts.h"
+#include "cli/InterruptWatcher.h"
+#include "cli/MailFormat.h"
+#include "cli/TerminalHost.h"
+#include "engine/DocumentCore.h"
+#include "platform/CodePage.h"
+#include "platform/InstanceLock.h"
+#include "platform/MessageHost.h"
+#include "platform/Texts.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+#include <set>
+
+namespace tolvane::cli {
+
+namespace {
+
+std::string Format(const char* formatUtf8, const std::string& argumentUtf8) {
+    char buffer[2048];
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+    std::snprintf(buffer, sizeof buffer, formatUtf8, argumentUtf8.c_str());
+#pragma GCC diagnostic pop
+    return buffer;
+}
+
+void WriteOut(const std::string& textUtf8) {
+    std::fwrite(textUtf8.data(), 1, textUtf8.size(), stdout);
+    std::fflush(stdout);
+}
+
+std::vector<int32_t> Worse(std::vector<int32_t> a, const std::vector<int32_t>& b) {
+    a.resize(std::max(a.size(), b.size()), OUTCOME_NONE);
+    for (size_t i = 0; i < b.size(); ++i) {
+        a[i] = std::max(a[i], b[i]);
+    }
+    return a;
+}
+
+bool AnyUnchecked(const std::vector<int32_t>& outcomes) {
+    return std::any_of(outcomes.begin(), outcomes.end(), [](int32_t outcome) {
+        return outcome == OUTCOME_FAILED || outcome == OUTCOME_CANCELLED;
+    });
+}
+
+class MessageHostScope {
+public:
+    explicit MessageHostScope(IMessageHost* host) : m_previous(SetMessageHost(host)) {}
+    ~MessageHostScope() { SetMessageHost(m_previous); }
+    MessageHostScope(const MessageHostScope&) = delete;
+    MessageHostScope& operator=(const MessageHostScope&) = delete;
+
+private:
+    IMessageHost* m_previous;
+};
+
+// One run of a command against the loaded document.
+class CSession {
+public:
+    CSession(const Arguments& arguments, CTerminalHost& host, CDocumentCore& doc)
+        : m_args(arguments), m_host(host), m_doc(doc) {}
+
+    int Check();
+    int Delete();
+    int Accounts();
+
+private:
+    bool Started(bool bStarted);
+    void WaitFor(int lastCommand);
+    void PrintMails(const std::vector<int32_t>& outcomes);
+    std::vector<int32_t> Outcomes() const { return m_doc.m_pWorker->GetOutcomes(); }
+
+    const Arguments& m_args;
+    CTerminalHost& m_host;
+    CDocumentCore& m_doc;
+    std::optional<CInterruptWatcher> m_watcher;
+};
+
+bool CSession::Started(bool bStarted) {
+    if (!bStarted) {
+        m_host.WriteError(txt::kWorkerFailed);
+        return false;
+    }
+    if (!m_watcher) {
+        // From here on the worker exists, and Ctrl+C becomes the cancel command.
+        m_watcher.emplace([this] {
+            m_host.WriteError(txt::kCancelling);
+            m_doc.Cancel();
+        });
+    }
+    return true;
+}
+
+void CSession::WaitFor(int lastCommand) {
+    for (;;) {
+        const int id = m_host.WaitCommand();
+        if (id == ID_RELOAD_COMPLETE) {
+            m_doc.OnReloadComplete();
+        } else {
+            m_doc.OnJobComplete();
+        }
+        if (id == lastCommand) {
+            return;
+        }
+    }
+}
+
+void CSession::PrintMails(const std::vector<int32_t>& outcomes) {
+    std::vector<const CMail*> mails;
+    for (size_t i = 0; i < m_doc.m_arrAccounts.size(); ++i) {
+        if (i >= outcomes.size() || outcomes[i] == OUTCOME_NONE) {
+            continue;
+        }
+        const CAccount& account = *m_doc.m_arrAccounts[i];
+        for (int k = 0; k < account.GetMailCount(); ++k) {
+            mails.push_back(account.GetMail(k));
+        }
+    }
+    WriteOut(m_args.bJson ? FormatMailJson(mails, m_args.bRaw) : FormatMailList(mails));
+}
+
+int CSession::Check() {
+    int32_t index = -1;
+    if (!m_args.operands.empty()) {
+        const std::string& name = m_args.operands[0];
+        const auto found =
+            std::find_if(m_doc.m_arrAccounts.begin(), m_doc.m_arrAccounts.end(),
+                         [&](const auto& account) { return account->m_strName == name; });
+        if (found == m_doc.m_arrAccounts.end()) {
+            m_host.WriteError(Format(txt::kUnknownAccount, Cp932ToUtf8(name)));
+            return EXIT_USAGE;
+        }
+        index = static_cast<int32_t>(found - m_doc.m_arrAccounts.begin());
+    } else if (m_doc.m_arrAccounts.empty()) {
+        m_host.WriteError(txt::kNoAccounts);
+        return EXIT_USAGE;
+    }
+    if (!Started(m_doc.StartCheck(index))) {
+        return EXIT_ACCOUNT_FAILED;
+    }
+    WaitFor(ID_CHECK_COMPLETE);
+    const std::vector<int32_t> outcomes = Outcomes();
+    PrintMails(outcomes);
+    return AnyUnchecked(outcomes) ? EXIT_ACCOUNT_FAILED : EXIT_ALL_CHECKED;
+}
+
+int CSession::Delete() {
+    if (m_doc.m_arrAccounts.empty()) {
+        m_host.WriteError(txt::kNoAccounts);
+        return EXIT_USAGE;
+    }
+    if (!Started(m_doc.StartCheck(-1))) {
+        return EXIT_ACCOUNT_FAILED;
+    }
+    WaitFor(ID_CHECK_COMPLETE);
+    std::vector<int32_t> outcomes = Outcomes();
+
+    // The mails to delete, in list order; every given id must name at least one.
+    const std::set<std::string> wanted(m_args.operands.begin(), m_args.operands.end());
+    std::set<std::string> found;
+    std::vector<CMail*> marked;
+    for (const auto& account : m_doc.m_arrAccounts) {
+        for (int k = 0; k < account->GetMailCount(); ++k) {
+            CMail* mail = account->GetMail(k);
+            if (wanted.count(mail->m_strUidl) != 0) {
+                marked.push_back(mail);
+                found.insert(mail->m_strUidl);
+            }
+        }
+    }
+    if (found.size() != wanted.size()) {
+        for (const std::string& uidl : m_args.operands) {
+            if (found.count(uidl) == 0) {
+                m_host.WriteError(Format(txt::kUnknownUidl, Cp932ToUtf8(uidl)));
+            }
+        }
+        m_host.WriteError(txt::kNothingDeleted);
+        return AnyUnchecked(outcomes) ? EXIT_ACCOUNT_FAILED : EXIT_USAGE;
+    }
+    if (!m_host.Ask(Sjis(tolvane::txt::kAskDeleteMarked))) {
+        m_host.WriteError(txt::kDeleteDeclined);
+        return EXIT_USAGE;
+    }
+    JobEntries entries = m_doc.BuildDeleteEntries(marked);
+    if (!entries || !Started(m_doc.StartDelete(std::move(entries)))) {
+        return EXIT_ACCOUNT_FAILED;
+    }
+    WaitFor(ID_DELETE_COMPLETE);
+    outcomes = Worse(outcomes, Outcomes());
+    PrintMails(outcomes);
+    return AnyUnchecked(outcomes) ? EXIT_ACCOUNT_FAILED : EXIT_ALL_CHECKED;
+}
+
+int CSession::Accounts() {
+    std::vector<const CAccount*> accounts;
+    for (const auto& account : m_doc.m_arrAccounts) {
+        accounts.push_back(account.get());
+    }
+    WriteOut(m_args.bJson ? FormatAccountJson(accounts) : FormatAccountList(accounts));
+    return EXIT_ALL_CHECKED;
+}
+
+} // namespace
+
+int RunCli(const std::vector<std::string>& args) {
+    Arguments arguments;
+    std::string error;
+    if (!ParseArguments(args, arguments, error)) {
+        std::fputs((error + txt::kSeeHelp).c_str(), stderr);
+        return EXIT_USAGE;
+    }
+    if (arguments.command == Command::Help) {
+        WriteOut(txt::kUsage);
+        return EXIT_ALL_CHECKED;
+    }
+    CTerminalHost host(arguments.bYes, arguments.bQuiet);
+    MessageHostScope messages(&host);
+    CInstanceLock lock;
+    if (!lock.TryAcquire()) {
+        if (lock.HeldElsewhere()) {
+            host.WriteError(txt::kInstanceRunning);
+            return EXIT_ALREADY_RUNNING;
+        }
+        host.WriteError(Format(txt::kLockUnavailable, CInstanceLock::LockPath().string()));
+        return EXIT_USAGE;
+    }
+    CDocumentCore doc(&host);
+    doc.m_log.SetViewSink([&host](const std::string& textCp932) { host.WriteLog(textCp932); });
+    if (!doc.Create()) {
+        host.WriteError(txt::kCreateFailed);
+        return EXIT_USAGE;
+    }
+    int status = EXIT_ALL_CHECKED;
+    {
+        CSession session(arguments, host, doc);
+        switch (arguments.command) {
+        case Command::Check:
+            status = session.Check();
+            break;
+        case Command::Delete:
+            status = session.Delete();
+            break;
+        case Command::Accounts:
+            status = session.Accounts();
+            break;
+        case Command::Help:
+            break;
+        }
+    }
+    doc.Close();
+    return status;
+}
+
+} // namespace tolvane::cli
