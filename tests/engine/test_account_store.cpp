@@ -303,19 +303,6 @@ TEST_F(AccountStore, FailedLoadDeletesTheStoreButKeepsTheProfile) {
     EXPECT_EQ(GetProfileInt(kSection, "ReceiveNewMailOnly", -1), 1);
 }
 
-TEST_F(AccountStore, AddedAccountDoesNotReadAStore) {
-    WriteValidAccount(1);
-    {
-        auto account = LoadNewOnly();
-        account->m_mails.push_back(MakeMail("u1", MAIL_KNOWN));
-    }
-    CAccount added(nullptr, nullptr);
-    added.Load("pop", false);
-    added.m_bNewMailOnly = 1;
-    EXPECT_EQ(added.GetMailCount(), 0);
-    added.m_bNewMailOnly = 0; // keep the file out of this test's concern
-}
-
 class AccountStoreNames : public AccountStore, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(AccountStoreNames, StoreStaysInsideTheDataFolder) {

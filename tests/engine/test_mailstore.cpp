@@ -342,10 +342,5 @@ TEST_F(MailStoreFile, FailedSaveLeavesThePreviousFile) {
     EXPECT_EQ(files, 1u) << "no temporary file is left behind";
 }
 
-TEST_F(MailStoreFile, SaveIntoAFolderThatCannotExistFails) {
-    WriteFileBytes(m_dir.Path() / "file", "x");
-    EXPECT_FALSE(WriteMailStore(m_dir.Path() / "file" / "pop.dat", ThreeLetterMails()));
-}
-
 } // namespace
 } // namespace tolvane
