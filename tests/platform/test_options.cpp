@@ -1,0 +1,82 @@
+#include "platform/Options.h"
+
+#include "platform/CodePage.h"
+#include "platform/Paths.h"
+#include "platform/Profile.h"
+#include "tests/support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+namespace tolvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct IntOption {
+    const char* key;
+    int32_t (*get)();
+    bool (*set)(int32_t);
+    int32_t defaultValue;
+};
+
+class IntOptionTest : public ::testing::TestWithParam<IntOption> {
+protected:
+    test::ScopedHome m_home;
+    test::RecordingMessageHost m_messages;
+};
+
+TEST_P(IntOptionTest, DefaultThenStoredValueUnderItsKey) {
+    const IntOption& option = GetParam();
+    EXPECT_EQ(option.get(), option.defaultValue);
+    const int32_t stored = option.defaultValue == 7 ? 8 : 7;
+    ASSERT_TRUE(option.set(stored));
+    EXPECT_EQ(option.get(), stored);
+    EXPECT_EQ(GetProfileInt("Option", option.key, -99), stored);
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, IntOptionTest,
+    ::testing::Values(IntOption{"SaveLog", options::GetSaveLog, options::SetSaveLog, 0},
+                      IntOption{"NewSave", options::GetNewSave, options::SetNewSave, 1},
+                      IntOption{"AutoCheck", options::GetAutoCheck, options::SetAutoCheck, 0},
+                      IntOption{"AutoCheckInterval", options::GetAutoCheckInterval,
+                                options::SetAutoCheckInterval, 30},
+                      IntOption{"AutoReport", options::GetAutoReport, options::SetAutoReport, 1},
+                      IntOption{"ReportDisplayMode", options::GetReportDisplayMode,
+                                options::SetReportDisplayMode, 1},
+                      IntOption{"FirstCheck", options::GetFirstCheck, options::SetFirstCheck, 0},
+                      IntOption{"QuitConfirm", options::GetQuitConfirm, options::SetQuitConfirm, 0},
+                      IntOption{"AutoHide", options::GetAutoHide, options::SetAutoHide, 1},
+                      IntOption{"AutoHideInterval", options::GetAutoHideInterval,
+                                options::SetAutoHideInterval, 30}),
+    [](const auto& info) { return info.param.key; });
+
+TEST(StringOptions, LogFileAndSoundFile) {
+    test::ScopedHome home;
+    test::RecordingMessageHost messages;
+    const std::string defaultLog =
+        Utf8ToCp932((home.DataHome() / "tolvane" / "Tolvane.log").string());
+    EXPECT_EQ(options::DefaultLogFile(), defaultLog);
+    EXPECT_EQ(options::GetLogFile(), defaultLog);
+    EXPECT_EQ(options::GetSoundFile(), "");
+
+    const std::string log = Utf8ToCp932("/tmp/ログ/接続.log");
+    ASSERT_TRUE(options::SetLogFile(log));
+    ASSERT_TRUE(options::SetSoundFile("/usr/share/sounds/new.wav"));
+    EXPECT_EQ(options::GetLogFile(), log);
+    EXPECT_EQ(options::GetLogFile(true), defaultLog); // the flag never reads the settings
+    EXPECT_EQ(options::GetSoundFile(), "/usr/share/sounds/new.wav");
+    EXPECT_EQ(GetProfileString("Option", "LogFile", ""), log);
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+TEST(StringOptions, AFreshUserWritesNothing) {
+    test::ScopedHome home;
+    options::GetLogFile();
+    options::GetAutoCheckInterval();
+    EXPECT_FALSE(fs::exists(home.ConfigHome() / "tolvane" / "user.reg"));
+}
+
+} // namespace
+} // namespace tolvane

@@ -1,0 +1,375 @@
+#include "platform/SettingsTree.h"
+
+#include "platform/CodePage.h"
+#include "tests/support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace tolvane {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+const char kRoot[] = "Software\\Orrindale\\Tolvane";
+
+class SettingsTreeTest : public ::testing::Test {
+protected:
+    fs::path File() const { return m_dir.Path() / "user.reg"; }
+
+    std::vector<std::string> SubKeys(SettingsTree& tree, const RegKey& key) {
+        std::vector<std::string> names;
+        std::string name;
+        for (uint32_t i = 0; tree.EnumKey(key, i, name) == REG_OK; ++i) {
+            names.push_back(name);
+        }
+        return names;
+    }
+
+    test::TempDir m_dir;
+    test::RecordingMessageHost m_messages;
+};
+
+TEST_F(SettingsTreeTest, WritesTheFileByteForByte) {
+    SettingsTree tree(File());
+    RegKey root, pop, japanese, column;
+    ASSERT_EQ(tree.CreateKey(tree.Root(), kRoot, root), REG_OK);
+    ASSERT_EQ(tree.SetString(root, "Version", "3.0.1"), REG_OK);
+    ASSERT_EQ(tree.CreateKey(root, "Account\\pop", pop), REG_OK);
+    ASSERT_EQ(tree.SetString(pop, "Servername", "127.0.0.1"), REG_OK);
+    ASSERT_EQ(tree.SetString(pop, "Password", "se\"cret\\path\n\r\t"), REG_OK);
+    ASSERT_EQ(tree.SetDword(pop, "PortNo", 110), REG_OK);
+    ASSERT_EQ(tree.SetDword(pop, "Offset", static_cast<uint32_t>(-1)), REG_OK);
+    ASSERT_EQ(tree.CreateKey(root, "Account\\" + Utf8ToCp932("メール"), japanese), REG_OK);
+    ASSERT_EQ(tree.SetString(japanese, "Username", Utf8ToCp932("太郎")), REG_OK);
+    ASSERT_EQ(tree.CreateKey(root, "Column", column), REG_OK);
+
+    const std::string expected =
+        "REGEDIT4\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software]\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Orrindale]\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Orrindale\\Tolvane]\n"
+        "\"Version\"=\"3.0.1\"\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Orrindale\\Tolvane\\Account]\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Orrindale\\Tolvane\\Account\\pop]\n"
+        "\"Servername\"=\"127.0.0.1\"\n"
+        "\"Password\"=\"se\\\"cret\\\\path\\n\\r\\t\"\n"
+        "\"PortNo\"=dword:0000006e\n"
+        "\"Offset\"=dword:ffffffff\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Orrindale\\Tolvane\\Account\\メール]\n"
+        "\"Username\"=\"太郎\"\n"
+        "\n"
+        "[HKEY_CURRENT_USER\\Software\\Orrindale\\Tolvane\\Column]\n";
+    EXPECT_EQ(ReadFileBytes(File()), expected);
+
+    // Another tree on the same file (as another process would) reads it all back.
+    SettingsTree other(File());
+    RegKey again;
+    ASSERT_EQ(other.OpenKey(other.Root(), std::string(kRoot) + "\\Account\\pop", again), REG_OK);
+    SettingsValue value;
+    ASSERT_EQ(other.QueryValue(again, "Password", value), REG_OK);
+    EXPECT_EQ(value.text, "se\"cret\\path\n\r\t");
+    ASSERT_EQ(other.QueryValue(again, "Offset", value), REG_OK);
+    EXPECT_EQ(value.type, REG_DWORD);
+    EXPECT_EQ(value.AsInt(), -1);
+    RegKey emptyKey;
+    EXPECT_EQ(other.OpenKey(other.Root(), std::string(kRoot) + "\\Column", emptyKey), REG_OK);
+    EXPECT_EQ(SubKeys(other,
+                      [&] {
+                          RegKey account;
+                          other.OpenKey(other.Root(), std::string(kRoot) + "\\Account", account);
+                          return account;
+                      }()),
+              (std::vector<std::string>{"pop", Utf8ToCp932("メール")}));
+
+    struct stat st {};
+    ASSERT_EQ(::stat(File().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(SettingsTreeTest, NamesIgnoreCaseAndKeepTheirCase) {
+    SettingsTree tree(File());
+    RegKey account, key;
+    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software\\Account", account), REG_OK);
+    for (const char* name : {"gamma", "Beta", "alpha", "Delta"}) {
+        ASSERT_EQ(tree.CreateKey(account, name, key), REG_OK);
+    }
+    bool created = true;
+    ASSERT_EQ(tree.CreateKey(account, "ALPHA", key, &created), REG_OK);
+    EXPECT_FALSE(created);
+    // Ｍａｉｌ and ｍＡＩＬ are one key as well.
+    ASSERT_EQ(tree.CreateKey(account, "\x82\x6c\x82\x81\x82\x89\x82\x8c", key), REG_OK);
+    ASSERT_EQ(tree.CreateKey(account, "\x82\x8d\x82\x60\x82\x68\x82\x6b", key, &created), REG_OK);
+    EXPECT_FALSE(created);
+    EXPECT_EQ(SubKeys(tree, account),
+              (std::vector<std::string>{"alpha", "Beta", "Delta", "gamma",
+                                        "\x82\x6c\x82\x81\x82\x89\x82\x8c"}));
+
+    RegKey upper;
+    ASSERT_EQ(tree.OpenKey(tree.Root(), "SOFTWARE\\account\\BETA", upper), REG_OK);
+    ASSERT_EQ(tree.SetString(upper, "PortNo", "x"), REG_OK);
+    ASSERT_EQ(tree.SetDword(upper, "PORTNO", 7), REG_OK);
+    SettingsValue value;
+    ASSERT_EQ(tree.EnumValue(upper, 0, value), REG_OK);
+    EXPECT_EQ(value.name, "PortNo");
+    EXPECT_EQ(value.type, REG_DWORD);
+    EXPECT_EQ(tree.EnumValue(upper, 1, value), REG_NO_MORE_ITEMS);
+    EXPECT_NE(ReadFileBytes(File()).find("[HKEY_CURRENT_USER\\Software\\Account\\Beta]\n"
+                                         "\"PortNo\"=dword:00000007\n"),
+              std::string::npos);
+}
+
+TEST_F(SettingsTreeTest, DeletingAKeyWithSubKeysFailsAndALeafGoesWithItsValues) {
+    SettingsTree tree(File());
+    RegKey account, pop, nested;
+    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software\\Account", account), REG_OK);
+    ASSERT_EQ(tree.CreateKey(account, "pop", pop), REG_OK);
+    ASSERT_EQ(tree.SetString(pop, "Servername", "host"), REG_OK);
+    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software\\Account\\nest\\inner", nested), REG_OK);
+
+    EXPECT_EQ(tree.DeleteKey(tree.Root(), "Software\\Account"), REG_DENIED);
+    EXPECT_EQ(tree.DeleteKey(account, "nest"), REG_DENIED);
+    EXPECT_EQ(tree.DeleteKey(account, ""), REG_BAD_PARAMETER);
+    EXPECT_EQ(tree.DeleteKey(account, "missing"), REG_NOT_FOUND);
+
+    EXPECT_EQ(tree.DeleteKey(account, "POP"), REG_OK);
+    SettingsValue value;
+    EXPECT_EQ(tree.QueryValue(pop, "Servername", value), REG_KEY_DELETED);
+    ASSERT_EQ(tree.CreateKey(account, "pop", pop), REG_OK);
+    EXPECT_EQ(tree.QueryValue(pop, "Servername", value), REG_NOT_FOUND);
+    uint32_t subKeys = 9, values = 9;
+    ASSERT_EQ(tree.QueryInfo(account, &subKeys, &values), REG_OK);
+    EXPECT_EQ(subKeys, 2u);
+    EXPECT_EQ(values, 0u);
+    EXPECT_EQ(ReadFileBytes(File()).find("Servername"), std::string::npos);
+}
+
+TEST_F(SettingsTreeTest, HandlesAndParametersAreChecked) {
+    SettingsTree tree(File());
+    SettingsTree other(m_dir.Path() / "other.reg");
+    RegKey key, closed;
+    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software", key), REG_OK);
+    SettingsValue value;
+    EXPECT_EQ(tree.QueryValue(closed, "x", value), REG_BAD_HANDLE);
+    EXPECT_EQ(other.SetDword(key, "x", 1), REG_BAD_HANDLE);
+    EXPECT_EQ(tree.CloseKey(key), REG_OK);
+    EXPECT_FALSE(key.IsOpen());
+    EXPECT_EQ(tree.CloseKey(key), REG_BAD_HANDLE);
+
+    RegKey out;
+    EXPECT_EQ(tree.CreateKey(tree.Root(), "a\\\\b", out), REG_BAD_PARAMETER);
+    EXPECT_EQ(tree.CreateKey(tree.Root(), "\\a", out), REG_BAD_PARAMETER);
+    EXPECT_EQ(tree.CreateKey(tree.Root(), "line\nbreak", out), REG_BAD_PARAMETER);
+    EXPECT_EQ(tree.CreateKey(tree.Root(), std::string(256, 'n'), out), REG_BAD_PARAMETER);
+    EXPECT_EQ(tree.OpenKey(tree.Root(), "Software\\missing", out), REG_NOT_FOUND);
+
+    std::string longest(255, 'n');
+    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software\\" + longest, out), REG_OK);
+    RegKey software;
+    ASSERT_EQ(tree.OpenKey(tree.Root(), "Software", software), REG_OK);
+    std::string name;
+    EXPECT_EQ(tree.EnumKey(software, 0, name, 255), REG_MORE_DATA);
+    EXPECT_EQ(tree.EnumKey(software, 0, name, 256), REG_OK);
+    EXPECT_EQ(name, longest);
+    EXPECT_EQ(tree.EnumKey(software, 1, name, 256), REG_NO_MORE_ITEMS);
+}
+
+TEST_F(SettingsTreeTest, StoresTextsAsTheFileWillGiveThemBack) {
+    SettingsTree tree(File());
+    RegKey key;
+    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software", key), REG_OK);
+    ASSERT_EQ(tree.SetString(key, "Bad", "a\x85\x40z"), REG_OK); // no such character
+    ASSERT_EQ(tree.SetString(key, "Nul", std::string("before\0after", 12)), REG_OK);
+    SettingsValue value;
+    ASSERT_EQ(tree.QueryValue(key, "Bad", value), REG_OK);
+    EXPECT_EQ(value.text, "a?z");
+    SettingsTree other(File());
+    RegKey again;
+    ASSERT_EQ(other.OpenKey(other.Root(), "Software", again), REG_OK);
+    ASSERT_EQ(other.QueryValue(again, "Bad", value), REG_OK);
+    EXPECT_EQ(value.text, "a?z");
+    ASSERT_EQ(other.QueryValue(again, "Nul", value), REG_OK);
+    EXPECT_EQ(value.text, "before");
+}
+
+TEST_F(SettingsTreeTest, SeesAndKeepsWritesOfAnotherWriter) {
+    SettingsTree first(File());
+    SettingsTree second(File());
+    RegKey a, b;
+    ASSERT_EQ(first.CreateKey(first.Root(), "Software", a), REG_OK);
+    ASSERT_EQ(first.SetDword(a, "One", 1), REG_OK);
+    ASSERT_EQ(second.CreateKey(second.Root(), "Software", b), REG_OK);
+    ASSERT_EQ(second.SetDword(b, "Two", 2), REG_OK);
+    ASSERT_EQ(first.SetDword(a, "Three", 3), REG_OK); // must not lose "Two"
+    SettingsValue value;
+    ASSERT_EQ(second.QueryValue(b, "Three", value), REG_OK);
+    EXPECT_EQ(value.AsInt(), 3);
+    ASSERT_EQ(first.QueryValue(a, "Two", value), REG_OK);
+    EXPECT_EQ(value.AsInt(), 2);
+}
+
+TEST_F(SettingsTreeTest, ThreadsWritingAtOnceLoseNothing) {
+    SettingsTree tree(File());
+    RegKey key;
+    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software", key), REG_OK);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 25; ++i) {
+                tree.SetDword(key, "t" + std::to_string(t) + "_" + std::to_string(i),
+                              static_cast<uint32_t>(i));
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    uint32_t values = 0;
+    ASSERT_EQ(tree.QueryInfo(key, nullptr, &values), REG_OK);
+    EXPECT_EQ(values, 100u);
+}
+
+// Each child writes its own values through its own tree, as another process would.
+pid_t ForkWriter(const fs::path& file, const std::string& prefix, int count, int readyFd) {
+    pid_t pid = ::fork();
+    if (pid != 0) {
+        return pid;
+    }
+    SettingsTree tree(file);
+    RegKey key;
+    int failures = tree.CreateKey(tree.Root(), "Software\\Shared", key) == REG_OK ? 0 : 1;
+    for (int i = 0; count < 0 || i < count; ++i) {
+        std::string name = prefix + std::to_string(i);
+        failures += tree.SetString(key, name, std::string(64, 'x') + name) == REG_OK ? 0 : 1;
+        if (i == 0 && readyFd >= 0) {
+            char ready = 'r';
+            (void)!::write(readyFd, &ready, 1);
+        }
+    }
+    ::_exit(failures == 0 ? 0 : 1);
+}
+
+TEST_F(SettingsTreeTest, TwoProcessesWritingAtOnceLeaveAllValues) {
+    pid_t first = ForkWriter(File(), "first", 200, -1);
+    pid_t second = ForkWriter(File(), "second", 200, -1);
+    for (pid_t pid : {first, second}) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    SettingsTree tree(File());
+    RegKey key;
+    ASSERT_EQ(tree.OpenKey(tree.Root(), "Software\\Shared", key), REG_OK);
+    uint32_t values = 0;
+    ASSERT_EQ(tree.QueryInfo(key, nullptr, &values), REG_OK);
+    EXPECT_EQ(values, 400u);
+    SettingsValue value;
+    EXPECT_EQ(tree.QueryValue(key, "second199", value), REG_OK);
+    EXPECT_EQ(tree.QueryValue(key, "first0", value), REG_OK);
+}
+
+TEST_F(SettingsTreeTest, AWriterKilledMidWriteNeverLeavesADamagedFile) {
+    for (int round = 0; round < 8; ++round) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        pid_t writer = ForkWriter(File(), "r" + std::to_string(round) + "_", -1, ready[1]);
+        ::close(ready[1]);
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        ::usleep(static_cast<useconds_t>(1000 + round * 3000));
+        ::kill(writer, SIGKILL);
+        int status = 0;
+        ASSERT_EQ(::waitpid(writer, &status, 0), writer);
+        ASSERT_TRUE(WIFSIGNALED(status));
+
+        SettingsNode parsed;
+        size_t line = 0;
+        ASSERT_TRUE(ParseSettings(ReadFileBytes(File()), parsed, &line))
+            << "round " << round << ", line " << line;
+    }
+    // The next writer clears what the killed ones left half-way.
+    SettingsTree tree(File());
+    RegKey key;
+    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software", key), REG_OK);
+    ASSERT_EQ(tree.SetDword(key, "After", 1), REG_OK);
+    for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos)
+            << entry.path();
+    }
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+TEST_F(SettingsTreeTest, ADamagedFileIsMovedAsideKeptAndReportedOnce) {
+    const std::string damaged = "REGEDIT4\n[HKEY_CURRENT_USER\\Software]\n\"Password\"=\"unfinish";
+    WriteFileBytes(File(), damaged);
+    SettingsTree tree(File());
+    RegKey key;
+    EXPECT_EQ(tree.OpenKey(tree.Root(), "Software", key), REG_NOT_FOUND);
+
+    std::vector<fs::path> aside;
+    for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
+        if (entry.path().filename().string().rfind("user.reg.damaged-", 0) == 0) {
+            aside.push_back(entry.path());
+        }
+    }
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(aside[0]), damaged);
+    EXPECT_FALSE(fs::exists(File()));
+    // user.reg.damaged-YYYYMMDDTHHMMSSZ
+    std::string stamp = aside[0].filename().string().substr(17);
+    EXPECT_EQ(stamp.size(), 16u);
+    EXPECT_EQ(stamp[8], 'T');
+    EXPECT_EQ(stamp.back(), 'Z');
+
+    auto messages = m_messages.Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].icon, MsgIcon::Stop);
+    EXPECT_EQ(messages[0].buttons, MsgButtons::Ok);
+    EXPECT_NE(messages[0].textUtf8.find("設定ファイルが壊れていた"), std::string::npos);
+    EXPECT_NE(messages[0].textUtf8.find(aside[0].string()), std::string::npos);
+
+    // The program goes on with an empty tree and writes a fresh file.
+    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software", key), REG_OK);
+    ASSERT_EQ(tree.SetDword(key, "Fresh", 1), REG_OK);
+    SettingsNode parsed;
+    EXPECT_TRUE(ParseSettings(ReadFileBytes(File()), parsed));
+
+    // Damaged again: moved aside under another name, the first one kept, no second message.
+    WriteFileBytes(File(), "garbage");
+    SettingsValue value;
+    EXPECT_EQ(tree.QueryValue(key, "Fresh", value), REG_KEY_DELETED);
+    size_t kept = 0;
+    for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
+        kept += entry.path().filename().string().rfind("user.reg.damaged-", 0) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(kept, 2u);
+    EXPECT_EQ(ReadFileBytes(aside[0]), damaged);
+    EXPECT_EQ(m_messages.Messages().size(), 1u);
+}
+
+TEST_F(SettingsTreeTest, AFileThatCannotBeReadIsNeverReplaced) {
+    fs::create_directory(File()); // exists, but reading it fails
+    SettingsTree tree(File());
+    RegKey key;
+    EXPECT_EQ(tree.OpenKey(tree.Root(), "Software", key), REG_NOT_FOUND);
+    EXPECT_EQ(tree.CreateKey(tree.Root(), "Software", key), REG_WRITE_FAILED);
+    EXPECT_TRUE(fs::is_directory(File()));
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+} // namespace
+} // namespace tolvane
