@@ -24,14 +24,16 @@ enum class StoreReadResult { Ok, Missing, Unreadable, Damaged };
 // Serialises mails (schema 2) into the archive layout.
 std::string EncodeMailStore(const MailList& mails);
 
-// Parses an archive. Schema 1 records get loadTime as their time of receipt. On damage
-// (ends early, another class name, unknown tag, absurd count or length, trailing bytes
-// after the last record are tolerated) returns false and leaves mails empty.
+// Parses an archive. Schema 1 records get loadTime as their time of receipt; any other
+// schema than 1 and 2 counts as damage (its layout is unknown). On damage (ends early,
+// another class name, unknown tag, absurd count or length; trailing bytes after the last
+// record are tolerated) returns false and leaves mails empty.
 bool DecodeMailStore(std::string_view bytes, uint32_t loadTime, MailList& mails);
 
 // Reads the store at path, appending to mails. Missing/Unreadable leave mails unchanged.
-// A damaged file is moved aside as path + ".damaged" (kept, never overwritten) and
-// reported as Damaged with mails unchanged.
+// A damaged file (or one over 1 GiB) is moved aside as path + ".damaged", or
+// ".damaged.N" when that is taken (kept, never overwritten), and reported as Damaged with
+// mails unchanged. A path that is not a regular file is Unreadable.
 StoreReadResult ReadMailStore(const std::filesystem::path& path, uint32_t loadTime,
                               MailList& mails);
 
