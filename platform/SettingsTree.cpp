@@ -120,6 +120,14 @@ void RemoveStaleTemporaries(const fs::path& file) {
 
 // What the file will give back: CP932 -> UTF-8 -> CP932.
 std::string AsStored(std::string_view cp932) {
+    cp932 = cp932.substr(0, cp932.find('\0'));
+    bool ascii = true;
+    for (char c : cp932) {
+        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    }
+    if (ascii) {
+        return std::string(cp932); // the common case needs no round trip
+    }
     return Utf8ToCp932(Cp932ToUtf8(cp932.substr(0, cp932.find('\0'))));
 }
 
