@@ -43,7 +43,7 @@ TEST_F(CheckJob, NewOnlyFetchesExactlyTheNewMailsAndLogsInOrder) {
     EXPECT_EQ(fifth.m_strSubject, "five");
     EXPECT_EQ(fifth.m_strFrom, "sender@example.com");
     EXPECT_EQ(fifth.m_strDate, "2001/11/20 14:58:44");
-    EXPECT_EQ(fifth.m_strBody, "line 1\r\n");
+    EXPECT_EQ(fifth.m_strBody, "line 1");
     EXPECT_EQ(fifth.m_strAccount, "pop");
     EXPECT_EQ(fifth.m_strSize, std::to_string(server.Messages()[4].content.size()));
     EXPECT_EQ(fifth.m_timeReceived, static_cast<uint32_t>(clock.Now()));
@@ -68,7 +68,7 @@ TEST_F(CheckJob, NormalModeRebuildsTheListFromEveryMessage) {
     EXPECT_EQ(Uidls(*account), (Strings{"u1", "u2"}));
     EXPECT_EQ(States(*account), (U32s{MAIL_KNOWN, MAIL_KNOWN}));
     EXPECT_EQ(Numbers(*account), (U32s{1u, 2u}));
-    EXPECT_EQ(account->m_mails[1]->m_strBody, "line 1\r\nline 2\r\n");
+    EXPECT_EQ(account->m_mails[1]->m_strBody, "line 1\r\nline 2");
 }
 
 TEST_F(CheckJob, EmptyMailboxDropsEveryFormerRecord) {

@@ -143,7 +143,7 @@ TEST(HeaderFields, ParseMailFillsTheFieldsOfTheHeader) {
     EXPECT_EQ(mail->m_strSubject, "abcdef");
     EXPECT_EQ(mail->m_strUidl, "0123abc");
     EXPECT_EQ(mail->m_strDate, "2001/11/20 14:58:44");
-    EXPECT_EQ(mail->m_strBody, "body 1\r\nbody 2\r\n");
+    EXPECT_EQ(mail->m_strBody, "body 1\r\nbody 2"); // the last line end goes with the ".\r\n"
     EXPECT_EQ(mail->m_strSize, "");
     EXPECT_EQ(mail->m_nState, MAIL_NEW);
 }
@@ -156,7 +156,7 @@ TEST(HeaderFields, SubjectKeepsQuotesAndIsDecoded) {
 TEST(HeaderFields, BodyIsDecodedFromIso2022Jp) {
     // "と" in JIS X 0208 is 0x24 0x48.
     auto mail = Parse(Top("Subject: x\r\n", "\x1b$B$H\x1b(B\r\n"));
-    EXPECT_EQ(mail->m_strBody, "\x82\xc6\r\n");
+    EXPECT_EQ(mail->m_strBody, "\x82\xc6");
 }
 
 struct BodyCase {
@@ -177,10 +177,10 @@ TEST_P(BodyTable, TakesTheLinesAfterTheEmptyLine) {
 INSTANTIATE_TEST_SUITE_P(
     HeaderFields, BodyTable,
     ::testing::Values(BodyCase{"HeaderOnly", "+OK\r\nSubject: x\r\n\r\n.\r\n", ""},
-                      BodyCase{"OneLine", "+OK\r\nSubject: x\r\n\r\nhi\r\n.\r\n", "hi\r\n"},
+                      BodyCase{"OneLine", "+OK\r\nSubject: x\r\n\r\nhi\r\n.\r\n", "hi"},
                       BodyCase{"NoEmptyLine", "+OK\r\nSubject: x\r\n.\r\n", ""},
                       BodyCase{"ShortReply", "\r\n\r\n", ""},
-                      BodyCase{"StuffedDotStays", "+OK\r\nA: b\r\n\r\n..x\r\n.\r\n", "..x\r\n"}),
+                      BodyCase{"StuffedDotStays", "+OK\r\nA: b\r\n\r\n..x\r\n.\r\n", "..x"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

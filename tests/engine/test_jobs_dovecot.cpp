@@ -76,9 +76,9 @@ struct JapaneseMail {
     std::string BodyCp932(size_t lines) const {
         std::string body;
         for (size_t i = 0; i < lines && i < bodyUtf8.size(); ++i) {
-            body += Utf8ToCp932(bodyUtf8[i]) + "\r\n";
+            body += (i ? "\r\n" : "") + Utf8ToCp932(bodyUtf8[i]);
         }
-        return body;
+        return body; // the last line end goes with the terminating ".\r\n"
     }
 };
 

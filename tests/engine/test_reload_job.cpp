@@ -40,14 +40,14 @@ TEST_F(ReloadJob, ZeroLinesEmptiesEveryBody) {
 
 TEST_F(ReloadJob, MoreLinesThanTheBodyGiveTheWholeBody) {
     EXPECT_TRUE(Reload(50));
-    EXPECT_EQ(Bodies(), (Strings{"a1\r\na2\r\na3\r\n", "b1\r\n"}));
+    EXPECT_EQ(Bodies(), (Strings{"a1\r\na2\r\na3", "b1"}));
 }
 
 TEST_F(ReloadJob, OnlyTheBodyChanges) {
     CMail before = *account->m_mails[0];
     EXPECT_TRUE(Reload(2));
     const CMail& after = *account->m_mails[0];
-    EXPECT_EQ(after.m_strBody, "a1\r\na2\r\n");
+    EXPECT_EQ(after.m_strBody, "a1\r\na2");
     EXPECT_EQ(after.m_strSubject, before.m_strSubject);
     EXPECT_EQ(after.m_strFrom, before.m_strFrom);
     EXPECT_EQ(after.m_strUidl, before.m_strUidl);
@@ -59,7 +59,7 @@ TEST_F(ReloadJob, OnlyTheBodyChanges) {
 TEST_F(ReloadJob, FailedTopStopsAndKeepsTheOldBodiesFromThere) {
     server.Script("TOP 2", FakeReply::Err());
     EXPECT_FALSE(Reload(1));
-    EXPECT_EQ(Bodies(), (Strings{"a1\r\n", "old body"}));
+    EXPECT_EQ(Bodies(), (Strings{"a1", "old body"}));
     EXPECT_EQ(JobLog(), (Strings{LOG_TEXT(txt::kReloading, "s1"), LOG_TEXT(txt::kReloading, "s2"),
                                  LOG_TEXT(txt::kReceiveFailed, "pop")}));
 }
@@ -72,7 +72,7 @@ TEST_F(ReloadJob, CancelStopsAtTheCurrentMail) {
         }
     });
     EXPECT_TRUE(Reload(1));
-    EXPECT_EQ(Bodies(), (Strings{"a1\r\n", "old body"}));
+    EXPECT_EQ(Bodies(), (Strings{"a1", "old body"}));
     EXPECT_EQ(JobLog().back(), LOG_TEXT(txt::kStopReload, "pop"));
 }
 
@@ -81,7 +81,7 @@ TEST_F(ReloadJob, Iso2022JpBodyIsDecoded) {
     server.SetMessages(
         {PlainMessage("u1", "s1", false, {"\x1b$BF|K\\\x1b(B"}), PlainMessage("u2", "s2")});
     EXPECT_TRUE(Reload(5));
-    EXPECT_EQ(account->m_mails[0]->m_strBody, "\x93\xfa\x96\x7b\r\n");
+    EXPECT_EQ(account->m_mails[0]->m_strBody, "\x93\xfa\x96\x7b");
 }
 
 } // namespace
