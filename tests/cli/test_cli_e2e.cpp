@@ -1,0 +1,139 @@
+// tolvane-cli as a program, against the fake POP3 server: the instance lock, Ctrl+C,
+// usage errors and the accounts listing.
+#include "platform/CodePage.h"
+#include "platform/InstanceLock.h"
+#include "platform/Texts.h"
+#include "tests/cli/CliRunner.h"
+#include "tests/support/FakePop3Server.h"
+#include "tests/support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace tolvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A log text as it appears on standard error: UTF-8 with plain line feeds.
+std::string OnTerminal(const std::string& textCp932) {
+    std::string utf8 = Cp932ToUtf8(textCp932);
+    std::string plain;
+    for (char c : utf8) {
+        if (c != '\r') {
+            plain += c;
+        }
+    }
+    return plain;
+}
+
+class CliFakeServerTest : public ::testing::Test {
+protected:
+    CliFakeServerTest() {
+        server.SetMessages({{"u1", MakeMessage({"From: a@example.com", "Subject: one"}, {"1"})},
+                            {"u2", MakeMessage({"From: b@example.com", "Subject: two"}, {"2"})}});
+        AccountSettings settings;
+        settings.port = server.Port();
+        settings.timeout = 3;
+        WriteAccount(settings);
+    }
+
+    ScopedHome home;
+    FakePop3Server server;
+};
+
+TEST_F(CliFakeServerTest, ChecksAndPrintsOneLinePerMail) {
+    const CliResult result = RunCli({"check"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("pop  既知"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("one\n"), std::string::npos);
+    EXPECT_NE(result.out.find("two\n"), std::string::npos);
+    EXPECT_NE(result.err.find(OnTerminal(SjisFormat(txt::kMailsWaiting, "pop", 2u))),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(RunCli({"check", "--quiet"}).err, "");
+}
+
+TEST_F(CliFakeServerTest, SecondInstanceIsRefused) {
+    CInstanceLock lock;
+    ASSERT_TRUE(lock.TryAcquire());
+    const CliResult result = RunCli({"check"});
+    EXPECT_EQ(result.status, 3);
+    EXPECT_NE(result.err.find("トルヴェインが同じユーザーで動作中"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST_F(CliFakeServerTest, FirstCtrlCCancelsTheAccountThenLogsOutAndEnds) {
+    server.Script("TOP 1", FakeReply::Silence());
+    CliProcess process({"check"});
+    ASSERT_TRUE(server.WaitForCommand("TOP 1", 10s));
+    ::kill(process.Pid(), SIGINT);
+    const CliResult result = process.Wait();
+
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find(OnTerminal(SjisFormat(txt::kStopCheck, "pop"))), std::string::npos)
+        << result.err;
+    // The silent server hears no more, so QUIT meets the account's time-out.
+    const bool loggedOut =
+        result.err.find(OnTerminal(SjisFormat(txt::kLoggedOut, "pop"))) != std::string::npos ||
+        result.err.find(OnTerminal(SjisFormat(txt::kLogoutFailed, "pop"))) != std::string::npos;
+    EXPECT_TRUE(loggedOut) << result.err;
+    EXPECT_NE(result.err.find(OnTerminal(Sjis(txt::kCheckDone))), std::string::npos);
+}
+
+TEST_F(CliFakeServerTest, SecondCtrlCEndsAtOnce) {
+    server.Script("TOP 1", FakeReply::Silence());
+    CliProcess process({"check"});
+    ASSERT_TRUE(server.WaitForCommand("TOP 1", 10s));
+    ::kill(process.Pid(), SIGINT);
+    std::this_thread::sleep_for(100ms);
+    ::kill(process.Pid(), SIGINT);
+    EXPECT_EQ(process.Wait().status, 130);
+}
+
+TEST_F(CliFakeServerTest, AccountsNeverShowThePassword) {
+    const CliResult result = RunCli({"accounts", "--json"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("\"name\": \"pop\", \"server\": \"127.0.0.1\""), std::string::npos)
+        << result.out;
+    EXPECT_EQ(result.out.find("secret"), std::string::npos);
+    EXPECT_EQ(RunCli({"accounts"}).out.find("secret"), std::string::npos);
+    EXPECT_EQ(server.Connections(), 0);
+}
+
+struct UsageCase {
+    std::vector<std::string> args;
+    int status;
+};
+
+class CliUsage : public CliFakeServerTest, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(CliUsage, ExitStatus) {
+    const CliResult result = RunCli(GetParam().args);
+    EXPECT_EQ(result.status, GetParam().status) << result.err;
+    if (GetParam().status == 2) {
+        EXPECT_FALSE(result.err.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, CliUsage,
+    ::testing::Values(UsageCase{{}, 2}, UsageCase{{"bogus"}, 2}, UsageCase{{"check", "--raw"}, 2},
+                      UsageCase{{"check", "nosuch"}, 2}, UsageCase{{"--help"}, 0},
+                      UsageCase{{"delete", "nosuch-uidl", "--yes"}, 2},
+                      // no terminal and no --yes: the deletion question is answered Cancel
+                      UsageCase{{"delete", "u1"}, 2}));
+
+TEST(CliWithoutAccounts, CheckIsASettingsError) {
+    ScopedHome home;
+    const CliResult result = RunCli({"check"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("アカウントが設定されていません。"), std::string::npos);
+    EXPECT_EQ(RunCli({"accounts", "--json"}).out, "[]\n");
+}
+
+} // namespace
+} // namespace tolvane::test

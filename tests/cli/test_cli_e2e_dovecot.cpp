@@ -1,0 +1,186 @@
+// tolvane-cli as a program against a real Dovecot POP3 server: decoded Japanese lists,
+// the new-only store across runs, deletion checked on the server, a refused login.
+#include "cli/MailFormat.h"
+#include "platform/CodePage.h"
+#include "platform/Texts.h"
+#include "tests/cli/CliRunner.h"
+#include "tests/support/DovecotFixture.h"
+#include "tests/support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace tolvane::test {
+namespace {
+
+struct JapaneseMail {
+    const char* subjectUtf8;
+    const char* subjectWord; // the subject as an ISO-2022-JP encoded word
+};
+
+const JapaneseMail kMails[] = {
+    {"会議のお知らせ", "=?ISO-2022-JP?B?GyRCMnE1RCROJCpDTiRpJDsbKEI=?="},
+    {"こんにちは", "=?ISO-2022-JP?B?GyRCJDMkcyRLJEEkTxsoQg==?="},
+    {"請求書の送付", "=?ISO-2022-JP?B?GyRCQEE1YT1xJE5Bd0lVGyhC?="},
+    {"新しいお便り", "=?ISO-2022-JP?B?GyRCPzckNyQkJCpKWCRqGyhC?="},
+    {"二通目のお便り", "=?ISO-2022-JP?B?GyRCRnNETExcJE4kKkpYJGobKEI=?="},
+};
+
+std::string Mail(const JapaneseMail& mail, int index) {
+    return "From: sender" + std::to_string(index) +
+           "@example.com\r\n"
+           "To: taro@example.com\r\n"
+           "Subject: " +
+           mail.subjectWord +
+           "\r\n"
+           "Date: Tue, 20 Nov 2001 14:58:44 +0900\r\n"
+           "Message-ID: <m" +
+           std::to_string(index) +
+           "@example.com>\r\n"
+           "MIME-Version: 1.0\r\n"
+           "Content-Type: text/plain; charset=ISO-2022-JP\r\n"
+           "\r\n"
+           "\x1b$BK\\J8$G$9!#\x1b(B\r\n";
+}
+
+std::string OnTerminal(const std::string& textCp932) {
+    std::string plain;
+    for (char c : Cp932ToUtf8(textCp932)) {
+        if (c != '\r') {
+            plain += c;
+        }
+    }
+    return plain;
+}
+
+size_t Count(const std::string& text, const std::string& needle) {
+    size_t count = 0;
+    for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// (uidl, subject) of every object of a --json list, in order.
+std::vector<std::pair<std::string, std::string>> UidlsAndSubjects(const std::string& json) {
+    static const std::regex kObject("\"uidl\": \"([^\"]*)\".*?\"subject\": \"([^\"]*)\"");
+    std::vector<std::pair<std::string, std::string>> found;
+    for (auto it = std::sregex_iterator(json.begin(), json.end(), kObject);
+         it != std::sregex_iterator(); ++it) {
+        found.emplace_back((*it)[1], (*it)[2]);
+    }
+    return found;
+}
+
+class CliDovecotTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TOLVANE_REQUIRE_DOVECOT();
+        dovecot.AddUser("taro", "secret");
+        ASSERT_TRUE(dovecot.Start()) << dovecot.Error();
+    }
+    void Deliver(int index) { dovecot.Deliver("taro", Mail(kMails[index], index)); }
+    AccountSettings Settings() const {
+        AccountSettings settings;
+        settings.port = dovecot.Port();
+        return settings;
+    }
+
+    ScopedHome home;
+    DovecotFixture dovecot;
+};
+
+TEST_F(CliDovecotTest, CheckPrintsDecodedJapaneseSubjects) {
+    Deliver(0);
+    Deliver(1);
+    WriteAccount(Settings());
+    const CliResult result = RunCli({"check"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Count(result.out, "\n"), 2u) << result.out;
+    EXPECT_NE(result.out.find("会議のお知らせ\n"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("こんにちは\n"), std::string::npos);
+    EXPECT_NE(result.out.find("2001/11/20 14:58:44"), std::string::npos);
+
+    const CliResult json = RunCli({"check", "--json", "--raw"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    EXPECT_NE(json.out.find("\"body\": \"本文です。\""), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"subject_cp932\": \"" + cli::HexBytes(Utf8ToCp932("会議のお知らせ")) +
+                            "\""),
+              std::string::npos);
+}
+
+TEST_F(CliDovecotTest, NewOnlyAccountCarriesWhatItSawAcrossRuns) {
+    AccountSettings settings = Settings();
+    settings.newOnly = 1;
+    WriteAccount(settings);
+    Deliver(0);
+    Deliver(1);
+
+    const CliResult first = RunCli({"check", "--json"});
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(Count(first.out, "\"state\": \"new\""), 2u) << first.out;
+
+    const CliResult second = RunCli({"check", "--json"});
+    EXPECT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(Count(second.out, "\"state\": \"new\""), 0u) << second.out;
+    EXPECT_EQ(Count(second.out, "\"state\": \"known\""), 2u);
+    EXPECT_NE(second.err.find(OnTerminal(SjisFormat(txt::kNoNewMail, "pop"))), std::string::npos)
+        << second.err;
+
+    Deliver(3);
+    Deliver(4);
+    const CliResult third = RunCli({"check", "--json"});
+    EXPECT_EQ(third.status, 0) << third.err;
+    EXPECT_EQ(Count(third.out, "\"state\": \"new\""), 2u) << third.out;
+    EXPECT_EQ(Count(third.out, "\"state\": \"known\""), 2u);
+    const std::regex kNewSubject("\"state\": \"new\".*?\"subject\": \"([^\"]*)\"");
+    std::vector<std::string> subjects;
+    for (auto it = std::sregex_iterator(third.out.begin(), third.out.end(), kNewSubject);
+         it != std::sregex_iterator(); ++it) {
+        subjects.push_back((*it)[1]);
+    }
+    EXPECT_EQ(subjects, (std::vector<std::string>{"新しいお便り", "二通目のお便り"}));
+}
+
+TEST_F(CliDovecotTest, DeleteRemovesExactlyThatMessageFromTheServer) {
+    for (int i = 0; i < 3; ++i) {
+        Deliver(i);
+    }
+    WriteAccount(Settings());
+    const CliResult listed = RunCli({"check", "--json"});
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    const auto before = UidlsAndSubjects(listed.out);
+    ASSERT_EQ(before.size(), 3u) << listed.out;
+    const std::string victim = before[1].first;
+
+    const CliResult result = RunCli({"delete", victim, "--yes", "--json"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    const auto after = UidlsAndSubjects(result.out);
+    ASSERT_EQ(after.size(), 2u) << result.out;
+    EXPECT_EQ(after[0], before[0]);
+    EXPECT_EQ(after[1], before[2]);
+
+    const auto mailbox = dovecot.Mailbox("taro");
+    ASSERT_EQ(mailbox.size(), 2u);
+    for (const std::string& message : mailbox) {
+        EXPECT_EQ(message.find(kMails[1].subjectWord), std::string::npos);
+    }
+}
+
+TEST_F(CliDovecotTest, WrongPasswordExitsOneWithTheLoginText) {
+    Deliver(0);
+    AccountSettings settings = Settings();
+    settings.password = "wrong";
+    WriteAccount(settings);
+    const CliResult result = RunCli({"check"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find(OnTerminal(SjisFormat(txt::kLoginRefused, "pop"))), std::string::npos)
+        << result.err;
+    EXPECT_EQ(result.out, "");
+}
+
+} // namespace
+} // namespace tolvane::test
