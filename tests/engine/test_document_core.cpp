@@ -1,0 +1,123 @@
+#include "engine/DocumentCore.h"
+
+#include "platform/CodePage.h"
+#include "platform/Profile.h"
+#include "tests/support/FakePop3Server.h"
+#include "tests/support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tolvane::test {
+namespace {
+
+void WriteAccount(const std::string& name, unsigned port, int timeout = 5) {
+    const std::string section = "Account\\" + name;
+    ASSERT_TRUE(WriteProfileString(section, "Servername", "127.0.0.1"));
+    ASSERT_TRUE(WriteProfileString(section, "Username", "taro"));
+    ASSERT_TRUE(WriteProfileString(section, "Password", "secret"));
+    ASSERT_TRUE(WriteProfileInt(section, "PortNo", static_cast<int32_t>(port)));
+    ASSERT_TRUE(WriteProfileInt(section, "Timeout", timeout));
+}
+
+std::unique_ptr<CMail> MailOf(const std::string& account, const std::string& uidl) {
+    auto mail = std::make_unique<CMail>();
+    mail->m_strAccount = account;
+    mail->m_strUidl = uidl;
+    return mail;
+}
+
+class DocumentCoreTest : public ::testing::Test {
+protected:
+    ScopedHome home;
+    RecordingMessageHost messages;
+    RecordingHost host;
+};
+
+TEST_F(DocumentCoreTest, CreateLoadsTheAccountsInOrderAndDropsBrokenOnes) {
+    WriteAccount("beta", 110);
+    WriteAccount("Alpha", 110);
+    WriteAccount("broken", 110, 0); // a time-out of 0 is refused
+    CDocumentCore doc(&host);
+    ASSERT_TRUE(doc.Create());
+    ASSERT_EQ(doc.GetAccountCount(), 2);
+    EXPECT_EQ(doc.GetAccount(0)->m_strName, "Alpha");
+    EXPECT_EQ(doc.GetAccount(1)->m_strName, "beta");
+    EXPECT_EQ(doc.GetAccount(2), nullptr);
+    EXPECT_EQ(doc.GetAccount(-1), nullptr);
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+TEST_F(DocumentCoreTest, EntriesFollowTheAccountNamesExactly) {
+    CDocumentCore doc(&host);
+    for (const char* name : {"pop", "Pop", "pop"}) {
+        doc.m_arrAccounts.push_back(std::make_unique<CAccount>(nullptr, nullptr));
+        doc.m_arrAccounts.back()->m_strName = name;
+    }
+    auto a = MailOf("pop", "1");
+    auto b = MailOf("Pop", "2");
+    auto c = MailOf("gone", "3");
+    const std::vector<CMail*> mails = {a.get(), b.get(), c.get()};
+
+    JobEntries deletion = doc.BuildDeleteEntries(mails);
+    ASSERT_TRUE(deletion);
+    ASSERT_EQ(deletion->size(), 3u);
+    EXPECT_EQ((*deletion)[0].m_arrMails, std::vector<CMail*>{a.get()});
+    EXPECT_EQ((*deletion)[1].m_arrMails, std::vector<CMail*>{b.get()});
+    EXPECT_EQ((*deletion)[2].m_arrMails, std::vector<CMail*>{a.get()}); // every match
+    EXPECT_EQ((*deletion)[2].m_nAccount, 2);
+
+    JobEntries reload = doc.BuildReloadEntries(mails);
+    ASSERT_TRUE(reload);
+    EXPECT_EQ((*reload)[0].m_arrMails, std::vector<CMail*>{a.get()});
+    EXPECT_EQ((*reload)[1].m_arrMails, std::vector<CMail*>{b.get()});
+    EXPECT_TRUE((*reload)[2].m_arrMails.empty()); // the first match only
+}
+
+TEST_F(DocumentCoreTest, NoAccountsNoEntries) {
+    CDocumentCore doc(&host);
+    EXPECT_EQ(doc.BuildDeleteEntries({}), nullptr);
+    EXPECT_EQ(doc.BuildReloadEntries({}), nullptr);
+}
+
+// A deletion in which no marked mail belongs to an account still runs and completes once.
+TEST_F(DocumentCoreTest, DeletionOfForeignMailsCompletesWithoutACheck) {
+    FakePop3Server server;
+    WriteAccount("pop", server.Port());
+    CDocumentCore doc(&host);
+    ASSERT_TRUE(doc.Create());
+    auto foreign = MailOf("other", "x");
+    ASSERT_TRUE(doc.StartDelete(doc.BuildDeleteEntries({foreign.get()})));
+    EXPECT_EQ(doc.m_bBusy, 1);
+    ASSERT_TRUE(host.WaitForCommands(1));
+    doc.OnJobComplete();
+    EXPECT_EQ(doc.m_bBusy, 0);
+    EXPECT_EQ(host.Commands(), std::vector<int>{ID_DELETE_COMPLETE});
+    EXPECT_EQ(server.Connections(), 0);
+}
+
+TEST_F(DocumentCoreTest, CheckThenCloseWritesTheAccountsBack) {
+    FakePop3Server server;
+    server.SetMessages({{"u1", MakeMessage({"Subject: hi"}, {"body"})}});
+    WriteAccount("pop", server.Port());
+    {
+        CDocumentCore doc(&host);
+        ASSERT_TRUE(doc.Create());
+        ASSERT_TRUE(doc.StartCheck(-1));
+        ASSERT_TRUE(host.WaitForCommands(1));
+        doc.OnJobComplete();
+        EXPECT_TRUE(doc.IsMailHeld());
+        EXPECT_EQ(doc.m_pWorker->GetOutcomes(), std::vector<int32_t>{OUTCOME_OK});
+        doc.GetAccount(0)->m_nReceiveCount = 7;
+        doc.Close();
+        EXPECT_EQ(doc.GetAccountCount(), 0);
+        EXPECT_EQ(doc.m_pWorker, nullptr);
+    }
+    EXPECT_EQ(GetProfileInt("Account\\pop", "ReceiveCount", 0), 7);
+}
+
+} // namespace
+} // namespace tolvane::test
