@@ -46,6 +46,7 @@ struct Identity {
     gid_t gid;
     std::string internalUser;
     std::string loginUser;
+    std::string internalGroup; // empty: the package's own group
 };
 
 Identity MailIdentity() {
@@ -53,11 +54,13 @@ Identity MailIdentity() {
         // The mail processes refuse to run as root; the package's own users serve the rest.
         const passwd* nobody = ::getpwnam("nobody");
         return {nobody ? nobody->pw_uid : 65534, nobody ? nobody->pw_gid : 65534, "dovecot",
-                "dovenull"};
+                "dovenull", ""};
     }
     const passwd* self = ::getpwuid(::getuid());
     std::string name = self ? self->pw_name : "nobody";
-    return {::getuid(), ::getgid(), name, name};
+    // Unprivileged, the server cannot give its sockets to the package's group either.
+    const group* own = ::getgrgid(::getgid());
+    return {::getuid(), ::getgid(), name, name, own ? own->gr_name : name};
 }
 
 void Own(const fs::path& path, const Identity& who) {
@@ -188,6 +191,8 @@ bool DovecotFixture::Start() {
     const fs::path config = m_base / "dovecot.conf";
     std::ofstream conf(config);
     const std::string base = m_base.string();
+    // Only root may chroot; unprivileged, the server's processes stay where they are.
+    const std::string chroot = who.internalGroup.empty() ? "" : "  chroot =\n";
     conf << "protocols = pop3\n"
          << "listen = 127.0.0.1\n"
          << "base_dir = " << base << "/run\n"
@@ -199,19 +204,26 @@ bool DovecotFixture::Start() {
          << "auth_failure_delay = 0\n"
          << "default_internal_user = " << who.internalUser << "\n"
          << "default_login_user = " << who.loginUser << "\n"
+         << (who.internalGroup.empty() ? ""
+                                       : "default_internal_group = " + who.internalGroup + "\n")
          << "mail_location = maildir:" << base << "/mail/%u\n"
          << "pop3_uidl_format = %08Xu%08Xv\n"
+         // A message carrying an X-UIDL header keeps that id, as a client that reads the
+         // header expects (mailboxes migrated from another server).
+         << "pop3_reuse_xuidl = yes\n"
          << "passdb {\n  driver = passwd-file\n  args = " << base << "/passwd\n}\n"
          << "userdb {\n  driver = passwd-file\n  args = " << base << "/passwd\n}\n"
          << "service pop3-login {\n"
-         << "  inet_listener pop3 {\n    address = 127.0.0.1\n    port = " << m_port << "\n  }\n"
+         << chroot << "  inet_listener pop3 {\n    address = 127.0.0.1\n    port = " << m_port
+         << "\n  }\n"
          << "  inet_listener pop3s {\n    port = 0\n  }\n"
          << "}\n"
          << "service imap-login {\n  inet_listener imap {\n    port = 0\n  }\n"
          << "  inet_listener imaps {\n    port = 0\n  }\n}\n"
          << "service submission-login {\n  inet_listener submission {\n    port = 0\n  }\n}\n"
          << "service lmtp {\n  unix_listener lmtp {\n    mode = 0\n  }\n}\n"
-         << "service anvil {\n  unix_listener anvil-auth-penalty {\n    mode = 0\n  }\n}\n";
+         << "service anvil {\n"
+         << chroot << "  unix_listener anvil-auth-penalty {\n    mode = 0\n  }\n}\n";
     conf.close();
 
     // The server's output goes to a file beside its log.
