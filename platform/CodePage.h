@@ -1,9 +1,11 @@
 // Code page layer: every text inside the engine is CP932 (Windows-31J) bytes in a
 // std::string; conversion to UTF-8 / UTF-16 happens only at the edges.
 //
-// Conversions go through iconv. A character that CP932 cannot hold becomes "?"; a byte
-// sequence that is not valid in the source encoding becomes "?" (one per bad byte) in
-// the direction CP932 -> UTF, or U+FFFD is never produced: the output is always valid.
+// Conversions go through iconv. A character that CP932 cannot hold becomes "?"; input that
+// is not valid in the source encoding becomes "?" as well, one per bad byte, except that a
+// CP932 lead byte with a possible trail byte counts as one (unassigned) character, so its
+// trail byte never reappears as an ASCII letter. U+FFFD is never produced: the output is
+// always valid.
 // The functions are thread-safe (each call uses its own conversion state).
 #pragma once
 

@@ -21,7 +21,8 @@ std::filesystem::path DataFolder();
 std::filesystem::path DesktopFolder();
 
 // File-name form of an account name (CP932): its UTF-8 form with "/", "%" and a leading
-// "." percent-encoded (%2F, %25, %2E), so that no name can leave the data folder.
+// "." percent-encoded (%2F, %25, %2E), so that no name can leave the data folder. A NUL
+// byte is encoded too (%00), and the empty name gives "%", so a stem is never empty.
 std::string AccountFileStem(std::string_view accountNameCp932);
 
 // DataFolder() / (AccountFileStem(name) + ".dat").
