@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -64,13 +63,40 @@ size_t Count(const std::string& text, const std::string& needle) {
     return count;
 }
 
+// The string value of key in one line of a --json list ("" when absent).
+std::string Field(const std::string& line, const std::string& key) {
+    const std::string marker = "\"" + key + "\": \"";
+    const size_t start = line.find(marker);
+    if (start == std::string::npos) {
+        return {};
+    }
+    const size_t from = start + marker.size();
+    return line.substr(from, line.find('"', from) - from);
+}
+
+// The objects of a --json list, one per line.
+std::vector<std::string> Objects(const std::string& json) {
+    std::vector<std::string> objects;
+    size_t at = 0;
+    while (at < json.size()) {
+        const size_t end = json.find('\n', at);
+        const std::string line = json.substr(at, end == std::string::npos ? end : end - at);
+        if (line.rfind("  {", 0) == 0) {
+            objects.push_back(line);
+        }
+        if (end == std::string::npos) {
+            break;
+        }
+        at = end + 1;
+    }
+    return objects;
+}
+
 // (uidl, subject) of every object of a --json list, in order.
 std::vector<std::pair<std::string, std::string>> UidlsAndSubjects(const std::string& json) {
-    static const std::regex kObject("\"uidl\": \"([^\"]*)\".*?\"subject\": \"([^\"]*)\"");
     std::vector<std::pair<std::string, std::string>> found;
-    for (auto it = std::sregex_iterator(json.begin(), json.end(), kObject);
-         it != std::sregex_iterator(); ++it) {
-        found.emplace_back((*it)[1], (*it)[2]);
+    for (const std::string& object : Objects(json)) {
+        found.emplace_back(Field(object, "uidl"), Field(object, "subject"));
     }
     return found;
 }
@@ -136,11 +162,11 @@ TEST_F(CliDovecotTest, NewOnlyAccountCarriesWhatItSawAcrossRuns) {
     EXPECT_EQ(third.status, 0) << third.err;
     EXPECT_EQ(Count(third.out, "\"state\": \"new\""), 2u) << third.out;
     EXPECT_EQ(Count(third.out, "\"state\": \"known\""), 2u);
-    const std::regex kNewSubject("\"state\": \"new\".*?\"subject\": \"([^\"]*)\"");
     std::vector<std::string> subjects;
-    for (auto it = std::sregex_iterator(third.out.begin(), third.out.end(), kNewSubject);
-         it != std::sregex_iterator(); ++it) {
-        subjects.push_back((*it)[1]);
+    for (const std::string& object : Objects(third.out)) {
+        if (Field(object, "state") == "new") {
+            subjects.push_back(Field(object, "subject"));
+        }
     }
     EXPECT_EQ(subjects, (std::vector<std::string>{"新しいお便り", "二通目のお便り"}));
 }
