@@ -13,7 +13,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <optional>
+#include <mutex>
 #include <set>
 
 namespace tolvane::cli {
@@ -63,13 +63,15 @@ private:
 class CSession {
 public:
     CSession(const Arguments& arguments, CTerminalHost& host, CDocumentCore& doc)
-        : m_args(arguments), m_host(host), m_doc(doc) {}
+        : m_args(arguments), m_host(host), m_doc(doc), m_watcher([this] { OnInterrupt(); }) {}
 
     int Check();
     int Delete();
     int Accounts();
 
 private:
+    // The first Ctrl+C: the cancel command (runs on the watcher's thread).
+    void OnInterrupt();
     bool Started(bool bStarted);
     void WaitFor(int lastCommand);
     void PrintMails(const std::vector<int32_t>& outcomes);
@@ -78,20 +80,33 @@ private:
     const Arguments& m_args;
     CTerminalHost& m_host;
     CDocumentCore& m_doc;
-    std::optional<CInterruptWatcher> m_watcher;
+    std::mutex m_cancelLock; // orders a Ctrl+C against the start of the first job
+    bool m_bWorkerReady = false;
+    bool m_bCancelPending = false;
+    CInterruptWatcher m_watcher; // last: it stops before the rest of the session goes
 };
+
+void CSession::OnInterrupt() {
+    m_host.WriteError(txt::kCancelling);
+    std::lock_guard lock(m_cancelLock);
+    if (m_bWorkerReady) {
+        m_doc.Cancel();
+    } else {
+        m_bCancelPending = true; // the job is being started: cancel as soon as it runs
+    }
+}
 
 bool CSession::Started(bool bStarted) {
     if (!bStarted) {
         m_host.WriteError(txt::kWorkerFailed);
         return false;
     }
-    if (!m_watcher) {
-        // From here on the worker exists, and Ctrl+C becomes the cancel command.
-        m_watcher.emplace([this] {
-            m_host.WriteError(txt::kCancelling);
-            m_doc.Cancel();
-        });
+    // From here on the worker exists and the document's worker pointer no longer changes.
+    std::lock_guard lock(m_cancelLock);
+    m_bWorkerReady = true;
+    if (m_bCancelPending) {
+        m_bCancelPending = false;
+        m_doc.Cancel();
     }
     return true;
 }
