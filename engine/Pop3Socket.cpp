@@ -7,7 +7,6 @@
 #include <netdb.h>
 #include <poll.h>
 #include <sys/eventfd.h>
-#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -205,19 +204,15 @@ int CPop3Socket::WaitFor(short events, bool cancellable) {
 // Reads what is pending (at most one chunk). afterWait: the socket was just found
 // readable, so nothing pending means the peer closed or the connection broke.
 // Returns POP3_OK with received set when bytes were taken.
-int CPop3Socket::ReadChunk(std::string& text, bool afterWait, bool& received) {
-    received = false;
-    int pending = 0;
-    if (::ioctl(m_hSocket, FIONREAD, &pending) < 0) {
-        return POP3_ERROR;
-    }
-    if (pending <= 0 && !afterWait) {
-        return POP3_OK;
-    }
+int CPop3Socket::ReadChunk(std::string& text, bool& drained) {
+    // A non-blocking recv stands in for asking how many bytes are pending: it returns what
+    // the kernel holds (up to one chunk), and a short read means nothing more is pending.
+    // That saves two system calls per reply, which is most of a check's overhead.
+    drained = true;
     char buffer[kChunkBytes];
     ssize_t got;
     do {
-        got = ::recv(m_hSocket, buffer, sizeof buffer, 0);
+        got = ::recv(m_hSocket, buffer, sizeof buffer, MSG_DONTWAIT);
     } while (got < 0 && errno == EINTR);
     if (got == 0) {
         errno = ECONNRESET;
@@ -227,7 +222,7 @@ int CPop3Socket::ReadChunk(std::string& text, bool afterWait, bool& received) {
         return errno == EAGAIN || errno == EWOULDBLOCK ? POP3_OK : POP3_ERROR;
     }
     AppendWithoutZeros(text, buffer, static_cast<size_t>(got));
-    received = true;
+    drained = static_cast<size_t>(got) < sizeof buffer;
     return POP3_OK;
 }
 
@@ -239,20 +234,18 @@ int CPop3Socket::Exchange(std::string& reply, bool multiLine, bool cancellable) 
     if (code != POP3_OK) {
         return code;
     }
-    bool afterWait = true;
     for (;;) {
-        bool received = false;
-        code = ReadChunk(text, afterWait, received);
+        bool drained = true;
+        code = ReadChunk(text, drained);
         if (code != POP3_OK) {
             return code;
         }
-        afterWait = false;
         if (text.size() > kMaxReplyBytes) {
             Close();
             errno = EMSGSIZE;
             return POP3_ERROR;
         }
-        if (received) {
+        if (!drained) {
             continue;
         }
         if (!statusTested && text.size() >= 3) {
@@ -272,7 +265,6 @@ int CPop3Socket::Exchange(std::string& reply, bool multiLine, bool cancellable) 
         if (code != POP3_OK) {
             return code;
         }
-        afterWait = true;
     }
 }
 

@@ -84,7 +84,7 @@ private:
     void DrainCancelEvent();
     int ConnectTo(const std::string& host, unsigned port);
     int WaitFor(short events, bool cancellable);
-    int ReadChunk(std::string& text, bool afterWait, bool& received);
+    int ReadChunk(std::string& text, bool& drained);
 
     int m_hSocket = -1;       // invalid handle = not connected
     int m_hCancelEvent = -1;  // eventfd written by RequestCancel
