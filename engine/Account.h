@@ -95,7 +95,10 @@ public:
     static int ParseUidList(const std::string& reply, std::vector<std::string>& uids);
 
     // --- check job
-    void CheckMail(const std::string& prefix, IHost* pWnd);
+    // POP3_OK when the check ran to its end, POP3_CANCELLED when it was stopped, else the
+    // code of the command that failed (the job has logged it in every case). The worker
+    // records it as the account's outcome.
+    int CheckMail(const std::string& prefix, IHost* pWnd);
     int SelectMessages(unsigned count, std::vector<unsigned>& selection, int& nNew);
     CMail* ParseMail(const std::string& reply); // new record owned by the caller
     // The value of the first key found anywhere in text (body lines too), the one
@@ -113,8 +116,8 @@ public:
     int DeleteOne(unsigned number, int index);
     bool DeleteMarked(const std::vector<CMail*>& mails, const std::string& prefix, IHost* pWnd,
                       int& nLast, bool bQuiet);
-    bool SimpleDeleteMails(const std::vector<CMail*>& mails, const std::string& prefix,
-                           IHost* pWnd, int& nLast);
+    bool SimpleDeleteMails(const std::vector<CMail*>& mails, const std::string& prefix, IHost* pWnd,
+                           int& nLast);
     // Called at the end of CheckMail; pWnd is the window the check was given. The
     // questions of DeleteMarked and ExpireMails go to pWnd->Ask; without a window the
     // answer is "not OK", so nothing is ever deleted unasked.
@@ -126,16 +129,16 @@ public:
     static CMail* ReloadBody(CMail* pMail, const std::string& reply);
 
     // --- fields
-    std::string m_strSection;       // "Account\<name>"
-    CPop3Socket m_socket;           // its m_nTimeout is the account's time-out
+    std::string m_strSection; // "Account\<name>"
+    CPop3Socket m_socket;     // its m_nTimeout is the account's time-out
     std::string m_strUser;
     std::string m_strPassword;
     std::string m_strServer;
     int32_t m_nPort = 0;
     std::string m_strName;
     int32_t m_nReceiveCount = 10;
-    int32_t m_bOpen = 0;            // a connection was opened and QUIT is due
-    MailList m_mails;               // owned, in server order
+    int32_t m_bOpen = 0; // a connection was opened and QUIT is due
+    MailList m_mails;    // owned, in server order
     int32_t m_bSimpleDelete = 0;
     int32_t m_bEnable = 1;
     int32_t m_bNewMailOnly = 0;

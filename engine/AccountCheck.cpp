@@ -128,7 +128,7 @@ int FetchOne(CAccount& account, unsigned number) {
 
 } // namespace
 
-void CAccount::CheckMail(const std::string& prefix, IHost* pWnd) {
+int CAccount::CheckMail(const std::string& prefix, IHost* pWnd) {
     if (!m_bNewMailOnly) {
         ClearMails(true);
     }
@@ -136,18 +136,19 @@ void CAccount::CheckMail(const std::string& prefix, IHost* pWnd) {
     int code = m_socket.CmdStat(reply);
     if (code == POP3_CANCELLED) {
         ReportName(txt::kStopCheck);
-        return;
+        return POP3_CANCELLED;
     }
     const int32_t count = ParseCount(reply);
     if (code != POP3_OK || count < 0 || count > kMaxMessages) {
         ReportName(txt::kReceiveFailed);
-        return;
+        return code != POP3_OK ? code : POP3_NEGATIVE;
     }
 
     std::vector<unsigned> selection;
     int nNew = 0;
-    if (SelectMessages(static_cast<unsigned>(count), selection, nNew) != POP3_OK) {
-        return; // reported
+    code = SelectMessages(static_cast<unsigned>(count), selection, nNew);
+    if (code != POP3_OK) {
+        return code; // reported
     }
 
     if (count == 0) {
@@ -177,7 +178,7 @@ void CAccount::CheckMail(const std::string& prefix, IHost* pWnd) {
             if (code == POP3_CANCELLED) {
                 ReportName(txt::kStopCheck);
                 CompactMails();
-                return;
+                return POP3_CANCELLED;
             }
             if (code != POP3_OK) {
                 ReportName(txt::kReceiveFailed);
@@ -188,13 +189,14 @@ void CAccount::CheckMail(const std::string& prefix, IHost* pWnd) {
                 } else {
                     ClearMails(true);
                 }
-                return;
+                return code;
             }
         }
     }
 
     ExpireMails(pWnd);
     CompactMails();
+    return POP3_OK;
 }
 
 int CAccount::SelectMessages(unsigned count, std::vector<unsigned>& selection, int& nNew) {

@@ -11,33 +11,6 @@
 
 namespace tolvane {
 
-namespace {
-
-// Sits between an account and its report callback while its check runs, so that the
-// worker learns from the job's own failure texts whether the check ran to its end (the
-// check job reports its failures but returns nothing).
-struct CheckReportTap {
-    ReportFn pfnReport = nullptr;
-    void* pContext = nullptr;
-    std::string strFailed;  // the receive-failure text of this account
-    std::string strStopped; // the stopping text of this account
-    int32_t nOutcome = OUTCOME_OK;
-
-    static void Report(const std::string& textCp932, void* context) {
-        auto* tap = static_cast<CheckReportTap*>(context);
-        if (textCp932 == tap->strFailed) {
-            tap->nOutcome = std::max<int32_t>(tap->nOutcome, OUTCOME_FAILED);
-        } else if (textCp932 == tap->strStopped) {
-            tap->nOutcome = std::max<int32_t>(tap->nOutcome, OUTCOME_CANCELLED);
-        }
-        if (tap->pfnReport) {
-            tap->pfnReport(textCp932, tap->pContext);
-        }
-    }
-};
-
-} // namespace
-
 CWorker::CWorker(IHost* pHost) : m_pHost(pHost) {}
 
 CWorker::~CWorker() {
@@ -241,15 +214,10 @@ int CWorker::CheckAccount(int index, bool bAllAccounts) {
         account->m_socket.RequestCancel(1); // the connect cleared an earlier request
     }
     if (account->Login()) {
-        CheckReportTap tap;
-        tap.pfnReport = account->m_pfnReport;
-        tap.pContext = account->m_pReportContext;
-        tap.strFailed = SjisFormat(txt::kReceiveFailed, account->m_strName.c_str());
-        tap.strStopped = SjisFormat(txt::kStopCheck, account->m_strName.c_str());
-        account->SetReport(&CheckReportTap::Report, &tap);
-        account->CheckMail(m_strTitle, m_pHost);
-        account->SetReport(tap.pfnReport, tap.pContext);
-        Record(index, tap.nOutcome);
+        const int code = account->CheckMail(m_strTitle, m_pHost);
+        Record(index, code == POP3_OK          ? OUTCOME_OK
+                      : code == POP3_CANCELLED ? OUTCOME_CANCELLED
+                                               : OUTCOME_FAILED);
     } else {
         Record(index, IsCancelled(*account) ? OUTCOME_CANCELLED : OUTCOME_FAILED);
     }
