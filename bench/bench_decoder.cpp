@@ -4,6 +4,7 @@
 // Times are processor time of the decoding thread.
 //   bench_decoder [REPLIES]
 #include "engine/HeaderDecoder.h"
+#include "tests/support/JapaneseMail.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -45,26 +46,6 @@ struct Clock {
     }
 };
 
-std::string Base64(const std::string& bytes) {
-    static const char* alphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
-        if (i + 1 < bytes.size()) {
-            v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        }
-        if (i + 2 < bytes.size()) {
-            v |= static_cast<unsigned char>(bytes[i + 2]);
-        }
-        out += alphabet[(v >> 18) & 63];
-        out += alphabet[(v >> 12) & 63];
-        out += i + 1 < bytes.size() ? alphabet[(v >> 6) & 63] : '=';
-        out += i + 2 < bytes.size() ? alphabet[v & 63] : '=';
-    }
-    return out;
-}
-
 class Generator {
 public:
     explicit Generator(unsigned seed) : m_random(seed) {}
@@ -80,7 +61,7 @@ public:
         return run + "\x1b(B";
     }
 
-    std::string JisWord(int n) { return "=?ISO-2022-JP?B?" + Base64(JisRun(n)) + "?="; }
+    std::string JisWord(int n) { return tolvane::test::JisWord(JisRun(n)); }
 
     std::string Subject() {
         switch (Pick(0, 3)) {

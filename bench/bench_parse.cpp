@@ -1,8 +1,7 @@
 // Time to parse TOP replies into mail records (ParseMail: header fields, header decoding,
 // date, body preview), over typical Japanese mails with ten body lines.
 #include "engine/Account.h"
-
-#include <iconv.h>
+#include "tests/support/JapaneseMail.h"
 
 #include <chrono>
 #include <cstdio>
@@ -12,45 +11,14 @@
 
 namespace {
 
+// Falls back to the UTF-8 text when iconv has no ISO-2022-JP, so the figures still come.
 std::string ToJis(const std::string& utf8) {
-    iconv_t cd = ::iconv_open("ISO-2022-JP", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return utf8;
-    }
-    std::string out(utf8.size() * 4 + 16, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size();
-    char* outPos = out.data();
-    size_t outLeft = out.size();
-    ::iconv(cd, &in, &inLeft, &outPos, &outLeft);
-    ::iconv(cd, nullptr, nullptr, &outPos, &outLeft);
-    ::iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
-std::string Base64(const std::string& bytes) {
-    static const char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        uint32_t chunk = static_cast<unsigned char>(bytes[i]) << 16;
-        if (i + 1 < bytes.size()) {
-            chunk |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        }
-        if (i + 2 < bytes.size()) {
-            chunk |= static_cast<unsigned char>(bytes[i + 2]);
-        }
-        out += kAlphabet[(chunk >> 18) & 63];
-        out += kAlphabet[(chunk >> 12) & 63];
-        out += i + 1 < bytes.size() ? kAlphabet[(chunk >> 6) & 63] : '=';
-        out += i + 2 < bytes.size() ? kAlphabet[chunk & 63] : '=';
-    }
-    return out;
+    std::string jis;
+    return tolvane::test::Utf8ToJis(utf8, jis) || !jis.empty() ? jis : utf8;
 }
 
 std::string Word(const std::string& utf8) {
-    return "=?ISO-2022-JP?B?" + Base64(ToJis(utf8)) + "?=";
+    return tolvane::test::JisWord(ToJis(utf8));
 }
 
 std::string TopReply(int i) {

@@ -151,6 +151,8 @@ public:
 private:
     // Formats a text of the string table with the account name as its first argument.
     void ReportName(const char* formatUtf8) const;
+    // A cancel among the DELEs: says so and sends RSET, so this connection deletes nothing.
+    void RestoreAfterStop();
     std::string Progress(const std::string& prefix, const char* activityUtf8, long index,
                          long count) const;
 };

@@ -29,6 +29,13 @@ struct DeleteTarget {
 
 } // namespace
 
+void CAccount::RestoreAfterStop() {
+    ReportName(txt::kStopDelete);
+    ReportName(txt::kRestoring);
+    std::string reply;
+    m_socket.CmdRset(reply);
+}
+
 int CAccount::DeleteOne(unsigned number, int index) {
     std::string reply;
     const int code = m_socket.CmdDele(number, reply);
@@ -98,9 +105,7 @@ bool CAccount::DeleteMarked(const std::vector<CMail*>& mails, const std::string&
         }
         nLast = DeleteOne(target.number, target.index);
         if (nLast == POP3_CANCELLED) {
-            ReportName(txt::kStopDelete);
-            ReportName(txt::kRestoring);
-            m_socket.CmdRset(reply);
+            RestoreAfterStop();
             return true;
         }
         if (nLast != POP3_OK) {
@@ -126,9 +131,7 @@ bool CAccount::SimpleDeleteMails(const std::vector<CMail*>& mails, const std::st
         }
         nLast = DeleteOne(mails[static_cast<size_t>(i)]->m_nNumber, -1);
         if (nLast == POP3_CANCELLED) {
-            ReportName(txt::kStopDelete);
-            ReportName(txt::kRestoring);
-            m_socket.CmdRset(reply);
+            RestoreAfterStop();
             return true;
         }
         if (nLast != POP3_OK) {

@@ -1,19 +1,17 @@
-// Shared pieces of the account job tests: a settable clock, a time zone for the test, mail
-// builders, and a fixture holding an account "pop" pointed at a fake POP3 server, with
-// the log and the host recorded.
+// Shared pieces of the account job tests: mail builders, an account "pop" on a local
+// server, and a fixture holding such an account pointed at a fake POP3 server, with the
+// log and the host recorded.
 #pragma once
 
 #include "engine/Account.h"
-#include "engine/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Texts.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/TestEnv.h"
+#include "tests/support/TestTime.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,57 +23,6 @@ namespace tolvane::test {
 
 using Strings = std::vector<std::string>;
 using U32s = std::vector<uint32_t>;
-
-class SettableClock final : public IClock {
-public:
-    explicit SettableClock(std::time_t now) : m_now(now) { m_previous = SetClock(this); }
-    ~SettableClock() override { SetClock(m_previous); }
-    std::time_t Now() const override { return m_now; }
-    void Set(std::time_t now) { m_now = now; }
-
-private:
-    std::time_t m_now;
-    const IClock* m_previous = nullptr;
-};
-
-// Sets TZ for the test's lifetime.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone) {
-        const char* old = std::getenv("TZ");
-        m_hadOld = old != nullptr;
-        if (old) {
-            m_old = old;
-        }
-        ::setenv("TZ", zone, 1);
-        ::tzset();
-    }
-    ~ScopedTimeZone() {
-        if (m_hadOld) {
-            ::setenv("TZ", m_old.c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
-        ::tzset();
-    }
-
-private:
-    bool m_hadOld = false;
-    std::string m_old;
-};
-
-// Seconds since 1970 of a local calendar moment in the current TZ.
-inline std::time_t LocalTime(int year, int month, int day, int hour, int minute, int second = 0) {
-    std::tm local{};
-    local.tm_year = year - 1900;
-    local.tm_mon = month - 1;
-    local.tm_mday = day;
-    local.tm_hour = hour;
-    local.tm_min = minute;
-    local.tm_sec = second;
-    local.tm_isdst = -1;
-    return std::mktime(&local);
-}
 
 // A plain mail on the fake server; with xUidl the header carries X-UIDL.
 inline FakeMessage PlainMessage(const std::string& uidl, const std::string& subject,
@@ -136,17 +83,23 @@ inline std::vector<CMail*> AllMails(const CAccount& account) {
     return mails;
 }
 
+// An account "pop" on 127.0.0.1:port with a ten-second time-out, its log going to log.
+inline std::unique_ptr<CAccount> LocalAccount(LogCollector& log, unsigned port,
+                                              const std::string& user,
+                                              const std::string& password) {
+    auto account = std::make_unique<CAccount>(&LogCollector::Append, &log);
+    account->m_strName = "pop";
+    account->m_strServer = "127.0.0.1";
+    account->m_nPort = static_cast<int32_t>(port);
+    account->m_strUser = user;
+    account->m_strPassword = password;
+    account->m_socket.m_nTimeout = 10;
+    return account;
+}
+
 class AccountJobTest : public ::testing::Test {
 protected:
-    AccountJobTest() {
-        account = std::make_unique<CAccount>(&LogCollector::Append, &log);
-        account->m_strName = "pop";
-        account->m_strServer = "127.0.0.1";
-        account->m_nPort = static_cast<int32_t>(server.Port());
-        account->m_strUser = "taro";
-        account->m_strPassword = "secret";
-        account->m_socket.m_nTimeout = 10;
-    }
+    AccountJobTest() : account(LocalAccount(log, server.Port(), "taro", "secret")) {}
     ~AccountJobTest() override {
         if (account) {
             account->SetReport(nullptr, nullptr);

@@ -7,11 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <thread>
-#include <unistd.h>
 
 namespace tolvane {
 namespace {
@@ -19,6 +15,7 @@ namespace {
 using namespace std::chrono_literals;
 using test::FakePop3Server;
 using test::FakeReply;
+using test::UnusedPort;
 
 const char kNameUtf8[] = "仕事用";
 
@@ -139,18 +136,6 @@ TEST_F(AccountConnectionTest, WrongPasswordOfTheDefaultMailbox) {
 }
 
 // --- failed connections: one text, the socket closed, nothing owed by Logout.
-unsigned UnusedPort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
 void ExpectFailedOpen(CAccount& account, test::LogCollector& log, const char* textUtf8) {
     EXPECT_FALSE(account.OpenConnection());
     EXPECT_EQ(account.m_bOpen, 0);

@@ -1,6 +1,7 @@
 // Header decoder: encoded words, the joining of adjacent ISO-2022-JP words, JIS to CP932,
 // base64 and quoted text, over-long words, and every byte value through each stage.
 #include "engine/HeaderDecoder.h"
+#include "tests/support/JapaneseMail.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@ namespace tolvane {
 namespace {
 
 using namespace std::string_literals;
+using test::JisWord;
 
 const std::string kKanjiIn = "\x1b$B";   // ESC $ B
 const std::string kKanjiIn78 = "\x1b$@"; // ESC $ @
@@ -20,31 +22,6 @@ const std::string kRomanIn = "\x1b(J";   // ESC ( J
 const std::string kKanaIn = "\x1b(I";    // ESC ( I
 const std::string kTo = "$H";            // JIS 0x2448, CP932 0x82 0xC6
 const std::string kToSjis = "\x82\xC6";
-
-std::string Base64(const std::string& bytes) {
-    static const char* alphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
-        if (i + 1 < bytes.size()) {
-            v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        }
-        if (i + 2 < bytes.size()) {
-            v |= static_cast<unsigned char>(bytes[i + 2]);
-        }
-        out += alphabet[(v >> 18) & 63];
-        out += alphabet[(v >> 12) & 63];
-        out += i + 1 < bytes.size() ? alphabet[(v >> 6) & 63] : '=';
-        out += i + 2 < bytes.size() ? alphabet[v & 63] : '=';
-    }
-    return out;
-}
-
-// An ISO-2022-JP base64 word of the given JIS bytes.
-std::string JisWord(const std::string& jis) {
-    return "=?ISO-2022-JP?B?" + Base64(jis) + "?=";
-}
 
 std::string AsciiWord(const std::string& q) {
     return "=?US-ASCII?Q?" + q + "?=";
@@ -299,7 +276,7 @@ TEST(HeaderDecoder, ParseEncodedWordGivesPartsAndLength) {
     EXPECT_TRUE(word.fits);
     EXPECT_EQ(ParseEncodedWord(input, 0, word), 0u);
     EXPECT_EQ(ParseEncodedWord("=?a?b?", 0, word), 0u);
-    EXPECT_EQ(ParseEncodedWord("=?a?b?" "?=", 0, word), 8u);
+    EXPECT_EQ(ParseEncodedWord("=?a?b?\?=", 0, word), 8u);
     EXPECT_EQ(word.text, "");
     EXPECT_EQ(ParseEncodedWord("=?a?b?c\0?="s, 0, word), 0u);
     // 2 + 149 name bytes + the "?" after the charset reach the counter limit.

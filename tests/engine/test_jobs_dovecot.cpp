@@ -3,57 +3,23 @@
 // every test ends by looking at the server's mailbox itself.
 #include "tests/engine/AccountJobTest.h"
 #include "tests/support/DovecotFixture.h"
-
-#include <iconv.h>
+#include "tests/support/JapaneseMail.h"
 
 #include <algorithm>
 
 namespace tolvane::test {
 namespace {
 
-// UTF-8 to ISO-2022-JP, ending in ASCII mode.
 std::string ToJis(const std::string& utf8) {
-    iconv_t cd = ::iconv_open("ISO-2022-JP", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
-        ADD_FAILURE() << "iconv has no ISO-2022-JP";
-        return {};
+    std::string jis;
+    if (!Utf8ToJis(utf8, jis)) {
+        ADD_FAILURE() << "cannot convert " << utf8 << " to ISO-2022-JP";
     }
-    std::string out(utf8.size() * 4 + 16, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    size_t inLeft = utf8.size();
-    char* outPos = out.data();
-    size_t outLeft = out.size();
-    if (::iconv(cd, &in, &inLeft, &outPos, &outLeft) == static_cast<size_t>(-1) ||
-        ::iconv(cd, nullptr, nullptr, &outPos, &outLeft) == static_cast<size_t>(-1)) {
-        ADD_FAILURE() << "cannot convert " << utf8;
-    }
-    ::iconv_close(cd);
-    out.resize(out.size() - outLeft);
-    return out;
-}
-
-std::string Base64(const std::string& bytes) {
-    static const char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string out;
-    for (size_t i = 0; i < bytes.size(); i += 3) {
-        uint32_t chunk = static_cast<unsigned char>(bytes[i]) << 16;
-        if (i + 1 < bytes.size()) {
-            chunk |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-        }
-        if (i + 2 < bytes.size()) {
-            chunk |= static_cast<unsigned char>(bytes[i + 2]);
-        }
-        out += kAlphabet[(chunk >> 18) & 63];
-        out += kAlphabet[(chunk >> 12) & 63];
-        out += i + 1 < bytes.size() ? kAlphabet[(chunk >> 6) & 63] : '=';
-        out += i + 2 < bytes.size() ? kAlphabet[chunk & 63] : '=';
-    }
-    return out;
+    return jis;
 }
 
 std::string Word(const std::string& utf8) {
-    return "=?ISO-2022-JP?B?" + Base64(ToJis(utf8)) + "?=";
+    return JisWord(ToJis(utf8));
 }
 
 struct JapaneseMail {
@@ -114,13 +80,7 @@ protected:
         TOLVANE_REQUIRE_DOVECOT();
         dovecot.AddUser("hanako", "pw-hanako");
         ASSERT_TRUE(dovecot.Start()) << dovecot.Error();
-        account = std::make_unique<CAccount>(&LogCollector::Append, &log);
-        account->m_strName = "pop";
-        account->m_strServer = "127.0.0.1";
-        account->m_nPort = static_cast<int32_t>(dovecot.Port());
-        account->m_strUser = "hanako";
-        account->m_strPassword = "pw-hanako";
-        account->m_socket.m_nTimeout = 10;
+        account = LocalAccount(log, dovecot.Port(), "hanako", "pw-hanako");
         account->m_nReceiveCount = 2;
     }
     void TearDown() override { account.reset(); }

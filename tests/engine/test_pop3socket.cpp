@@ -20,6 +20,7 @@ using namespace std::chrono_literals;
 using test::FakeMessage;
 using test::FakePop3Server;
 using test::FakeReply;
+using test::UnusedPort;
 using SteadyClock = std::chrono::steady_clock;
 
 double SecondsSince(SteadyClock::time_point start) {
@@ -251,18 +252,6 @@ INSTANTIATE_TEST_SUITE_P(
                                      return r;
                                  }()}),
     [](const auto& info) { return std::string(info.param.name); });
-
-unsigned UnusedPort() {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 TEST(Pop3SocketConnect, RefusedPortGivesErrorWithinASecond) {
     CPop3Socket socket;

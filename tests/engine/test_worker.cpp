@@ -1,17 +1,15 @@
 #include "engine/Worker.h"
 
-#include "engine/Clock.h"
 #include "platform/CodePage.h"
 #include "platform/Texts.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/TestEnv.h"
+#include "tests/support/TestTime.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,40 +20,6 @@ namespace tolvane::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-class ScopedTokyo {
-public:
-    ScopedTokyo() {
-        const char* old = std::getenv("TZ");
-        m_old = old ? old : "";
-        m_hadOld = old != nullptr;
-        ::setenv("TZ", "Asia/Tokyo", 1);
-        ::tzset();
-    }
-    ~ScopedTokyo() {
-        if (m_hadOld) {
-            ::setenv("TZ", m_old.c_str(), 1);
-        } else {
-            ::unsetenv("TZ");
-        }
-        ::tzset();
-    }
-
-private:
-    std::string m_old;
-    bool m_hadOld = false;
-};
-
-class FixedClock final : public IClock {
-public:
-    explicit FixedClock(std::time_t now) : m_now(now) { m_previous = SetClock(this); }
-    ~FixedClock() override { SetClock(m_previous); }
-    std::time_t Now() const override { return m_now; }
-
-private:
-    std::time_t m_now;
-    const IClock* m_previous = nullptr;
-};
 
 FakeMessage Message(const std::string& uidl, const std::string& subject) {
     return {uidl, MakeMessage({"From: sender@example.com", "Subject: " + subject,
@@ -129,8 +93,8 @@ protected:
 
 TEST_F(WorkerTest, CheckAllSkipsADisabledAccount) {
     accounts[1]->m_bEnable = 0;
-    ScopedTokyo zone;
-    FixedClock clock(1709597220); // 2024-03-05 09:07 in Tokyo
+    ScopedTimeZone zone("Asia/Tokyo");
+    SettableClock clock(1709597220); // 2024-03-05 09:07 in Tokyo
     StartWorker();
     RunCheck(-1);
 

@@ -1,5 +1,7 @@
 #include "platform/SettingsFormat.h"
 
+#include "tests/support/SettingsFileText.h"
+
 #include <gtest/gtest.h>
 
 namespace tolvane {
@@ -8,13 +10,7 @@ namespace {
 // A file as the tree writes it: escapes, a key without values, negative and large
 // integers, the unnamed value and a Japanese account name.
 const std::string kCanonical =
-    "REGEDIT4\n"
-    "\n"
-    "[HKEY_CURRENT_USER\\Software]\n"
-    "\n"
-    "[HKEY_CURRENT_USER\\Software\\Orrindale]\n"
-    "\n"
-    "[HKEY_CURRENT_USER\\Software\\Orrindale\\Tolvane]\n"
+    std::string(test::kSettingsFileStart) +
     "\"Version\"=\"3.0.1\"\n"
     "@=\"unnamed\"\n"
     "\n"

@@ -1,6 +1,7 @@
 #include "platform/SettingsTree.h"
 
 #include "platform/CodePage.h"
+#include "tests/support/SettingsFileText.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -52,13 +53,7 @@ TEST_F(SettingsTreeTest, WritesTheFileByteForByte) {
     ASSERT_EQ(tree.CreateKey(root, "Column", column), REG_OK);
 
     const std::string expected =
-        "REGEDIT4\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\Software]\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\Software\\Orrindale]\n"
-        "\n"
-        "[HKEY_CURRENT_USER\\Software\\Orrindale\\Tolvane]\n"
+        std::string(test::kSettingsFileStart) +
         "\"Version\"=\"3.0.1\"\n"
         "\n"
         "[HKEY_CURRENT_USER\\Software\\Orrindale\\Tolvane\\Account]\n"

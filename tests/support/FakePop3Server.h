@@ -92,4 +92,8 @@ private:
 std::string MakeMessage(const std::vector<std::string>& headers,
                         const std::vector<std::string>& bodyLines);
 
+// A loopback port that was free a moment ago (bound, read back and closed again): a
+// connection to it is refused.
+unsigned UnusedPort();
+
 } // namespace tolvane::test
