@@ -113,9 +113,10 @@ protected:
     }
     void Check() {
         Connect();
-        account->CheckMail(Sjis("トルヴェイン"), &host);
+        checkCode = account->CheckMail(Sjis("トルヴェイン"), &host);
         account->Logout();
     }
+    int checkCode = POP3_OK; // what the last Check's CheckMail returned
     void Add(std::unique_ptr<CMail> mail) { account->m_mails.push_back(std::move(mail)); }
 
     // The commands after USER and PASS.

@@ -28,6 +28,7 @@ TEST_F(CheckJob, NewOnlyFetchesExactlyTheNewMailsAndLogsInOrder) {
 
     Check();
 
+    EXPECT_EQ(checkCode, POP3_OK);
     EXPECT_EQ(log.Texts(),
               (Strings{LOG_TEXT(txt::kConnecting, "pop"), LOG_TEXT(txt::kConnected, "pop"),
                        LOG_TEXT(txt::kMailsWaiting, "pop", 5u), LOG_TEXT(txt::kNewMails, "pop", 2u),
@@ -146,6 +147,7 @@ TEST_F(CheckJob, UidlListingFailureLeavesTheListAlone) {
     Check();
 
     EXPECT_EQ(JobLog(), (Strings{LOG_TEXT(txt::kReceiveFailed, "pop")}));
+    EXPECT_EQ(checkCode, POP3_NEGATIVE);
     EXPECT_EQ(States(*account), (U32s{MAIL_NEW}));
 }
 
@@ -155,6 +157,7 @@ TEST_F(CheckJob, StatFailureEndsTheJob) {
     Check();
     EXPECT_EQ(JobCommands(), (Strings{"STAT", "QUIT"}));
     EXPECT_EQ(JobLog(), (Strings{LOG_TEXT(txt::kReceiveFailed, "pop")}));
+    EXPECT_EQ(checkCode, POP3_NEGATIVE);
     EXPECT_TRUE(account->m_mails.empty()); // normal mode empties first
 }
 
@@ -212,6 +215,7 @@ TEST_P(FetchFailures, LeaveTheListAsDecided) {
         commands.pop_back(); // a silent server never answers it
     }
     EXPECT_EQ(commands, c.commands);
+    EXPECT_EQ(checkCode == POP3_CANCELLED, c.cancel);
     EXPECT_EQ(Uidls(*account), c.uidls);
     std::vector<std::string> texts = JobLog();
     const auto reading = std::find(texts.begin(), texts.end(), LOG_TEXT(txt::kReading, "pop"));
