@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <new>
 
@@ -305,11 +306,12 @@ std::string CAccount::GetHeader(const std::string& text, const std::string& key)
     std::string value;
     const size_t size = text.size();
     while (pos < size) {
-        const char c = text[pos];
-        if (c != '\r') {
-            value += c;
-            ++pos;
-            continue;
+        // Copy the run up to the next CR at once: this runs for five keys of every mail.
+        const size_t cr = std::min(text.find('\r', pos), size);
+        value.append(text, pos, cr - pos);
+        pos = cr;
+        if (pos >= size) {
+            break;
         }
         if (pos + 1 >= size) {
             break;
@@ -339,7 +341,10 @@ std::string CAccount::FormatDate(const std::string& value) {
     words.resize(std::max<size_t>(words.size(), 5));
     const int day = LeadingNumber(words[1]);
     const int month = MonthNumber(words[2]);
-    return SjisFormat("%s/%02d/%02d %s", words[3].c_str(), month, day, words[4].c_str());
+    // The format is plain ASCII, so it needs no code-page conversion ("%s/%02d/%02d %s").
+    char numbers[32];
+    std::snprintf(numbers, sizeof numbers, "/%02d/%02d ", month, day);
+    return words[3] + numbers + words[4];
 }
 
 } // namespace tolvane
