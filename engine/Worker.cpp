@@ -259,31 +259,43 @@ void CWorker::RunEntryJob(CJobEntry& entry, CAccount& account, const char* title
     AccessCurrentAccount(std::nullopt, nullptr);
 }
 
-void CWorker::OnDeleteMail(int64_t wParam, JobEntries entries) {
-    const size_t count =
-        entries ? std::min(static_cast<size_t>(std::max<int64_t>(wParam, 0)), entries->size()) : 0;
+bool CWorker::RunEntries(std::vector<CJobEntry>& entries, size_t count, const EntryTexts& texts,
+                         const std::function<bool(CAccount&, CJobEntry&)>& job) {
     bool bStarted = false;
     for (size_t i = 0; i < count && !m_bStopping; ++i) {
-        CJobEntry& entry = (*entries)[i];
+        CJobEntry& entry = entries[i];
         CAccount* account = m_pDoc->GetAccount(entry.m_nAccount);
         if (entry.m_arrMails.empty() || account == nullptr) {
             continue;
         }
         if (!bStarted) {
-            LogTimeStamped(txt::kDeleteStart);
+            LogTimeStamped(texts.opening);
             bStarted = true;
         }
-        RunEntryJob(
-            entry, *account, txt::kTitleDeleting,
-            SjisFormat(txt::kDeleteAccountFailed, account->m_strName.c_str()),
-            SjisFormat(txt::kDeleteIncomplete, account->m_strName.c_str()), [&](CAccount& target) {
-                int nLast = 0;
-                return target.m_bSimpleDelete != 0
-                           ? target.SimpleDeleteMails(entry.m_arrMails, m_strTitle, m_pHost, nLast)
-                           : target.DeleteMarked(entry.m_arrMails, m_strTitle, m_pHost, nLast,
-                                                 false);
-            });
+        // The formats are string-table constants, each with the account name as its one %s.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+        std::string failed = SjisFormat(texts.failed, account->m_strName.c_str());
+        std::string incomplete = SjisFormat(texts.incomplete, account->m_strName.c_str());
+#pragma GCC diagnostic pop
+        RunEntryJob(entry, *account, texts.title, failed, incomplete,
+                    [&](CAccount& target) { return job(target, entry); });
     }
+    return bStarted;
+}
+
+void CWorker::OnDeleteMail(int64_t wParam, JobEntries entries) {
+    const size_t count =
+        entries ? std::min(static_cast<size_t>(std::max<int64_t>(wParam, 0)), entries->size()) : 0;
+    const EntryTexts texts{txt::kDeleteStart, txt::kTitleDeleting, txt::kDeleteAccountFailed,
+                           txt::kDeleteIncomplete};
+    const bool bStarted =
+        entries && RunEntries(*entries, count, texts, [&](CAccount& target, CJobEntry& entry) {
+            int nLast = 0;
+            return target.m_bSimpleDelete != 0
+                       ? target.SimpleDeleteMails(entry.m_arrMails, m_strTitle, m_pHost, nLast)
+                       : target.DeleteMarked(entry.m_arrMails, m_strTitle, m_pHost, nLast, false);
+        });
     entries.reset(); // the mails stay with their accounts
     if (bStarted) {
         Log(Sjis(txt::kDeleteDone));
@@ -296,23 +308,12 @@ void CWorker::OnReloadMail(int64_t wParam, JobEntries entries) {
     const unsigned lines = static_cast<unsigned>(std::clamp<int64_t>(wParam, 0, UINT32_MAX));
     const size_t accounts = static_cast<size_t>(std::max(m_pDoc->GetAccountCount(), 0));
     const size_t count = entries ? std::min(accounts, entries->size()) : 0;
-    bool bStarted = false;
-    for (size_t i = 0; i < count && !m_bStopping; ++i) {
-        CJobEntry& entry = (*entries)[i];
-        CAccount* account = m_pDoc->GetAccount(entry.m_nAccount);
-        if (entry.m_arrMails.empty() || account == nullptr) {
-            continue;
-        }
-        if (!bStarted) {
-            LogTimeStamped(txt::kReloadStart);
-            bStarted = true;
-        }
-        RunEntryJob(entry, *account, txt::kTitleReloading,
-                    SjisFormat(txt::kReloadAccountFailed, account->m_strName.c_str()),
-                    SjisFormat(txt::kReloadIncomplete, account->m_strName.c_str()),
-                    [&](CAccount& target) {
-                        return target.ReloadMails(entry.m_arrMails, lines, m_strTitle, m_pHost);
-                    });
+    const EntryTexts texts{txt::kReloadStart, txt::kTitleReloading, txt::kReloadAccountFailed,
+                           txt::kReloadIncomplete};
+    if (entries) {
+        RunEntries(*entries, count, texts, [&](CAccount& target, CJobEntry& entry) {
+            return target.ReloadMails(entry.m_arrMails, lines, m_strTitle, m_pHost);
+        });
     }
     entries.reset();
     Log(Sjis(txt::kReloadDone));

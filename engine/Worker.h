@@ -114,6 +114,17 @@ private:
     void RunEntryJob(CJobEntry& entry, CAccount& account, const char* titleUtf8,
                      const std::string& failedText, const std::string& incompleteText,
                      const std::function<bool(CAccount&)>& job);
+    // The texts of one kind of entry job (UTF-8 string-table formats).
+    struct EntryTexts {
+        const char* opening;    // time-stamped, before the first non-empty entry
+        const char* title;      // the title's activity
+        const char* failed;     // %s: the connection could not be opened
+        const char* incomplete; // %s: the job or the logout failed
+    };
+    // Runs job on the first count entries that have mails and an account, in order.
+    // Returns whether any entry ran (the opening line was logged).
+    bool RunEntries(std::vector<CJobEntry>& entries, size_t count, const EntryTexts& texts,
+                    const std::function<bool(CAccount&, CJobEntry&)>& job);
     void ResetOutcomes();
     void Record(int index, int32_t outcome);
 
