@@ -6,10 +6,10 @@
 #include "cli/MailFormat.h"
 #include "cli/TerminalHost.h"
 #include "engine/DocumentCore.h"
+#include "engine/JobTexts.h"
 #include "platform/CodePage.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageHost.h"
-#include "platform/Texts.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // The texts of tolvane-cli itself (UTF-8; the terminal is UTF-8). The engine's texts come
-// from platform/Texts.h and are converted from CP932 on their way out.
+// from engine/JobTexts.h and are converted from CP932 on their way out.
 #pragma once
 
 namespace tolvane::cli::txt {

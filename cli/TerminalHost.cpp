@@ -2,8 +2,8 @@
 
 #include "cli/CliTexts.h"
 #include "cli/MailFormat.h"
+#include "engine/JobTexts.h"
 #include "platform/CodePage.h"
-#include "platform/Texts.h"
 
 #include <cstdio>
 #include <unistd.h>

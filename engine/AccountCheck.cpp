@@ -5,8 +5,8 @@
 
 #include "engine/Clock.h"
 #include "engine/HeaderDecoder.h"
+#include "engine/JobTexts.h"
 #include "platform/CodePage.h"
-#include "platform/Texts.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // The connection steps of an account (open, log in, log out) and the reply parsers.
 #include "engine/Account.h"
 
+#include "engine/JobTexts.h"
 #include "platform/CodePage.h"
-#include "platform/Texts.h"
 
 #include <climits>
 #include <new>

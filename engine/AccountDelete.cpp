@@ -4,7 +4,7 @@
 // or cancel among the DELEs sends RSET so that nothing of this connection is deleted.
 #include "engine/Account.h"
 
-#include "platform/Texts.h"
+#include "engine/JobTexts.h"
 
 namespace tolvane {
 

@@ -3,7 +3,7 @@
 #include "engine/Account.h"
 
 #include "engine/HeaderDecoder.h"
-#include "platform/Texts.h"
+#include "engine/JobTexts.h"
 
 namespace tolvane {
 

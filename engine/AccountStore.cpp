@@ -3,10 +3,10 @@
 #include "engine/Account.h"
 
 #include "engine/Clock.h"
+#include "engine/JobTexts.h"
 #include "platform/MessageHost.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
-#include "platform/Texts.h"
 
 #include <filesystem>
 #include <system_error>

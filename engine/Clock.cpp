@@ -32,6 +32,8 @@ const IClock& Clock() {
     return clock ? *clock : g_systemClock;
 }
 
-const IClock* SetClock(const IClock* clock) { return g_clock.exchange(clock); }
+const IClock* SetClock(const IClock* clock) {
+    return g_clock.exchange(clock);
+}
 
 } // namespace tolvane

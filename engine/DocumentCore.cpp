@@ -1,8 +1,8 @@
 #include "engine/DocumentCore.h"
 
+#include "engine/JobTexts.h"
 #include "platform/MessageHost.h"
 #include "platform/Options.h"
-#include "platform/Texts.h"
 
 #include <new>
 

@@ -9,8 +9,8 @@
 namespace tolvane {
 
 struct CJobEntry {
-    int32_t m_nAccount = 0;          // index in the document's account list
-    std::vector<CMail*> m_arrMails;  // borrowed, in mail-list order
+    int32_t m_nAccount = 0;         // index in the document's account list
+    std::vector<CMail*> m_arrMails; // borrowed, in mail-list order
 };
 
 } // namespace tolvane

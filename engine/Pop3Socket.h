@@ -31,8 +31,8 @@ namespace tolvane {
 
 class CPop3Socket {
 public:
-    static constexpr size_t kChunkBytes = 30000;             // one read at most
-    static constexpr size_t kMaxReplyBytes = 64u << 20;      // a reply larger is refused
+    static constexpr size_t kChunkBytes = 30000;        // one read at most
+    static constexpr size_t kMaxReplyBytes = 64u << 20; // a reply larger is refused
 
     CPop3Socket();
     virtual ~CPop3Socket();
@@ -75,8 +75,8 @@ public:
     void RequestCancel(int32_t value = 1);
     int32_t GetCancel() const { return m_bCancel.load(); }
 
-    int32_t m_nTimeout = 60;            // server time-out in whole seconds
-    std::atomic<int32_t> m_bCancel{0};  // cancel request
+    int32_t m_nTimeout = 60;           // server time-out in whole seconds
+    std::atomic<int32_t> m_bCancel{0}; // cancel request
 
 private:
     int Send(const std::string& command);
@@ -86,8 +86,8 @@ private:
     int WaitFor(short events, bool cancellable);
     int ReadChunk(std::string& text, bool& drained);
 
-    int m_hSocket = -1;       // invalid handle = not connected
-    int m_hCancelEvent = -1;  // eventfd written by RequestCancel
+    int m_hSocket = -1;      // invalid handle = not connected
+    int m_hCancelEvent = -1; // eventfd written by RequestCancel
 };
 
 } // namespace tolvane

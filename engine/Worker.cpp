@@ -1,8 +1,8 @@
 #include "engine/Worker.h"
 
 #include "engine/Clock.h"
+#include "engine/JobTexts.h"
 #include "platform/CodePage.h"
-#include "platform/Texts.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -29,7 +29,9 @@ int FirstButton(MsgButtons buttons) {
 
 } // namespace
 
-IMessageHost* SetMessageHost(IMessageHost* host) { return g_host.exchange(host); }
+IMessageHost* SetMessageHost(IMessageHost* host) {
+    return g_host.exchange(host);
+}
 
 MsgIcon DefaultIconFor(MsgButtons buttons) {
     switch (buttons) {

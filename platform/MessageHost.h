@@ -17,7 +17,15 @@ enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, AbortRetryIgnore, Retr
 enum class MsgIcon { Default, Stop, Question, Exclamation, Information };
 
 // Button results, numbered as the Windows ones so that stored or logged values agree.
-enum MsgResult : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+enum MsgResult : int {
+    IDOK = 1,
+    IDCANCEL = 2,
+    IDABORT = 3,
+    IDRETRY = 4,
+    IDIGNORE = 5,
+    IDYES = 6,
+    IDNO = 7
+};
 
 class IMessageHost {
 public:

@@ -15,27 +15,27 @@ std::string DefaultLogFile();
 std::string GetLogFile(bool useDefault = false);
 bool SetLogFile(const std::string& pathCp932);
 
-int32_t GetSaveLog();          // 0
+int32_t GetSaveLog(); // 0
 bool SetSaveLog(int32_t value);
-int32_t GetNewSave();          // 1
+int32_t GetNewSave(); // 1
 bool SetNewSave(int32_t value);
-int32_t GetAutoCheck();        // 0
+int32_t GetAutoCheck(); // 0
 bool SetAutoCheck(int32_t value);
 int32_t GetAutoCheckInterval(); // 30
 bool SetAutoCheckInterval(int32_t value);
-int32_t GetAutoReport();       // 1
+int32_t GetAutoReport(); // 1
 bool SetAutoReport(int32_t value);
 int32_t GetReportDisplayMode(); // 1
 bool SetReportDisplayMode(int32_t value);
-int32_t GetFirstCheck();       // 0
+int32_t GetFirstCheck(); // 0
 bool SetFirstCheck(int32_t value);
-int32_t GetQuitConfirm();      // 0
+int32_t GetQuitConfirm(); // 0
 bool SetQuitConfirm(int32_t value);
-int32_t GetAutoHide();         // 1
+int32_t GetAutoHide(); // 1
 bool SetAutoHide(int32_t value);
 int32_t GetAutoHideInterval(); // 30
 bool SetAutoHideInterval(int32_t value);
-std::string GetSoundFile();    // ""
+std::string GetSoundFile(); // ""
 bool SetSoundFile(const std::string& pathCp932);
 
 } // namespace tolvane::options

@@ -32,7 +32,9 @@ std::string CachedCp932(const char* formatUtf8) {
 
 } // namespace
 
-std::string Sjis(const char* textUtf8) { return CachedCp932(textUtf8); }
+std::string Sjis(const char* textUtf8) {
+    return CachedCp932(textUtf8);
+}
 
 std::string SjisFormat(const char* formatUtf8, ...) {
     const std::string format = CachedCp932(formatUtf8);

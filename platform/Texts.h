@@ -1,7 +1,7 @@
-// The engine's string table: every log text, progress text and question, in UTF-8
-// source form. Texts reach the log and the host as CP932 through SjisFormat, which
-// converts the format first and then fills in the (CP932) arguments, so a CP932 account
-// name is never converted twice.
+// The platform's string table (settings, memory and log-file messages, in UTF-8 source
+// form) and the formatting helpers every string table uses. Texts reach the user as CP932
+// through SjisFormat, which converts the format first and then fills in the (CP932)
+// arguments, so a CP932 account name is never converted twice.
 #pragma once
 
 #include <string>
@@ -17,87 +17,6 @@ std::string Sjis(const char* textUtf8);
 
 namespace txt {
 
-// Connection steps (%s: account name).
-inline constexpr char kConnecting[] = "%sへ接続中です。\r\n";
-inline constexpr char kConnectTimeout[] =
-    "%sから応答がないため、接続を中止します。（メールサーバーのアドレスを確認、または、タイムアウトの値を増やしてください。）\r\n";
-inline constexpr char kStopCheck[] = "%sへの受信メールの確認を中止します。\r\n…中止処理を行っています。\r\n";
-inline constexpr char kConnectFailed[] =
-    "%sに接続できませんでした。接続を中止します。（メールサーバーのアドレスを見直してください。）\r\n";
-inline constexpr char kConnected[] = "%sへ接続しました。\r\n";
-inline constexpr char kLoginTimeout[] =
-    "%sから応答がないため、ログインを中止します。（タイムアウトの値を増やしてください。）\r\n";
-inline constexpr char kLoginRefused[] =
-    "%sへログインできませんでした。（ユーザー名、パスワードを見直してください。）\r\n";
-inline constexpr char kLoginLocked[] = "%sへログインできませんでした。（すでにログインされています。）\r\n";
-inline constexpr char kLoginLineFault[] = "%sへの接続中に回線異常が発生しました。処理を中止します。\r\n";
-inline constexpr char kLoggedOut[] = "%sからログアウトしました。\r\n";
-inline constexpr char kLogoutFailed[] = "%sからのログアウトに失敗しました。\r\n";
-
-// Check job.
-inline constexpr char kReceiveFailed[] = "%sからメール情報の受信ができませんでした。\r\n";
-inline constexpr char kNoMail[] = "%sに受信メールはありませんでした。\r\n";
-inline constexpr char kMailsWaiting[] = "%sに%u通のメールが届いています。\r\n";
-inline constexpr char kNewMails[] = "%sに%u通の新着メールが届いています。\r\n";
-inline constexpr char kNoNewMail[] = "%sに新着メールは届いていませんでした。\r\n";
-inline constexpr char kReading[] = "%sからメール情報を読み込んでいます。\r\n";
-inline constexpr char kNewOnlyUnsupported[] =
-    "%s のメールサーバーでは「新着メールのみ受信」機能は使用できません。\r\n";
-inline constexpr char kCheckProgress[] = "の受信確認中 ";   // prefix（name + this + i／n）
-inline constexpr char kCounter[] = "%ld／%ld";
-inline constexpr char kOpenBracket[] = "（";
-inline constexpr char kCloseBracket[] = "）";
-
-// Deletion job.
-inline constexpr char kDeleted[] = "%sから「%s」を削除しました。\r\n";
-inline constexpr char kDeleteFailed[] = "%sからの「%s」の削除に失敗しました。\r\n";
-inline constexpr char kStopDelete[] = "%sからの削除を中止します。\r\n";
-inline constexpr char kDeleteListFailed[] =
-    "%sから削除情報の読み込みができませんでした。\r\n %sの削除処理を中止します。\r\n";
-inline constexpr char kDeleteInfoFailed[] =
-    "%sへの削除情報の作成が失敗しました。\r\n%sの削除処理を中止します。\r\n";
-inline constexpr char kAskContentChanged[] =
-    "%sのメールサーバーの内容が更新されています。\n削除を続行してもよろしいですか？\n\n参考\n  削除対象のメールがメールサーバーから見つからない場合は、\n  「見つからないメール」があることを表示します。";
-inline constexpr char kDeleteDeclined[] = "ユーザーにより、%sからのメールの削除が中止されました。\r\n";
-inline constexpr char kNotFound[] = "%sから「%s」が見つかりませんでした。削除できませんでした。\r\n";
-inline constexpr char kRestoring[] = "%sからの削除したメールを元に戻しています。\r\n";
-inline constexpr char kDeletedCount[] = "%sから%u通のメールを削除しました。\r\n\r\n";
-inline constexpr char kSimpleDeleting[] = "%sから簡易モードでメールを削除しています。\r\n";
-inline constexpr char kSimpleContentChanged[] =
-    "%sのメールサーバーの内容が更新されているため、メールの削除ができませんでした。\r\n";
-inline constexpr char kSimpleDeleted[] = "%sから簡易モードで%u通のメールを削除しました。\r\n";
-inline constexpr char kDeleteProgress[] = "の削除処理中 ";
-inline constexpr char kNoExpired[] = "%sに指定日数を経過したメールはありませんでした。\r\n";
-inline constexpr char kAskExpire[] =
-    "%sに指定日数を経過したメールが%u通あります。\n指定日数を経過したメールの削除を行いますか？";
-inline constexpr char kExpireDeclined[] = "%sからの指定日数を経過したメールの削除を中止しました。\r\n";
-inline constexpr char kExpireStart[] = "%sから指定日数を経過したメールの削除を開始します。\r\n";
-inline constexpr char kExpirePrefix[] = "期限切れメールの削除";
-inline constexpr char kExpired[] = "%sから%u通の指定日数を経過したメールを削除しました。\r\n";
-
-// Reload job.
-inline constexpr char kReloadProgress[] = "の再読み込み処理中 ";
-inline constexpr char kReloading[] = "「%s」を再読み込みしています。\r\n";
-inline constexpr char kStopReload[] = "%sからの再読み込みを中止します。\r\n";
-
-// Worker.
-inline constexpr char kTimeStampFormat[] = "%Y年 %m月 %d日 %H:%M"; // strftime
-inline constexpr char kCheckStart[] = "  受信メールの確認をします。\r\n";
-inline constexpr char kCheckDone[] = "受信メールの確認が完了しました。\r\n\r\n";
-inline constexpr char kCancelMenu[] = "受信確認を中止する(&Q)\tCtrl+B";
-inline constexpr char kCancelMenuAccount[] = "の受信確認を中止する(&Q)\tCtrl+B";
-inline constexpr char kTitleChecking[] = "の受信確認中）";
-inline constexpr char kTitleDeleting[] = "の削除処理中）";
-inline constexpr char kTitleReloading[] = "の再読み込み処理中）";
-inline constexpr char kDeleteStart[] = "  メールの削除を開始します。\r\n";
-inline constexpr char kDeleteAccountFailed[] = "%sのメール削除処理ができませんでした。\r\n";
-inline constexpr char kDeleteIncomplete[] = "%sのメール削除処理が完了できませんでした。\r\n";
-inline constexpr char kDeleteDone[] = "メールの削除が完了しました。\r\n\r\n";
-inline constexpr char kReloadStart[] = "  選択されたメールの表示行数の再読み込みを開始します。\r\n";
-inline constexpr char kReloadAccountFailed[] = "%sからのメール再読み込み処理ができませんでした。\r\n";
-inline constexpr char kReloadIncomplete[] = "%sからのメール再読み込み処理が完了できませんでした。\r\n";
-inline constexpr char kReloadDone[] = "再読み込みを完了しました。\r\n\r\n";
-
 // Connection log file.
 inline constexpr char kLogPathInvalid[] =
     "ログファイルに指定したパスが不正です。\n指定パス[%s]\n接続ログの保存を無効にします。";
@@ -105,17 +24,13 @@ inline constexpr char kLogFileError[] = "ログファイルの操作中にエラ
 inline constexpr char kLogWriteError[] =
     "ファイルへの保存中にエラーが発生しました。\n十分な保存容量があるか確認して下さい。";
 
-// Document: the question of the deletion request.
-inline constexpr char kAskDeleteMarked[] =
-    "チェックがついているメールをメールサーバーから\n削除してもよろしいですか？\n\n注意\n  削除したメールは元に戻せません。";
-
 // Settings and memory.
 inline constexpr char kRegistryWriteFailed[] = "レジストリ情報の書き込みが失敗しました。";
 inline constexpr char kRegistryReadFailed[] = "レジストリ情報の読み込みが失敗しました。";
 inline constexpr char kRegistryDeleteFailed[] = "レジストリ情報の削除が失敗しました。";
 // %s: the name the damaged settings file was saved under.
-inline constexpr char kSettingsDamaged[] =
-    "設定ファイルが壊れていたため、既定の設定で起動します。\n壊れたファイルは次の名前で保存しました：\n%s";
+inline constexpr char kSettingsDamaged[] = "設定ファイルが壊れていたため、既定の設定で起動します。"
+                                           "\n壊れたファイルは次の名前で保存しました：\n%s";
 inline constexpr char kOutOfMemory[] = "例外エラー発生しました(メモリ)。";
 
 } // namespace txt

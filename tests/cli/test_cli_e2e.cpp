@@ -1,8 +1,8 @@
 // tolvane-cli as a program, against the fake POP3 server: the instance lock, Ctrl+C,
 // usage errors and the accounts listing.
+#include "engine/JobTexts.h"
 #include "platform/CodePage.h"
 #include "platform/InstanceLock.h"
-#include "platform/Texts.h"
 #include "tests/cli/CliRunner.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/TestEnv.h"

@@ -1,8 +1,8 @@
 // tolvane-cli as a program against a real Dovecot POP3 server: decoded Japanese lists,
 // the new-only store across runs, deletion checked on the server, a refused login.
 #include "cli/MailFormat.h"
+#include "engine/JobTexts.h"
 #include "platform/CodePage.h"
-#include "platform/Texts.h"
 #include "tests/cli/CliRunner.h"
 #include "tests/support/DovecotFixture.h"
 #include "tests/support/TestEnv.h"

@@ -4,8 +4,8 @@
 #pragma once
 
 #include "engine/Account.h"
+#include "engine/JobTexts.h"
 #include "platform/CodePage.h"
-#include "platform/Texts.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestTime.h"

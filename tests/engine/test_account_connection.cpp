@@ -1,7 +1,7 @@
 // The connection steps of an account against the fake server, and the reply parsers.
 #include "engine/Account.h"
+#include "engine/JobTexts.h"
 #include "platform/CodePage.h"
-#include "platform/Texts.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/TestEnv.h"
 
@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LoginCase{"UserClosed", "USER", FakeReply::CloseNow(), txt::kLoginLineFault},
                       LoginCase{"PassClosedMidLine", "PASS", FakeReply::Text("+OK lo").AndClose(),
                                 txt::kLoginLineFault}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testParam) { return std::string(testParam.param.name); });
 
 TEST_F(AccountConnectionTest, WrongPasswordOfTheDefaultMailbox) {
     account.m_strPassword = "wrong";

@@ -2,10 +2,10 @@
 #include "engine/Account.h"
 
 #include "engine/Clock.h"
+#include "engine/JobTexts.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
-#include "platform/Texts.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(Values, AccountLoadRejects,
                                            RejectCase{"NoPassword", "Password", true},
                                            RejectCase{"PortZero", "PortNo", false},
                                            RejectCase{"TimeoutZero", "Timeout", false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testParam) { return std::string(testParam.param.name); });
 
 TEST_F(AccountStore, LoadWithoutAnyValueFails) {
     CAccount account(nullptr, nullptr);
@@ -289,7 +289,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, AccountStoreDeleted,
                          ::testing::Values(DeletedCase{"NormalWithMails", 0, true},
                                            DeletedCase{"NormalEmpty", 0, false},
                                            DeletedCase{"NewOnlyEmpty", 1, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testParam) { return std::string(testParam.param.name); });
 
 TEST_F(AccountStore, FailedLoadDeletesTheStoreButKeepsTheProfile) {
     WriteValidAccount(1);

@@ -292,7 +292,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {"TOP 1 10", "LIST 1", "UIDL 1", "TOP 2 10"},
                      {"u1"},
                      {kStop}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testParam) { return std::string(testParam.param.name); });
 
 // Expiry marking: first seen on 20 November at 15:00 (or 23:59, or 00:00) with 5 days is
 // due from 25 November 00:00 local time.
@@ -332,7 +332,7 @@ INSTANTIATE_TEST_SUITE_P(
                       ExpiryCase{"SeenAt2359", 23, 59, 25, 0, 0, 0, MAIL_EXPIRED},
                       ExpiryCase{"SeenAt2359JustBefore", 23, 59, 24, 23, 59, 59, MAIL_KNOWN},
                       ExpiryCase{"SeenAt0000", 0, 0, 25, 0, 0, 0, MAIL_EXPIRED}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testParam) { return std::string(testParam.param.name); });
 
 TEST_F(CheckJob, ExpiryFollowsTheDaylightSavingOfTheReceiptDate) {
     ScopedTimeZone berlin("Europe/Berlin");

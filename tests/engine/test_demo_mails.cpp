@@ -107,8 +107,8 @@ TEST_P(DemoMailTest, ParsesAsACheckReadsIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Mailbox, DemoMailTest, ::testing::ValuesIn(kDemoMails),
-                         [](const auto& info) {
-                             std::string name = info.param.file;
+                         [](const auto& testParam) {
+                             std::string name = testParam.param.file;
                              name = name.substr(0, name.find('.'));
                              for (char& c : name) {
                                  if (c == '-') {

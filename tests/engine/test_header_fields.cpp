@@ -48,7 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
         HeaderCase{"KeyOnlyInTheBody", "+OK\r\nTo: b\r\n\r\nquoted:\r\nFrom: c\r\n.\r\n",
                    "\r\nFrom:", "c"},
         HeaderCase{"FirstOccurrenceWins", "+OK\r\nFrom: a\r\nFrom: b\r\n", "\r\nFrom:", "a"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testParam) { return std::string(testParam.param.name); });
 
 struct DateCase {
     const char* name;
@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"OneWord", "Tue,", "/00/00 "}, DateCase{"TwoWords", "Tue, 20", "/00/20 "},
         DateCase{"ThreeWords", "Tue, 20 Nov", "/11/20 "},
         DateCase{"FourWords", "Tue, 20 Nov 2001", "2001/11/20 "}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testParam) { return std::string(testParam.param.name); });
 
 std::unique_ptr<CMail> Parse(const std::string& reply) {
     CAccount account(nullptr, nullptr);
@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FromCase{"Missing", "Subject: x\r\n", ""},
                       FromCase{"EncodedName", "From: =?ISO-2022-JP?B?GyRCJEgbKEI=?= <a@b>\r\n",
                                "\x82\xc6 <a@b>"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testParam) { return std::string(testParam.param.name); });
 
 struct ContentTypeCase {
     const char* name;
@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
         ContentTypeCase{"Multipart", "Content-Type: multipart/mixed; boundary=x\r\n", 1},
         ContentTypeCase{"FoldedParameters",
                         "Content-Type: text/plain;\r\n\tcharset=\"ISO-2022-JP\"\r\n", 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testParam) { return std::string(testParam.param.name); });
 
 TEST(HeaderFields, ParseMailFillsTheFieldsOfTheHeader) {
     auto mail = Parse(Top("Return-Path: <a@b>\r\nSubject: abc\r\n\tdef\r\nX-UIDL: 0123abc\r\n"
@@ -181,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BodyCase{"NoEmptyLine", "+OK\r\nSubject: x\r\n.\r\n", ""},
                       BodyCase{"ShortReply", "\r\n\r\n", ""},
                       BodyCase{"StuffedDotStays", "+OK\r\nA: b\r\n\r\n..x\r\n.\r\n", "..x"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testParam) { return std::string(testParam.param.name); });
 
 } // namespace
 } // namespace tolvane

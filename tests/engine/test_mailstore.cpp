@@ -244,7 +244,7 @@ INSTANTIATE_TEST_SUITE_P(
                                               "abc"},
         DamagedCase{"WideStringMarker", Bytes({1, 0}) + ClassHeader(2) +
                                             Bytes({0xFF, 0xFE, 0xFF, 1, 'a', 0}) + kOneBody}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testParam) { return std::string(testParam.param.name); });
 
 TEST(MailStoreDamagedTruncation, EveryShorterPrefixOfAStoreIsRefused) {
     MailList mails = ThreeLetterMails();

@@ -1,8 +1,8 @@
 // The POP3 layer against a real server: every command with real replies.
 #include "engine/Account.h"
+#include "engine/JobTexts.h"
 #include "engine/Pop3Socket.h"
 #include "platform/CodePage.h"
-#include "platform/Texts.h"
 #include "tests/support/DovecotFixture.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/TestEnv.h"

@@ -36,11 +36,11 @@ protected:
 
     // Connects and logs in.
     void Open() {
-        std::string reply;
-        ASSERT_EQ(socket.ConnectServer("127.0.0.1", server.Port(), reply), POP3_OK);
-        ASSERT_EQ(reply, "+OK fake POP3 ready\r\n");
-        ASSERT_EQ(socket.CmdUser("taro", reply), POP3_OK);
-        ASSERT_EQ(socket.CmdPass("secret", reply), POP3_OK);
+        std::string greeting;
+        ASSERT_EQ(socket.ConnectServer("127.0.0.1", server.Port(), greeting), POP3_OK);
+        ASSERT_EQ(greeting, "+OK fake POP3 ready\r\n");
+        ASSERT_EQ(socket.CmdUser("taro", greeting), POP3_OK);
+        ASSERT_EQ(socket.CmdPass("secret", greeting), POP3_OK);
     }
 
     FakePop3Server server;
@@ -251,7 +251,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      r.after = FakeReply::After::Reset;
                                      return r;
                                  }()}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testParam) { return std::string(testParam.param.name); });
 
 TEST(Pop3SocketConnect, RefusedPortGivesErrorWithinASecond) {
     CPop3Socket socket;
@@ -401,7 +401,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "DELE 1\r\n"},
         WireCase{"Rset", [](CPop3Socket& s, std::string& r) { return s.CmdRset(r); }, "RSET\r\n"},
         WireCase{"Quit", [](CPop3Socket& s, std::string& r) { return s.CmdQuit(r); }, "QUIT\r\n"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testParam) { return std::string(testParam.param.name); });
 
 } // namespace
 } // namespace tolvane

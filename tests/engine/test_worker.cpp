@@ -1,7 +1,7 @@
 #include "engine/Worker.h"
 
+#include "engine/JobTexts.h"
 #include "platform/CodePage.h"
-#include "platform/Texts.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestTime.h"

@@ -34,7 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RoundTrip{"NecCircledDigit", "\x87\x40", "①"},
                       RoundTrip{"WaveDash", "\x81\x60", "～"},
                       RoundTrip{"EmbeddedNul", std::string("a\0b", 3), std::string("a\0b", 3)}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& testParam) { return testParam.param.name; });
 
 struct Lossy {
     const char* name;
@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Lossy{"LoneLeadAtEnd", "ab\x82", "ab?"},
                       Lossy{"LeadWithImpossibleTrail", "\x81\x39x", "?9x"},
                       Lossy{"UndefinedSingleBytes", "\x80\xa0\xfd\xfe\xff", "?????"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& testParam) { return testParam.param.name; });
 
 class Utf8ToCp932Invalid : public ::testing::TestWithParam<Lossy> {};
 
@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Bytes, Utf8ToCp932Invalid,
                                            Lossy{"StrayContinuation", "a\x80z", "a?z"},
                                            Lossy{"TruncatedAtEnd", "a\xe3\x81", "a??"},
                                            Lossy{"Overlong", "\xc0\xafz", "??z"}),
-                         [](const auto& info) { return info.param.name; });
+                         [](const auto& testParam) { return testParam.param.name; });
 
 TEST(CodePageUtf16, UnmappableAndUnpairedSurrogatesBecomeQuestionMarks) {
     EXPECT_EQ(Utf16ToCp932(u"a\U0001F600b"), "a?b");

@@ -50,7 +50,7 @@ INSTANTIATE_TEST_SUITE_P(
                       IntOption{"AutoHide", options::GetAutoHide, options::SetAutoHide, 1},
                       IntOption{"AutoHideInterval", options::GetAutoHideInterval,
                                 options::SetAutoHideInterval, 30}),
-    [](const auto& info) { return info.param.key; });
+    [](const auto& testParam) { return testParam.param.key; });
 
 TEST(StringOptions, LogFileAndSoundFile) {
     test::ScopedHome home;

@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Stem{"Traversal", "../../etc/x", "%2E.%2F..%2Fetc%2Fx"},
                       Stem{"InnerDot", "mail.example", "mail.example"},
                       Stem{"Nul", std::string("a\0b", 3), "a%00b"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& testParam) { return testParam.param.name; });
 
 TEST(AccountFileStem, NoNameLeavesTheDataFolder) {
     test::ScopedHome home;

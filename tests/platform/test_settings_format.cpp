@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"Comments", "REGEDIT4\n; note\n[HKEY_CURRENT_USER\\A]\n"},
         Accepted{"NoFinalNewline", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:00000001"},
         Accepted{"UpperHex", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:0000ABCD\n"}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& testParam) { return testParam.param.name; });
 
 struct Rejected {
     const char* name;
@@ -157,7 +157,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Rejected{"GarbageAfterValue", kHead + "\"x\"=\"1\" trailing\n", 3},
                       Rejected{"NoEquals", kHead + "\"x\"\n", 3},
                       Rejected{"TruncatedLine", kHead + "\"Passw", 3}),
-    [](const auto& info) { return info.param.name; });
+    [](const auto& testParam) { return testParam.param.name; });
 
 } // namespace
 } // namespace tolvane

@@ -47,13 +47,13 @@ private:
 } // namespace tolvane::test
 
 // Skips the test outside CI when Dovecot is missing; fails it under CI.
-#define TOLVANE_REQUIRE_DOVECOT()                                                            \
-    do {                                                                                     \
-        if (!::tolvane::test::DovecotFixture::Available()) {                                 \
-            const char* ci = std::getenv("CI");                                              \
-            if (ci && std::string(ci) == "true") {                                           \
-                FAIL() << "dovecot is not installed (scripts/bootstrap installs it)";        \
-            }                                                                                \
-            GTEST_SKIP() << "dovecot is not installed";                                      \
-        }                                                                                    \
+#define TOLVANE_REQUIRE_DOVECOT()                                                                  \
+    do {                                                                                           \
+        if (!::tolvane::test::DovecotFixture::Available()) {                                       \
+            const char* ci = std::getenv("CI");                                                    \
+            if (ci && std::string(ci) == "true") {                                                 \
+                FAIL() << "dovecot is not installed (scripts/bootstrap installs it)";              \
+            }                                                                                      \
+            GTEST_SKIP() << "dovecot is not installed";                                            \
+        }                                                                                          \
     } while (0)

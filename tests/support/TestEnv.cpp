@@ -52,8 +52,12 @@ ScopedHome::~ScopedHome() {
     }
 }
 
-RecordingMessageHost::RecordingMessageHost() { m_previous = SetMessageHost(this); }
-RecordingMessageHost::~RecordingMessageHost() { SetMessageHost(m_previous); }
+RecordingMessageHost::RecordingMessageHost() {
+    m_previous = SetMessageHost(this);
+}
+RecordingMessageHost::~RecordingMessageHost() {
+    SetMessageHost(m_previous);
+}
 
 int RecordingMessageHost::ShowMessage(const std::string& textCp932, MsgButtons buttons,
                                       MsgIcon icon) {
@@ -175,7 +179,9 @@ std::string LogCollector::Cp932() const {
     return all;
 }
 
-std::string LogCollector::Utf8() const { return Cp932ToUtf8(Cp932()); }
+std::string LogCollector::Utf8() const {
+    return Cp932ToUtf8(Cp932());
+}
 
 std::vector<std::string> LogCollector::Texts() const {
     std::lock_guard lock(m_mutex);

@@ -83,7 +83,7 @@ public:
     bool WaitForCommands(size_t n, int timeoutMs = 30000);
 
     std::string TitleUtf8() const;
-    std::vector<std::string> Titles() const;     // every text set, in order
+    std::vector<std::string> Titles() const; // every text set, in order
     std::vector<std::string> MenuTexts() const;
     std::vector<int> Commands() const;
     std::vector<std::string> Questions() const;
