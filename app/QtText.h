@@ -1,0 +1,45 @@
+// The one place where the engine's CP932 bytes and Qt's strings meet. Every text that goes
+// into a widget, and every text a widget gives back to the engine, passes through here;
+// the GUI is built with QT_NO_CAST_FROM_ASCII / QT_NO_CAST_FROM_BYTEARRAY so that bytes
+// cannot slip into a widget any other way.
+//
+// CP932 conversions follow platform/CodePage.h: a character CP932 cannot hold becomes "?".
+// File paths are UTF-8 bytes on Linux and never pass through CP932.
+#pragma once
+
+#include "platform/CodePage.h"
+
+#include <QString>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace tolvane {
+
+// CP932 bytes (the engine's texts) to a QString.
+inline QString FromCp932(std::string_view cp932) {
+    const std::u16string utf16 = Cp932ToUtf16(cp932);
+    return QString::fromUtf16(utf16.data(), static_cast<qsizetype>(utf16.size()));
+}
+
+// A QString to CP932 bytes for the engine.
+inline std::string ToCp932(const QString& text) {
+    return Utf16ToCp932(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                            static_cast<size_t>(text.size())));
+}
+
+// A UTF-8 literal of a string table (GuiTexts.h, engine/JobTexts.h) to a QString.
+inline QString Tr(const char* textUtf8) {
+    return QString::fromUtf8(textUtf8);
+}
+
+// File paths: UTF-8 bytes both ways.
+inline QString FromPath(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+inline std::filesystem::path ToPath(const QString& path) {
+    return std::filesystem::path(path.toStdString());
+}
+
+} // namespace tolvane
