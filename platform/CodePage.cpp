@@ -177,6 +177,18 @@ std::string Utf16ToCp932(std::u16string_view utf16) {
                    SkipUtf16, "?");
 }
 
+size_t Cp932Find(std::string_view cp932, char c, size_t from) {
+    for (size_t i = 0; i < cp932.size(); ++i) {
+        if (i >= from && cp932[i] == c) {
+            return i;
+        }
+        if (IsCp932LeadByte(static_cast<unsigned char>(cp932[i]))) {
+            ++i; // skip the trail byte
+        }
+    }
+    return std::string_view::npos;
+}
+
 std::string Cp932Lower(std::string_view cp932) {
     std::string result(cp932);
     for (size_t i = 0; i < result.size(); ++i) {

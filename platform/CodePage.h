@@ -24,6 +24,11 @@ constexpr bool IsCp932LeadByte(unsigned char c) {
     return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
+// The position of the first single-byte character c (ASCII) in a CP932 text at or after
+// from, or npos. The trail byte of a double-byte character is never taken for it: the "\"
+// in 表 (0x95 0x5C) is not a path separator.
+size_t Cp932Find(std::string_view cp932, char c, size_t from = 0);
+
 // Lowers ASCII capitals and full-width Latin capitals (Ａ-Ｚ, 0x82 0x60-0x79) of a CP932
 // text. Trail bytes of double-byte characters are never touched.
 std::string Cp932Lower(std::string_view cp932);

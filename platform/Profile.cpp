@@ -1,5 +1,6 @@
 #include "platform/Profile.h"
 
+#include "platform/CodePage.h"
 #include "platform/MessageHost.h"
 #include "platform/SettingsTree.h"
 #include "platform/Texts.h"
@@ -124,7 +125,7 @@ bool DeleteAccountKey(const std::string& name) {
         return false;
     }
     // A name with a backslash would address some other key below Account.
-    bool deleted = !name.empty() && name.find('\\') == std::string::npos &&
+    bool deleted = !name.empty() && Cp932Find(name, '\\') == std::string::npos &&
                    tree.DeleteKey(accountKey, name) == REG_OK;
     tree.CloseKey(accountKey);
     if (!deleted) {

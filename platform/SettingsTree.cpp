@@ -137,7 +137,7 @@ long SplitPath(std::string_view subPath, std::vector<std::string>& parts) {
         return REG_OK;
     }
     while (true) {
-        size_t end = subPath.find('\\');
+        size_t end = Cp932Find(subPath, '\\');
         std::string_view part = subPath.substr(0, end);
         if (part.empty() || part.size() > kMaxKeyNameLength || part.find('\0') != part.npos) {
             return REG_BAD_PARAMETER;

@@ -109,6 +109,18 @@ TEST(CodePageCompare, IgnoresCaseButNeverTrailBytes) {
     EXPECT_EQ(Cp932CompareNoCase("", ""), 0);
 }
 
+TEST(CodePageFind, FindsSingleByteCharactersOnly) {
+    const std::string path = "Account\\\x95\x5C\x8E\xA6\\x"; // Account\表示\x
+    EXPECT_EQ(Cp932Find(path, '\\'), 7u);
+    EXPECT_EQ(Cp932Find(path, '\\', 8), 12u); // not the trail byte of 表 at 9
+    EXPECT_EQ(Cp932Find("\x95\x5C", '\\'), std::string::npos);
+    EXPECT_EQ(Cp932Find("\x83\x41"
+                        "A",
+                        'A'),
+              2u); // ア's trail byte looks like "A"
+    EXPECT_EQ(Cp932Find("", '\\'), std::string::npos);
+}
+
 TEST(CodePageThreads, ConcurrentConversionsAgree) {
     const std::string cp932 = "\x83\x81\x81\x5b\x83\x8b from \x91\xbe\x98\x59";
     const std::string utf8 = Cp932ToUtf8(cp932);

@@ -87,6 +87,16 @@ TEST_F(ProfileTest, DeletingAnAccountRemovesItsValues) {
     EXPECT_TRUE(m_messages.Messages().empty());
 }
 
+TEST_F(ProfileTest, ANameWhoseTrailByteLooksLikeABackslashIsOneAccount) {
+    const std::string name = Utf8ToCp932("表示"); // 0x95 0x5C 0x8E 0xA6
+    AddAccount(name);
+    EXPECT_EQ(Accounts(), std::vector<std::string>{name});
+    EXPECT_EQ(GetProfileInt("Account\\" + name, "PortNo", 0), 110);
+    EXPECT_TRUE(DeleteAccountKey(name));
+    EXPECT_TRUE(Accounts().empty());
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
 TEST_F(ProfileTest, DeletionFailuresAreReported) {
     EXPECT_FALSE(DeleteAccountKey("pop")); // no Account key at all
     AddAccount("pop");
