@@ -1,0 +1,248 @@
+#include "settings/AccountDialog.h"
+
+#include "app/AccessibleName.h"
+#include "app/GuiTexts.h"
+#include "app/QtText.h"
+#include "engine/DocumentCore.h"
+#include "platform/CodePage.h"
+#include "platform/MessageHost.h"
+#include "platform/Texts.h"
+#include "settings/AccountForm.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include <memory>
+#include <new>
+
+namespace tolvane {
+
+CAccountDialog::CAccountDialog(CDocumentCore& doc, QWidget* parent) : QDialog(parent), m_doc(doc) {
+    setObjectName(QStringLiteral("accountDialog"));
+    setWindowTitle(Tr(gui::txt::kAccountDialogTitle));
+    BuildLayout();
+    for (const auto& account : m_doc.m_arrAccounts) {
+        AppendRow(*account);
+    }
+    connect(m_pList, &QListWidget::itemSelectionChanged, this, &CAccountDialog::OnSelectionChanged);
+    connect(m_pList, &QListWidget::itemChanged, this, &CAccountDialog::OnItemChanged);
+    connect(m_pAdd, &QPushButton::clicked, this, &CAccountDialog::OnAdd);
+    connect(m_pChange, &QPushButton::clicked, this, &CAccountDialog::OnChange);
+    connect(m_pDelete, &QPushButton::clicked, this, &CAccountDialog::OnDelete);
+    connect(m_pClose, &QPushButton::clicked, this, &QDialog::accept);
+    ClearForm();
+}
+
+void CAccountDialog::BuildLayout() {
+    // Created in the order of the tab chain: list, form, buttons.
+    auto* listLabel = new QLabel(Tr(gui::txt::kAccountListLabel), this);
+    m_pList = new QListWidget(this);
+    m_pList->setObjectName(QStringLiteral("accountList"));
+    m_pList->setAccessibleName(AccessibleName(gui::txt::kAccountListLabel));
+    m_pList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_pList->setSortingEnabled(false);
+    listLabel->setBuddy(m_pList);
+    m_pForm = new CAccountForm(this);
+    m_pAdd = MakeButton(gui::txt::kAddButton, "addButton");
+    m_pChange = MakeButton(gui::txt::kChangeButton, "changeButton");
+    m_pDelete = MakeButton(gui::txt::kDeleteButton, "deleteButton");
+    m_pClose = MakeButton(gui::txt::kCloseButton, "closeButton");
+    m_pClose->setDefault(true);
+
+    auto* listColumn = new QVBoxLayout;
+    listColumn->addWidget(listLabel);
+    listColumn->addWidget(m_pList, 1);
+    auto* body = new QHBoxLayout;
+    body->addLayout(listColumn, 1);
+    body->addWidget(m_pForm, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_pAdd);
+    buttons->addWidget(m_pChange);
+    buttons->addWidget(m_pDelete);
+    buttons->addStretch(1);
+    buttons->addWidget(m_pClose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(body, 1);
+    layout->addLayout(buttons);
+}
+
+QPushButton* CAccountDialog::MakeButton(const char* textUtf8, const char* objectName) {
+    auto* button = new QPushButton(Tr(textUtf8), this);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setAccessibleName(AccessibleName(textUtf8));
+    return button;
+}
+
+void CAccountDialog::AppendRow(const CAccount& account) {
+    const QSignalBlocker blocker(m_pList);
+    auto* item = new QListWidgetItem(FromCp932(account.m_strName), m_pList);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(account.m_bEnable == 1 ? Qt::Checked : Qt::Unchecked);
+}
+
+void CAccountDialog::SelectAccount(int nRow) {
+    m_pList->setCurrentRow(nRow);
+}
+
+void CAccountDialog::ClearForm() {
+    {
+        const QSignalBlocker blocker(m_pList);
+        m_pList->clearSelection();
+        m_pList->setCurrentItem(nullptr);
+    }
+    m_pForm->Clear();
+    UpdateButtons();
+}
+
+void CAccountDialog::UpdateButtons() {
+    const bool bSelected = !m_doc.m_arrAccounts.empty() && !m_pList->selectedItems().isEmpty();
+    m_pChange->setEnabled(bSelected);
+    m_pDelete->setEnabled(bSelected);
+}
+
+int CAccountDialog::FindNamedRow() const {
+    const std::string name = m_pForm->NameCp932();
+    for (size_t i = 0; i < m_doc.m_arrAccounts.size(); ++i) {
+        if (Cp932EqualNoCase(m_doc.m_arrAccounts[i]->m_strName, name)) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool CAccountDialog::RefuseWhileBusy() {
+    if (m_doc.m_bBusy != 1) {
+        return false;
+    }
+    ShowMessageUtf8(gui::txt::kAccountsBusy, MsgButtons::Ok, MsgIcon::Exclamation);
+    return true;
+}
+
+void CAccountDialog::RefuseName(const char* messageUtf8) {
+    ShowMessageUtf8(messageUtf8, MsgButtons::Ok, MsgIcon::Exclamation);
+    m_pForm->FocusName();
+}
+
+void CAccountDialog::OnSelectionChanged() {
+    const int nRow = m_pList->currentRow();
+    if (!m_pList->selectedItems().isEmpty() && nRow >= 0 &&
+        nRow < static_cast<int>(m_doc.m_arrAccounts.size())) {
+        m_pForm->Fill(*m_doc.m_arrAccounts[static_cast<size_t>(nRow)]);
+    }
+    UpdateButtons();
+}
+
+void CAccountDialog::OnItemChanged(QListWidgetItem* pItem) {
+    const int nRow = m_pList->row(pItem);
+    if (nRow < 0 || nRow >= static_cast<int>(m_doc.m_arrAccounts.size())) {
+        return;
+    }
+    CAccount& account = *m_doc.m_arrAccounts[static_cast<size_t>(nRow)];
+    const bool bChecked = pItem->checkState() == Qt::Checked;
+    if (bChecked == (account.m_bEnable == 1)) {
+        return; // not the mark that changed
+    }
+    if (m_doc.m_bBusy == 1) {
+        {
+            const QSignalBlocker blocker(m_pList);
+            pItem->setCheckState(account.m_bEnable == 1 ? Qt::Checked : Qt::Unchecked);
+        }
+        RefuseWhileBusy();
+        return;
+    }
+    account.m_bEnable = bChecked ? 1 : 0;
+    Q_EMIT accountsChanged();
+    if (!account.WriteEnable()) {
+        ShowMessageUtf8(txt::kRegistryWriteFailed, MsgButtons::Ok, MsgIcon::Stop);
+    }
+}
+
+void CAccountDialog::OnAdd() {
+    if (RefuseWhileBusy() || !m_pForm->Validate()) {
+        return;
+    }
+    if (FindNamedRow() >= 0) {
+        RefuseName(gui::txt::kDuplicateName);
+        return;
+    }
+    std::unique_ptr<CAccount> account(new (std::nothrow)
+                                          CAccount(&CConnectionLog::Report, &m_doc.m_log));
+    if (!account) {
+        ShowMessageUtf8(txt::kOutOfMemory, MsgButtons::Ok, MsgIcon::Stop);
+        return;
+    }
+    account->Load(m_pForm->NameCp932(), false);
+    m_pForm->CopyTo(*account);
+    account->m_bEnable = 1;
+    CAccount& added = *account;
+    AppendRow(added);
+    m_doc.m_arrAccounts.push_back(std::move(account));
+    Q_EMIT accountsChanged();
+    added.SaveAccount(); // a failure has been shown; the account stays
+    ClearForm();
+}
+
+void CAccountDialog::OnChange() {
+    if (RefuseWhileBusy() || !m_pForm->Validate()) {
+        return;
+    }
+    const int nRow = FindNamedRow();
+    if (nRow < 0) {
+        RefuseName(gui::txt::kChangeNotFound);
+        return;
+    }
+    CAccount& account = *m_doc.m_arrAccounts[static_cast<size_t>(nRow)];
+    if (m_pForm->ServerText() != account.m_strServer) {
+        if (ShowMessageUtf8(gui::txt::kServerChanged, MsgButtons::OkCancel, MsgIcon::Exclamation) !=
+                IDOK ||
+            RefuseWhileBusy()) {
+            return;
+        }
+        account.ClearMails(false);
+    }
+    m_pForm->CopyTo(account);
+    Q_EMIT accountsChanged();
+    account.SaveAccount();
+    ClearForm();
+}
+
+void CAccountDialog::OnDelete() {
+    if (RefuseWhileBusy()) {
+        return;
+    }
+    if (m_pForm->IsNameEmpty()) {
+        ShowMessageUtf8(gui::txt::kNameRange, MsgButtons::Ok, MsgIcon::Exclamation);
+        m_pForm->FocusName();
+        return;
+    }
+    const int nRow = FindNamedRow();
+    if (nRow < 0) {
+        RefuseName(gui::txt::kDeleteNotFound);
+        return;
+    }
+    const std::string question =
+        SjisFormat(gui::txt::kDeleteQuestion, m_pForm->NameCp932().c_str());
+    if (ShowMessage(question, MsgButtons::OkCancel, MsgIcon::Exclamation) != IDOK ||
+        RefuseWhileBusy()) {
+        return;
+    }
+    {
+        const QSignalBlocker blocker(m_pList);
+        delete m_pList->takeItem(nRow);
+    }
+    const auto position = m_doc.m_arrAccounts.begin() + nRow;
+    std::unique_ptr<CAccount> account = std::move(*position);
+    m_doc.m_arrAccounts.erase(position);
+    Q_EMIT accountsChanged();
+    // Failures are shown by DeleteAccountKey; the account goes all the same.
+    CAccount::DeleteAccountKey(account->m_strName);
+    account->ClearMails(false);
+    account.reset(); // removes its store file, which holds no mails now
+    ClearForm();
+}
+
+} // namespace tolvane

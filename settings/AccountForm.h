@@ -1,0 +1,87 @@
+// CAccountForm: the form half of the account dialog: the groups "アカウント情報" (name,
+// server, user name, password, port) and "追加設定情報" (preview lines, time-out, the
+// deletion settings), with their limits, spin ranges and enable rules, and the validation
+// that runs before an add or a change.
+//
+// Contract:
+// - Clear() sets the empty form: text edits empty, port "110", lines 10, time-out 60,
+//   days 5, 1011/1012/1014 unchecked, 1016 checked, the deletion rules applied; it leaves
+//   the keyboard focus on the name edit.
+// - Fill() shows a record (the name too) and applies the rules.
+// - Validate() checks the fields in the dialog's order; the first failure shows its
+//   message (warning icon) through the message interface, focuses the field (a number
+//   field and the name also get their text selected) and yields false.
+//   Beyond the range checks, a name is refused that the settings file or the log could
+//   not hold as typed: one with "\" (it would address another key), a control character,
+//   or a character outside CP932; the name edit also stops at 255 CP932 bytes, the longest
+//   name the settings hold.
+// - CopyTo() writes every value but the name and Enable into a record (only after a
+//   successful Validate): with "new mail only" the simple deletion is stored off and the
+//   deletion after some days as shown; without it the deletion after some days is stored
+//   off and the simple deletion as shown.
+// - New rows for later settings go into the form layouts; nothing is placed absolutely.
+#pragma once
+
+#include <QWidget>
+
+#include <string>
+
+class QCheckBox;
+class QFormLayout;
+class QLineEdit;
+
+namespace tolvane {
+
+class CAccount;
+class CNumberEdit;
+class CUpDown;
+
+class CAccountForm : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit CAccountForm(QWidget* parent = nullptr);
+
+    void Clear();
+    void Fill(const CAccount& account);
+    bool Validate();
+    void CopyTo(CAccount& account) const;
+
+    // The name edit's text as the record holds names (CP932).
+    std::string NameCp932() const;
+    bool IsNameEmpty() const;
+    // The server edit in the form the record holds it.
+    std::string ServerText() const;
+    // Selects the whole name, scrolls it into view and gives it the focus.
+    void FocusName();
+
+private:
+    void BuildAccountGroup(QFormLayout* form);
+    void BuildExtraGroup(QFormLayout* form);
+    CNumberEdit* AddNumber(QFormLayout* form, const char* labelUtf8, const char* objectName,
+                           int nLimit, CUpDown** ppSpin, const char* spinName);
+    QCheckBox* MakeCheck(const char* textUtf8, const char* objectName);
+    QWidget* MakeDaysRow();
+    void ApplyNewMailRule();
+    void ApplyDaysRule();
+    bool Refuse(const char* messageUtf8, QLineEdit* pEdit, bool bSelect);
+    bool IsNameHoldable() const;
+
+    QLineEdit* m_pName = nullptr;
+    QLineEdit* m_pServer = nullptr;
+    QLineEdit* m_pUser = nullptr;
+    QLineEdit* m_pPassword = nullptr;
+    CNumberEdit* m_pPort = nullptr;
+    CNumberEdit* m_pLines = nullptr;
+    CUpDown* m_pLinesSpin = nullptr;
+    CNumberEdit* m_pTimeout = nullptr;
+    CUpDown* m_pTimeoutSpin = nullptr;
+    QCheckBox* m_pSimpleDelete = nullptr;
+    QCheckBox* m_pNewMailOnly = nullptr;
+    QCheckBox* m_pLimitDelete = nullptr;
+    CNumberEdit* m_pDays = nullptr;
+    CUpDown* m_pDaysSpin = nullptr;
+    QCheckBox* m_pConfirm = nullptr;
+};
+
+} // namespace tolvane
