@@ -18,6 +18,8 @@ namespace {
 constexpr int kLinesLimit = 9;
 constexpr int32_t kLinesUpper = 999999999;
 constexpr int32_t kStartLines = 30;
+// Room for a window manager's title-bar buttons, in pixels.
+constexpr int kTitleBarButtons = 120;
 
 QPushButton* MakeButton(QWidget* parent, const char* textUtf8, const char* objectName) {
     auto* button = new QPushButton(Tr(textUtf8), parent);
@@ -36,8 +38,9 @@ CReloadLinesDialog::CReloadLinesDialog(QWidget* parent) : QDialog(parent) {
     m_pEdit->setObjectName(QStringLiteral("linesEdit"));
     m_pEdit->setAccessibleName(Tr(gui::txt::kReloadLinesName));
     m_pEdit->setMaxLength(kLinesLimit);
-    // Wide enough that the small window still shows its whole title.
-    m_pEdit->setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) * 3 / 2);
+    // Wide enough that the small window's title bar shows the whole title beside its
+    // buttons.
+    m_pEdit->setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + kTitleBarButtons);
     auto* spin = new CUpDown(m_pEdit, this);
     spin->setObjectName(QStringLiteral("linesSpin"));
     spin->setAccessibleName(Tr(gui::txt::kReloadLinesName));
