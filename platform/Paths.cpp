@@ -96,10 +96,15 @@ char HexDigit(unsigned value) {
 
 } // namespace
 
-fs::path ProgramFolder() {
+fs::path ProgramFile() {
     std::error_code error;
-    fs::path exe = fs::read_symlink("/proc/self/exe", error);
-    if (error || exe.empty()) {
+    return fs::read_symlink("/proc/self/exe", error);
+}
+
+fs::path ProgramFolder() {
+    const fs::path exe = ProgramFile();
+    if (exe.empty()) {
+        std::error_code error;
         return fs::current_path(error);
     }
     return exe.parent_path();
@@ -107,6 +112,10 @@ fs::path ProgramFolder() {
 
 fs::path ConfigFolder() {
     return PrivateFolder("XDG_CONFIG_HOME", ".config");
+}
+
+fs::path XdgDataHome() {
+    return XdgFolder("XDG_DATA_HOME", ".local/share");
 }
 
 fs::path DataFolder() {

@@ -6,11 +6,18 @@
 
 namespace tolvane {
 
-// Folder of the running executable (/proc/self/exe): shipped files (help, Readme.txt).
+// The running executable (/proc/self/exe), symbolic links resolved.
+std::filesystem::path ProgramFile();
+
+// Folder of the running executable: shipped files (help, Readme.txt).
 std::filesystem::path ProgramFolder();
 
 // ${XDG_CONFIG_HOME:-~/.config}/tolvane, created 0700 on first use.
 std::filesystem::path ConfigFolder();
+
+// ${XDG_DATA_HOME:-~/.local/share}, as it is (never created here): the base of the
+// user's application menu and icons as well as of DataFolder().
+std::filesystem::path XdgDataHome();
 
 // ${XDG_DATA_HOME:-~/.local/share}/tolvane, created 0700 on first use: the files the
 // program writes (mail store NAME.dat, default log Tolvane.log).

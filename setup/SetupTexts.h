@@ -1,0 +1,54 @@
+// The setup program's string table, in UTF-8 source form: its captions, messages, the
+// welcome window's texts and the names it registers. The installed version is the one
+// the settings root records in `Version`.
+#pragma once
+
+namespace tolvane::setup::txt {
+
+inline constexpr char kVersion[] = "3.0.1";
+inline constexpr char kDisplayName[] = "トルヴェイン";
+
+// Welcome window.
+inline constexpr char kSetupCaption[] = "トルヴェイン セットアップ";
+inline constexpr char kShortcutCheck[] = "デスクトップにショートカットを作成する。";
+// Appended to the check box text: its keyboard mnemonic, as Japanese dialogs show it.
+inline constexpr char kShortcutMnemonic[] = "(&S)";
+inline constexpr char kOk[] = "OK";
+inline constexpr char kCancel[] = "キャンセル";
+inline constexpr char kWelcome[] =
+    "トルヴェイン  Ver 3.0.1をダウンロードしていただき、ありがとうございます。\r\n\r\n"
+    "本ソフトは複数のPOPメールサーバーにアクセスし、メールをダウンロードする事無く、"
+    "メールの受信状態を手動または自動で確認することができます。\r\n"
+    "また、受信メールの内容をプレビューしたり不要な受信メールの削除が行えます。\r\n\r\n"
+    "詳しい内容については、ヘルプをご覧ください。\r\n"
+    "尚、本ソフトを使用する前に、README.TXTの参照をお願いします。\r\n\r\n"
+    "OKボタンを押すとトルヴェインの環境設定を行います。\r\n\r\n"
+    "「アンストールについて」\r\n"
+    "  コントロールパネルから「アプリケーションの追加と削除」を開き、\r\n"
+    "  「トルヴェイン」を選んでください。";
+
+// Installation.
+inline constexpr char kFilesMissing[] =
+    "必要なファイルが無いため、インストールができませんでした。\n";
+inline constexpr char kCancelQuestion[] = "トルヴェインのインストールを中止しますか？";
+inline constexpr char kCancelCaption[] = "キャンセル確認";
+inline constexpr char kReinstallQuestion[] =
+    "既にトルヴェインはインストールされています。\nインストールし直しますか？";
+inline constexpr char kReinstallCaption[] = "インストール確認";
+inline constexpr char kInstallDone[] = "トルヴェインのインストールが完了しました。";
+inline constexpr char kInstallDoneCaption[] = "インストール終了";
+// Shown instead of the completion message when the settings or the uninstall entry could
+// not be written: the installation did not complete.
+inline constexpr char kRegistrationFailed[] =
+    "レジストリ情報の書き込みが失敗しました。\nインストールができませんでした。";
+// The desktop shortcut could not be written (the installation itself completed).
+inline constexpr char kShortcutFailed[] = "デスクトップにショートカットを作成できませんでした。";
+
+// Uninstallation.
+inline constexpr char kUninstallQuestion[] = "トルヴェインをアンインストールしますか？";
+inline constexpr char kUninstallDone[] = "トルヴェインのアンインストールが完了しました。";
+inline constexpr char kProgramRunning[] =
+    "トルヴェインが動作中のため、アンインストールできません。\n"
+    "トルヴェインを終了してから、もう一度実行してください。";
+
+} // namespace tolvane::setup::txt

@@ -1,0 +1,24 @@
+// Uninstalling (the setup program started with "/u").
+//
+// Refused with a message (stop icon) while Tolvane or tolvane-cli runs for the same user,
+// i.e. while another process holds the instance lock; the lock is then held until the
+// uninstallation ends, so that neither can start half-way. Otherwise, in this order:
+// 1. "トルヴェインをアンインストールしますか？" (OK / Cancel); anything but OK ends.
+// 2. The files of the file table marked FILE_REMOVED are deleted from the program folder
+//    (missing or undeletable ones are passed over).
+// 3. The desktop shortcut is deleted.
+// 4. The settings are removed (RemoveSettings for Orrindale), with the uninstall entry.
+// 5. "トルヴェインのアンインストールが完了しました。" (information icon); when the settings
+//    file could not be changed, "レジストリ情報の削除が失敗しました。" (stop icon) instead.
+// The setup program, the mail stores and the log file stay.
+#pragma once
+
+#include "setup/SetupContext.h"
+#include "setup/SetupPrompter.h"
+
+namespace tolvane::setup {
+
+// Returns the process exit code (SETUP_EXIT_OK or SETUP_EXIT_FAILED).
+int RunUninstallation(const SetupContext& context, ISetupPrompter& prompter);
+
+} // namespace tolvane::setup

@@ -1,0 +1,97 @@
+#include "setup/WelcomeWindow.h"
+
+#include "setup/Installation.h"
+#include "setup/SetupIcon.h"
+#include "setup/SetupTexts.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tolvane::setup {
+
+namespace {
+
+// The welcome text is kept with the CR LF line ends it was written with; the edit wants
+// plain line feeds.
+QString DisplayText(const char* textUtf8) {
+    QString text = QString::fromUtf8(textUtf8);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+} // namespace
+
+CWelcomeWindow::CWelcomeWindow(const SetupContext& context, ISetupPrompter& prompter)
+    : m_context(context), m_prompter(prompter) {
+    setWindowTitle(QString::fromUtf8(txt::kSetupCaption));
+    setWindowIcon(SetupIcon());
+
+    m_pText = new QPlainTextEdit(this);
+    m_pText->setObjectName(QStringLiteral("welcomeText"));
+    m_pText->setAccessibleName(QString::fromUtf8(txt::kSetupCaption));
+    m_pText->setReadOnly(true);
+    m_pText->setTabChangesFocus(true);
+    m_pText->setPlainText(DisplayText(txt::kWelcome));
+
+    m_pShortcut = new QCheckBox(
+        QString::fromUtf8(txt::kShortcutCheck) + QString::fromUtf8(txt::kShortcutMnemonic), this);
+    m_pShortcut->setObjectName(QStringLiteral("shortcutCheck"));
+    m_pShortcut->setChecked(true);
+
+    m_pOk = new QPushButton(QString::fromUtf8(txt::kOk), this);
+    m_pOk->setObjectName(QStringLiteral("okButton"));
+    m_pOk->setDefault(true);
+    m_pCancel = new QPushButton(QString::fromUtf8(txt::kCancel), this);
+    m_pCancel->setObjectName(QStringLiteral("cancelButton"));
+    m_pCancel->setAutoDefault(false);
+    connect(m_pOk, &QPushButton::clicked, this, &CWelcomeWindow::accept);
+    connect(m_pCancel, &QPushButton::clicked, this, &CWelcomeWindow::reject);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(m_pOk);
+    buttons->addWidget(m_pCancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_pText, 1);
+    layout->addWidget(m_pShortcut);
+    layout->addLayout(buttons);
+
+    setTabOrder(m_pText, m_pShortcut);
+    setTabOrder(m_pShortcut, m_pOk);
+    setTabOrder(m_pOk, m_pCancel);
+    m_pOk->setFocus();
+    // Room for the whole welcome text in the usual desktop fonts without scrolling.
+    const QFontMetrics metrics(m_pText->font());
+    resize(metrics.averageCharWidth() * 64, metrics.lineSpacing() * 24);
+}
+
+void CWelcomeWindow::accept() {
+    if (m_bFinishing) {
+        return; // a second press while the first one's messages are still open
+    }
+    m_bFinishing = true;
+    const Shortcut shortcut = m_pShortcut->isChecked() ? Shortcut::Create : Shortcut::Skip;
+    m_nExitCode = FinishInstallation(m_context, shortcut, m_prompter);
+    QDialog::accept();
+}
+
+void CWelcomeWindow::reject() {
+    if (m_bFinishing) {
+        return;
+    }
+    if (m_prompter.Show(txt::kCancelQuestion, txt::kCancelCaption, MsgButtons::OkCancel,
+                        MsgIcon::Default) == IDOK) {
+        m_nExitCode = SETUP_EXIT_OK;
+        QDialog::reject();
+    }
+}
+
+void CWelcomeWindow::Abandon() {
+    m_nExitCode = SETUP_EXIT_FAILED;
+    QDialog::reject();
+}
+
+} // namespace tolvane::setup
