@@ -1,0 +1,44 @@
+// Runs a program as a child process with the test's environment (plus overrides),
+// standard input from /dev/null, and collects its exit status and both outputs.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+#include <utility>
+#include <vector>
+
+namespace tolvane::test {
+
+struct ProcessResult {
+    int status = -1; // exit status, or 128 + signal
+    std::string out;
+    std::string err;
+};
+
+class ChildProcess {
+public:
+    // environment: NAME=VALUE entries that replace or add to the test's own.
+    ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                 const std::vector<std::string>& environment = {});
+    // Kills a child that was not waited for.
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    pid_t Pid() const { return m_pid; }
+    // Reads both outputs to their end, then reaps the child.
+    ProcessResult Wait();
+
+private:
+    pid_t m_pid = -1;
+    int m_out = -1;
+    int m_err = -1;
+};
+
+inline ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
+                                const std::vector<std::string>& environment = {}) {
+    ChildProcess process(program, args, environment);
+    return process.Wait();
+}
+
+} // namespace tolvane::test
