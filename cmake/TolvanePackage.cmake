@@ -6,8 +6,17 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_CONTACT "Orrindale")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "POP3 mail checker with a Japanese user interface")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Tolvane watches several POP3 mailboxes without downloading or removing mail: it logs in, fetches only the header and a few body lines of each message and shows one list of all mails. It can report only mails not seen before, delete marked mails on the server after re-checking their unique ids, delete mails some days after they were first seen, and logs every server conversation. tolvane-cli runs the same checks from a terminal.")
+set(CPACK_PACKAGE_DESCRIPTION [=[
+Tolvane watches several POP3 mailboxes without downloading or removing mail:
+it logs in, fetches only the header and a few body lines of each message and
+shows one list of all mails, with a Japanese user interface. It can report
+only mails not seen before, delete marked mails on the server after
+re-checking their unique ids, delete mails some days after they were first
+seen, and logs every server conversation.
+
+tolvane-cli runs the same checks from a terminal. After installing the
+package, each user runs TolvaneSetup once to prepare the settings (and to
+remove them again with "TolvaneSetup /u").]=])
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION mail)

@@ -8,7 +8,9 @@
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <QtMath>
 
 namespace tolvane::setup {
 
@@ -63,9 +65,25 @@ CWelcomeWindow::CWelcomeWindow(const SetupContext& context, ISetupPrompter& prom
     setTabOrder(m_pShortcut, m_pOk);
     setTabOrder(m_pOk, m_pCancel);
     m_pOk->setFocus();
-    // Room for the whole welcome text in the usual desktop fonts without scrolling.
+    // Opens large enough for the whole welcome text in the desktop's font; smaller
+    // windows scroll it.
+    m_pText->setMinimumSize(WholeTextSize());
+    const QSize size = sizeHint();
+    m_pText->setMinimumSize(QSize(0, 0));
+    resize(size);
+}
+
+QSize CWelcomeWindow::WholeTextSize() const {
     const QFontMetrics metrics(m_pText->font());
-    resize(metrics.averageCharWidth() * 64, metrics.lineSpacing() * 24);
+    const int width = metrics.horizontalAdvance(QChar(0x3042)) * 36; // 36 full-width letters
+    QTextDocument document;
+    document.setDefaultFont(m_pText->font());
+    document.setDocumentMargin(m_pText->document()->documentMargin());
+    document.setPlainText(m_pText->toPlainText());
+    document.setTextWidth(width);
+    const int frame = 2 * m_pText->frameWidth();
+    return QSize(width + frame,
+                 qCeil(document.size().height()) + 2 * metrics.lineSpacing() + frame);
 }
 
 void CWelcomeWindow::accept() {

@@ -37,6 +37,8 @@ public:
     void reject() override;
 
 private:
+    QSize WholeTextSize() const;
+
     const SetupContext& m_context;
     ISetupPrompter& m_prompter;
     QPlainTextEdit* m_pText = nullptr;
