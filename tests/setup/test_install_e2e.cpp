@@ -33,10 +33,51 @@ bool IsExecutableFile(const fs::path& path) {
 
 class InstallEndToEnd : public ::testing::Test {
 protected:
+    // Installs the build into target. The build's install manifest is kept as it was: it
+    // tells the user what a real install put where.
     void InstallInto(const fs::path& target) {
+        const fs::path manifest = fs::path(TOLVANE_BINARY_DIR) / "install_manifest.txt";
+        const bool hadManifest = fs::exists(manifest);
+        const std::string saved = ReadFileBytes(manifest);
         const ProcessResult result = RunProcess(
             TOLVANE_CMAKE_COMMAND, {"--install", TOLVANE_BINARY_DIR, "--prefix", target.string()});
+        if (hadManifest) {
+            WriteFileBytes(manifest, saved);
+        } else {
+            fs::remove(manifest);
+        }
         ASSERT_EQ(result.status, 0) << result.out << result.err;
+    }
+
+    void ExpectCompleteValidLayout() {
+        EXPECT_TRUE(IsExecutableFile(programFolder / "TolvaneSetup"));
+        EXPECT_TRUE(IsExecutableFile(programFolder / "tolvane-cli"));
+        EXPECT_EQ(fs::read_symlink(prefix / "bin" / "tolvane-cli"), "../lib/tolvane/tolvane-cli");
+        if (TOLVANE_HAVE_GUI_PROGRAM) {
+            EXPECT_TRUE(IsExecutableFile(programFolder / "Tolvane"));
+            EXPECT_EQ(fs::read_symlink(prefix / "bin" / "Tolvane"), "../lib/tolvane/Tolvane");
+        }
+        for (const char* shipped : {"help/Tolvane.hlp", "help/Tolvane.cnt", "Readme.txt"}) {
+            const fs::path source = fs::path(TOLVANE_SOURCE_DIR) / "resources" / shipped;
+            if (fs::exists(source)) {
+                EXPECT_TRUE(fs::exists(programFolder / source.filename())) << shipped;
+            }
+        }
+
+        const fs::path share = prefix / "share";
+        const fs::path entry = share / "applications" / (TOLVANE_DESKTOP_ID ".desktop");
+        EXPECT_EQ(Validate("/usr/bin/desktop-file-validate", {entry.string()}), "");
+        const std::vector<std::string> exec = ExecWords(ReadFileBytes(entry));
+        EXPECT_EQ(exec, std::vector<std::string>{(programFolder / "Tolvane").string()});
+        EXPECT_NE(ReadFileBytes(entry).find("Categories=Network;Email;Qt;\n"), std::string::npos);
+        EXPECT_EQ(Validate("/usr/bin/appstreamcli",
+                           {"validate", "--no-net",
+                            (share / "metainfo" / (TOLVANE_DESKTOP_ID ".metainfo.xml")).string()}),
+                  "");
+        EXPECT_TRUE(fs::exists(share / "icons/hicolor/scalable/apps/tolvane.svg"));
+        for (const char* size : {"16x16", "32x32", "48x48", "256x256"}) {
+            EXPECT_TRUE(fs::exists(share / "icons/hicolor" / size / "apps/tolvane.png")) << size;
+        }
     }
 
     TempDir prefixDir;
@@ -44,40 +85,10 @@ protected:
     fs::path programFolder = prefix / "lib" / "tolvane";
 };
 
-TEST_F(InstallEndToEnd, LayoutIsCompleteAndValid) {
+// One test, so that no two installs of the same build run at once.
+TEST_F(InstallEndToEnd, LayoutIsValidAndItsSetupInstallsAndUninstalls) {
     InstallInto(prefix);
-    EXPECT_TRUE(IsExecutableFile(programFolder / "TolvaneSetup"));
-    EXPECT_TRUE(IsExecutableFile(programFolder / "tolvane-cli"));
-    EXPECT_EQ(fs::read_symlink(prefix / "bin" / "tolvane-cli"), "../lib/tolvane/tolvane-cli");
-    if (TOLVANE_HAVE_GUI_PROGRAM) {
-        EXPECT_TRUE(IsExecutableFile(programFolder / "Tolvane"));
-        EXPECT_EQ(fs::read_symlink(prefix / "bin" / "Tolvane"), "../lib/tolvane/Tolvane");
-    }
-    for (const char* shipped : {"help/Tolvane.hlp", "help/Tolvane.cnt", "Readme.txt"}) {
-        const fs::path source = fs::path(TOLVANE_SOURCE_DIR) / "resources" / shipped;
-        if (fs::exists(source)) {
-            EXPECT_TRUE(fs::exists(programFolder / source.filename())) << shipped;
-        }
-    }
-
-    const fs::path share = prefix / "share";
-    const fs::path entry = share / "applications" / (TOLVANE_DESKTOP_ID ".desktop");
-    EXPECT_EQ(Validate("/usr/bin/desktop-file-validate", {entry.string()}), "");
-    const std::vector<std::string> exec = ExecWords(ReadFileBytes(entry));
-    EXPECT_EQ(exec, std::vector<std::string>{(programFolder / "Tolvane").string()});
-    EXPECT_NE(ReadFileBytes(entry).find("Categories=Network;Email;Qt;\n"), std::string::npos);
-    EXPECT_EQ(Validate("/usr/bin/appstreamcli",
-                       {"validate", "--no-net",
-                        (share / "metainfo" / (TOLVANE_DESKTOP_ID ".metainfo.xml")).string()}),
-              "");
-    EXPECT_TRUE(fs::exists(share / "icons/hicolor/scalable/apps/tolvane.svg"));
-    for (const char* size : {"16x16", "32x32", "48x48", "256x256"}) {
-        EXPECT_TRUE(fs::exists(share / "icons/hicolor" / size / "apps/tolvane.png")) << size;
-    }
-}
-
-TEST_F(InstallEndToEnd, InstalledSetupInstallsAndItsUninstallEntryRemovesEverything) {
-    InstallInto(prefix);
+    ExpectCompleteValidLayout();
     // Stand-ins for what the build does not ship yet.
     for (const setup::FileTableRow& row : setup::kFileTable) {
         const fs::path file = programFolder / row.name;
