@@ -2,6 +2,8 @@
 
 #include "platform/AtomicFile.h"
 
+#include <QStringDecoder>
+
 #include <system_error>
 
 namespace tolvane::setup {
@@ -11,25 +13,10 @@ namespace {
 constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
 
 bool IsValidUtf8(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        size_t length = lead < 0x80           ? 1
-                        : (lead >> 5) == 0x6  ? 2
-                        : (lead >> 4) == 0xE  ? 3
-                        : (lead >> 3) == 0x1E ? 4
-                                              : 0;
-        if (length == 0 || i + length > text.size()) {
-            return false;
-        }
-        for (size_t k = 1; k < length; ++k) {
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) {
-                return false;
-            }
-        }
-        i += length;
-    }
-    return true;
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString decoded =
+        decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    return !decoder.hasError();
 }
 
 // Control characters cannot stand in a launcher value at all.
