@@ -16,7 +16,7 @@ seen, and logs every server conversation.
 
 tolvane-cli runs the same checks from a terminal. After installing the
 package, each user runs TolvaneSetup once to prepare the settings (and to
-remove them again with "TolvaneSetup /u").]=])
+remove them again with TolvaneSetup /u).]=])
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION mail)
