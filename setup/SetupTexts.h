@@ -11,8 +11,6 @@ inline constexpr char kDisplayName[] = "トルヴェイン";
 // Welcome window.
 inline constexpr char kSetupCaption[] = "トルヴェイン セットアップ";
 inline constexpr char kShortcutCheck[] = "デスクトップにショートカットを作成する。";
-// Appended to the check box text: its keyboard mnemonic, as Japanese dialogs show it.
-inline constexpr char kShortcutMnemonic[] = "(&S)";
 inline constexpr char kOk[] = "OK";
 inline constexpr char kCancel[] = "キャンセル";
 inline constexpr char kWelcome[] =

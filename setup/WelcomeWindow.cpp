@@ -38,8 +38,8 @@ CWelcomeWindow::CWelcomeWindow(const SetupContext& context, ISetupPrompter& prom
     m_pText->setTabChangesFocus(true);
     m_pText->setPlainText(DisplayText(txt::kWelcome));
 
-    m_pShortcut = new QCheckBox(
-        QString::fromUtf8(txt::kShortcutCheck) + QString::fromUtf8(txt::kShortcutMnemonic), this);
+    // The box's text is kept exactly as it stands, without a mnemonic; Tab and Space reach it.
+    m_pShortcut = new QCheckBox(QString::fromUtf8(txt::kShortcutCheck), this);
     m_pShortcut->setObjectName(QStringLiteral("shortcutCheck"));
     m_pShortcut->setChecked(true);
 
