@@ -42,8 +42,8 @@ public:
     // Reads the settings in order; fails (silently) on an empty Servername, Username or
     // Password, or a PortNo or Timeout of 0. Then StoreMails(load).
     bool Load(const std::string& name, bool bReadRegistry);
-    // The twelve writers in order; the first failure stops, shows the write-failure
-    // message (stop icon) and yields false.
+    // The writers in order (the twelve values, then Decode); the first failure stops,
+    // shows the write-failure message (stop icon) and yields false.
     bool SaveAccount();
     bool WriteServername();
     bool WriteUsername();
@@ -57,6 +57,7 @@ public:
     bool WriteLimitDelete();
     bool WriteLimitDays();
     bool WriteConfLimitDelete();
+    bool WriteDecode();
     static bool EnumAccountNames(std::vector<std::string>& names);
     static bool DeleteAccountKey(const std::string& name);
     // Save: in new-only mode with at least one mail, writes the store atomically;
@@ -100,7 +101,10 @@ public:
     // records it as the account's outcome.
     int CheckMail(const std::string& prefix, IHost* pWnd);
     int SelectMessages(unsigned count, std::vector<unsigned>& selection, int& nNew);
-    CMail* ParseMail(const std::string& reply); // new record owned by the caller
+    // New record owned by the caller. With m_bDecode 0, sender, subject and body go
+    // through DecodeHeaderText alone; otherwise sender and subject through
+    // DecodeMailHeader and the body through DecodeBodyPreview (today's mail).
+    CMail* ParseMail(const std::string& reply);
     // The value of the first key found anywhere in text (body lines too), the one
     // character after the key skipped (unless the line ends there), folded lines joined
     // with no space between.
@@ -126,7 +130,9 @@ public:
     // --- reload job
     bool ReloadMails(const std::vector<CMail*>& mails, unsigned lines, const std::string& prefix,
                      IHost* pWnd);
-    static CMail* ReloadBody(CMail* pMail, const std::string& reply);
+    // Replaces the body preview from a TOP reply, decoded as ParseMail does for the given
+    // Decode value.
+    static CMail* ReloadBody(CMail* pMail, const std::string& reply, int32_t bDecode = 1);
 
     // --- fields
     std::string m_strSection; // "Account\<name>"
@@ -145,6 +151,7 @@ public:
     int32_t m_bLimitDelete = 0;
     int32_t m_nLimitDays = 5;
     int32_t m_bConfLimitDelete = 1;
+    int32_t m_bDecode = 1; // 0: headers and bodies decoded as ISO-2022-JP mail only
     ReportFn m_pfnReport = nullptr;
     void* m_pReportContext = nullptr;
 

@@ -6,6 +6,7 @@
 #include "engine/Clock.h"
 #include "engine/HeaderDecoder.h"
 #include "engine/JobTexts.h"
+#include "engine/MailHeaderDecoder.h"
 #include "platform/CodePage.h"
 
 #include <algorithm>
@@ -70,8 +71,9 @@ int MonthNumber(const std::string& word) {
     return 0;
 }
 
-std::string DecodedOrEmpty(const std::string& raw) {
-    std::optional<std::string> decoded = DecodeHeaderText(raw);
+// A header value decoded as the account asks; empty when no memory could be had.
+std::string DecodedOrEmpty(const std::string& raw, int32_t bDecode) {
+    std::optional<std::string> decoded = bDecode ? DecodeMailHeader(raw) : DecodeHeaderText(raw);
     return decoded ? std::move(*decoded) : std::string();
 }
 
@@ -276,7 +278,7 @@ CMail* CAccount::ParseMail(const std::string& reply) {
     if (!mail) {
         return nullptr;
     }
-    mail->m_strFrom = DecodedOrEmpty(GetHeader(reply, "\r\nFrom:"));
+    mail->m_strFrom = DecodedOrEmpty(GetHeader(reply, "\r\nFrom:"), m_bDecode);
     if (!mail->m_strFrom.empty() && mail->m_strFrom[0] == '"') {
         std::erase(mail->m_strFrom, '"');
     }
@@ -285,10 +287,10 @@ CMail* CAccount::ParseMail(const std::string& reply) {
         mail->m_bNotPlain =
             Cp932Lower(contentType).find("text/plain;") == std::string::npos ? 1 : 0;
     }
-    mail->m_strSubject = DecodedOrEmpty(GetHeader(reply, "\r\nSubject:"));
+    mail->m_strSubject = DecodedOrEmpty(GetHeader(reply, "\r\nSubject:"), m_bDecode);
     mail->m_strUidl = GetHeader(reply, "\r\nX-UIDL:");
     mail->m_strDate = FormatDate(GetHeader(reply, "\r\nDate:"));
-    ReloadBody(mail, reply);
+    ReloadBody(mail, reply, m_bDecode);
     return mail;
 }
 

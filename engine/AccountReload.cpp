@@ -2,8 +2,12 @@
 // replaces their body previews; nothing else of the records changes.
 #include "engine/Account.h"
 
+#include "engine/BodyPreview.h"
 #include "engine/HeaderDecoder.h"
 #include "engine/JobTexts.h"
+
+#include <algorithm>
+#include <new>
 
 namespace tolvane {
 
@@ -27,12 +31,12 @@ bool CAccount::ReloadMails(const std::vector<CMail*>& mails, unsigned lines,
             ReportName(txt::kReceiveFailed);
             return false;
         }
-        ReloadBody(mail, reply);
+        ReloadBody(mail, reply, m_bDecode);
     }
     return true;
 }
 
-CMail* CAccount::ReloadBody(CMail* pMail, const std::string& reply) {
+CMail* CAccount::ReloadBody(CMail* pMail, const std::string& reply, int32_t bDecode) {
     pMail->m_strBody.clear();
     const size_t blank = reply.find("\r\n\r\n");
     if (blank == std::string::npos) {
@@ -45,6 +49,17 @@ CMail* CAccount::ReloadBody(CMail* pMail, const std::string& reply) {
         return pMail;
     }
     std::string body = reply.substr(start, end - start);
+    if (bDecode) {
+        // The header block: after the status line, up to the empty line.
+        const size_t headerStart = std::min(reply.find("\r\n") + 2, blank + 2);
+        try {
+            pMail->m_strBody = DecodeBodyPreview(
+                std::string_view(reply).substr(headerStart, blank + 2 - headerStart), body);
+        } catch (const std::bad_alloc&) {
+            pMail->m_strBody = std::move(body); // as undecoded text, like the seed decoder
+        }
+        return pMail;
+    }
     std::optional<std::string> decoded = DecodeHeaderText(body);
     pMail->m_strBody = decoded ? std::move(*decoded) : std::move(body);
     return pMail;

@@ -80,6 +80,7 @@ bool CAccount::Load(const std::string& name, bool bReadRegistry) {
     m_bLimitDelete = GetProfileInt(m_strSection, "LimitDelete", 0);
     m_nLimitDays = GetProfileInt(m_strSection, "LimitDays", 5);
     m_bConfLimitDelete = GetProfileInt(m_strSection, "ConfLimitDelete", 1);
+    m_bDecode = GetProfileInt(m_strSection, "Decode", 1);
     StoreMails(false);
     return true;
 }
@@ -87,12 +88,19 @@ bool CAccount::Load(const std::string& name, bool bReadRegistry) {
 bool CAccount::SaveAccount() {
     using Writer = bool (CAccount::*)();
     static constexpr Writer kWriters[] = {
-        &CAccount::WriteServername,         &CAccount::WriteUsername,
-        &CAccount::WritePassword,           &CAccount::WritePortNo,
-        &CAccount::WriteReceiveCount,       &CAccount::WriteTimeout,
-        &CAccount::WriteSimpleDelete,       &CAccount::WriteEnable,
-        &CAccount::WriteReceiveNewMailOnly, &CAccount::WriteLimitDelete,
-        &CAccount::WriteLimitDays,          &CAccount::WriteConfLimitDelete,
+        &CAccount::WriteServername,
+        &CAccount::WriteUsername,
+        &CAccount::WritePassword,
+        &CAccount::WritePortNo,
+        &CAccount::WriteReceiveCount,
+        &CAccount::WriteTimeout,
+        &CAccount::WriteSimpleDelete,
+        &CAccount::WriteEnable,
+        &CAccount::WriteReceiveNewMailOnly,
+        &CAccount::WriteLimitDelete,
+        &CAccount::WriteLimitDays,
+        &CAccount::WriteConfLimitDelete,
+        &CAccount::WriteDecode,
     };
     for (Writer writer : kWriters) {
         if (!(this->*writer)()) {
@@ -138,6 +146,9 @@ bool CAccount::WriteLimitDays() {
 }
 bool CAccount::WriteConfLimitDelete() {
     return WriteProfileInt(m_strSection, "ConfLimitDelete", m_bConfLimitDelete);
+}
+bool CAccount::WriteDecode() {
+    return WriteProfileInt(m_strSection, "Decode", m_bDecode);
 }
 
 bool CAccount::EnumAccountNames(std::vector<std::string>& names) {

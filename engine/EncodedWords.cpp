@@ -251,6 +251,11 @@ size_t ParseEncodedWord(std::string_view input, size_t pos, EncodedWord& word) {
     return ParseWord(input.substr(0, input.find('\0')), pos, word, stop);
 }
 
+size_t ParseEncodedWord(std::string_view input, size_t pos, EncodedWord& word,
+                        size_t& noWordBefore) {
+    return ParseWord(input, pos, word, noWordBefore);
+}
+
 size_t DecodeEncodedWords(std::string_view input, char* output, size_t limit) {
     input = input.substr(0, input.find('\0'));
     return ScanState(input, output, limit).Run();

@@ -32,6 +32,8 @@ size_t DecodeEncodedWords(std::string_view input, char* output, size_t limit);
 // Stage two. With output == nullptr only counts; otherwise writes at most limit bytes.
 // Returns the full count either way.
 size_t JisToSjis(std::string_view input, char* output, size_t limit);
+// Stage two into a string of its measured size.
+std::string JisToSjis(std::string_view input);
 
 // JIS X 0208 pair (0x21-0x7E each) to its Shift_JIS pair (other values: the same
 // arithmetic in 8 bits).
@@ -59,6 +61,11 @@ struct EncodedWord {
 // input, filling word; 0 when no complete encoded word starts there (no "=?", or a line
 // feed or the end before a closing "?" or "?=").
 size_t ParseEncodedWord(std::string_view input, size_t pos, EncodedWord& word);
+// The same on input without zero bytes, for scanning a whole text in linear time: when no
+// word starts at pos, noWordBefore is set to a position before which no encoded word can
+// start either (the line feed or end where the parse failed).
+size_t ParseEncodedWord(std::string_view input, size_t pos, EncodedWord& word,
+                        size_t& noWordBefore);
 
 // Base64 ("B") and quoted ("Q") text of an encoded word. The buffer forms write at most
 // room - 1 bytes and a terminating zero (room > 0) and return the number of bytes before

@@ -4,6 +4,8 @@
 // are dropped.
 #include "engine/HeaderDecoder.h"
 
+#include <cassert>
+
 namespace tolvane {
 namespace {
 
@@ -153,6 +155,18 @@ size_t JisToSjis(std::string_view input, char* output, size_t limit) {
     CountingOutput out{output, limit};
     Converter(input.substr(0, input.find('\0')), out).Run();
     return out.count;
+}
+
+std::string JisToSjis(std::string_view input) {
+    if (input.find('\x1B') == std::string_view::npos) {
+        // No escape: every byte is copied in ASCII mode.
+        return std::string(input.substr(0, input.find('\0')));
+    }
+    const size_t size = JisToSjis(input, nullptr, 0);
+    std::string result(size, '\0');
+    [[maybe_unused]] const size_t written = JisToSjis(input, result.data(), result.size());
+    assert(written == size);
+    return result;
 }
 
 } // namespace tolvane

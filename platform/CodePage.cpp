@@ -1,9 +1,12 @@
 #include "platform/CodePage.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
 #include <iconv.h>
+#include <memory>
+#include <vector>
 
 namespace tolvane {
 
@@ -12,6 +15,11 @@ namespace {
 constexpr const char* kCp932 = "CP932";
 constexpr const char* kUtf8 = "UTF-8";
 constexpr const char* kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+
+// Charset names longer than this are not looked up; iconv's longest is far shorter.
+constexpr size_t kMaxCharsetName = 40;
+// Converters of named charsets kept per thread.
+constexpr size_t kCachedCharsets = 8;
 
 // One conversion descriptor per thread and direction: iconv_open is far slower than a
 // conversion of a short text, and a descriptor must never be shared between threads.
@@ -83,14 +91,22 @@ size_t SkipUtf16(const unsigned char* rest, size_t left) {
     return 2;
 }
 
-// Converts input with iconv, putting the replacement (in the target encoding) for every
-// character that cannot be converted, and carrying on after it.
-std::string Convert(const Converter& converter, const char* input, size_t size, SkipRule skip,
-                    std::string_view replacement) {
-    std::string output;
+// What a conversion does with input it cannot convert.
+enum class BadInput {
+    Replace,         // the replacement for every bad character, an incomplete end included
+    ReplaceDropTail, // the same, but an incomplete character at the end is dropped
+    Refuse,          // the conversion fails
+};
+
+// Converts input with iconv into output, putting the replacement (in the target encoding)
+// for every character that cannot be converted, and carrying on after it. False only
+// when rule is Refuse and some input could not be converted.
+bool Convert(const Converter& converter, const char* input, size_t size, SkipRule skip,
+             std::string_view replacement, BadInput rule, std::string& output) {
+    output.clear();
     iconv_t cd = converter.Get();
     if (cd == reinterpret_cast<iconv_t>(-1)) {
-        return output;
+        return rule != BadInput::Refuse;
     }
     ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     output.resize(size * 2 + 16);
@@ -109,6 +125,13 @@ std::string Convert(const Converter& converter, const char* input, size_t size, 
             output.resize(output.size() * 2);
             continue;
         }
+        if (rule == BadInput::Refuse) {
+            output.clear();
+            return false;
+        }
+        if (errno == EINVAL && rule == BadInput::ReplaceDropTail) {
+            break; // a character cut short by the end of the text
+        }
         // EILSEQ (bad or unmappable character) or EINVAL (incomplete at the end).
         size_t bad = skip(reinterpret_cast<const unsigned char*>(in), inLeft);
         in += bad;
@@ -120,7 +143,57 @@ std::string Convert(const Converter& converter, const char* input, size_t size, 
         ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     output.resize(used);
+    return true;
+}
+
+std::string Convert(const Converter& converter, const char* input, size_t size, SkipRule skip,
+                    std::string_view replacement) {
+    std::string output;
+    Convert(converter, input, size, skip, replacement, BadInput::Replace, output);
     return output;
+}
+
+size_t SkipOne(const unsigned char*, size_t) {
+    return 1;
+}
+
+// Charset names as iconv knows them: letters, digits and a few marks. Anything else (a
+// "/" that would ask iconv for transliteration, blanks, control bytes) names no charset.
+bool IsCharsetName(std::string_view name) {
+    if (name.empty() || name.size() > kMaxCharsetName) {
+        return false;
+    }
+    for (char c : name) {
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == ':' ||
+                           c == '+' || c == '(' || c == ')';
+        if (!plain) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A converter from the named charset to UTF-8, or nullptr when iconv does not know it.
+// Mail names the same few charsets again and again, so each thread keeps the last few.
+const Converter* CharsetConverter(std::string_view charset) {
+    struct Entry {
+        std::string name;
+        std::unique_ptr<Converter> converter;
+    };
+    thread_local std::vector<Entry> cache;
+    auto found = std::find_if(cache.begin(), cache.end(),
+                              [&](const Entry& entry) { return entry.name == charset; });
+    if (found == cache.end()) {
+        if (cache.size() >= kCachedCharsets) {
+            cache.erase(cache.begin());
+        }
+        const std::string name(charset);
+        cache.push_back(Entry{name, std::make_unique<Converter>(kUtf8, name.c_str())});
+        found = cache.end() - 1;
+    }
+    const Converter* converter = found->converter.get();
+    return converter->Get() == reinterpret_cast<iconv_t>(-1) ? nullptr : converter;
 }
 
 const Converter& ToUtf8() {
@@ -187,6 +260,24 @@ size_t Cp932Find(std::string_view cp932, char c, size_t from) {
         }
     }
     return std::string_view::npos;
+}
+
+std::optional<std::string> CharsetToUtf8(std::string_view bytes, std::string_view charset,
+                                         InvalidBytes rule) {
+    if (!IsCharsetName(charset)) {
+        return std::nullopt;
+    }
+    const Converter* converter = CharsetConverter(charset);
+    if (converter == nullptr) {
+        return std::nullopt;
+    }
+    std::string utf8;
+    const BadInput bad =
+        rule == InvalidBytes::Refuse ? BadInput::Refuse : BadInput::ReplaceDropTail;
+    if (!Convert(*converter, bytes.data(), bytes.size(), SkipOne, "?", bad, utf8)) {
+        return std::nullopt;
+    }
+    return utf8;
 }
 
 std::string Cp932Lower(std::string_view cp932) {

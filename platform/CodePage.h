@@ -9,6 +9,7 @@
 // The functions are thread-safe (each call uses its own conversion state).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,6 +19,18 @@ std::string Cp932ToUtf8(std::string_view cp932);
 std::string Utf8ToCp932(std::string_view utf8);
 std::u16string Cp932ToUtf16(std::string_view cp932);
 std::string Utf16ToCp932(std::u16string_view utf16);
+
+// What CharsetToUtf8 does with bytes that are not valid in their charset.
+enum class InvalidBytes {
+    Refuse,  // the conversion fails
+    Replace, // each bad byte becomes "?"; a character cut short by the end is dropped
+};
+
+// Text in the named charset (an iconv name: letters, digits and "-_.:+()", as a MIME
+// charset parameter gives it) to UTF-8. nullopt when iconv does not know the charset, and
+// with InvalidBytes::Refuse when the bytes are not valid in it.
+std::optional<std::string> CharsetToUtf8(std::string_view bytes, std::string_view charset,
+                                         InvalidBytes rule);
 
 // True when byte c starts a double-byte CP932 character (0x81-0x9F, 0xE0-0xFC).
 constexpr bool IsCp932LeadByte(unsigned char c) {

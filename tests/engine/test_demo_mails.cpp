@@ -1,6 +1,6 @@
 // The bundled demo mailbox (resources/demo/) read the way a check reads it: each file, as
-// the server would send it for TOP n 5, goes through ParseMail. Guards both the demo
-// files and the decoder against what real mail programs write (several encoded words,
+// the server would send it for TOP n 10 (the demo account's lines), goes through ParseMail. Guards
+// both the demo files and the decoder against what real mail programs write (several encoded words,
 // folded subjects, JIS runs broken by ASCII digits, multipart mail).
 #include "engine/Account.h"
 #include "platform/CodePage.h"
@@ -37,8 +37,7 @@ const DemoMail kDemoMails[] = {
      "みどり通信 編集部 <shanaiho@midori.example.jp>", "2024/06/04 08:30:00", 0, "",
      "みなさん、おはようございます。"},
     {"05-estimate.eml", "お見積書（展示会ブース）を添付します",
-     "田中 健太 <tanaka@midori.example.jp>", "2024/06/04 13:27:19", 1, "",
-     "This is a multi-part message in MIME format."},
+     "田中 健太 <tanaka@midori.example.jp>", "2024/06/04 13:27:19", 1, "", "山田さん"},
     {"06-holiday.eml", "夏季休暇の予定提出のお願い", "高橋 美咲 <takahashi@midori.example.jp>",
      "2024/06/04 17:55:02", 0, "", "各位"},
     {"07-maintenance.eml", "【重要】社内サーバー保守作業のお知らせ",
@@ -92,7 +91,7 @@ TEST_P(DemoMailTest, ParsesAsACheckReadsIt) {
     }
 
     CAccount account(nullptr, nullptr);
-    std::unique_ptr<CMail> mail(account.ParseMail(TopReply(stored, 5)));
+    std::unique_ptr<CMail> mail(account.ParseMail(TopReply(stored, 10)));
     ASSERT_NE(mail, nullptr);
     EXPECT_EQ(Cp932ToUtf8(mail->m_strSubject), expected.subject);
     EXPECT_EQ(Cp932ToUtf8(mail->m_strFrom), expected.from);

@@ -82,6 +82,10 @@ protected:
         ASSERT_TRUE(dovecot.Start()) << dovecot.Error();
         account = LocalAccount(log, dovecot.Port(), "hanako", "pw-hanako");
         account->m_nReceiveCount = 2;
+        // The jobs with the ISO-2022-JP decoder alone, byte for byte: the second mail is
+        // labelled multipart without parts, which today's decoding shows as no text
+        // (test_today_mail_dovecot.cpp checks today's decoding).
+        account->m_bDecode = 0;
     }
     void TearDown() override { account.reset(); }
 
