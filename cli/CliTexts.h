@@ -70,5 +70,7 @@ inline constexpr char kNewOnly[] = "新着のみ";
 inline constexpr char kAllMails[] = "すべて";
 inline constexpr char kSimpleDelete[] = "簡易削除";
 inline constexpr char kVerifiedDelete[] = "確認削除";
+inline constexpr char kDecodeAll[] = "全形式デコード";
+inline constexpr char kDecodeJisOnly[] = "JISのみデコード";
 
 } // namespace tolvane::cli::txt

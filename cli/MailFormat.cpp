@@ -258,6 +258,7 @@ std::string FormatAccountList(const std::vector<const CAccount*>& accounts) {
                            (account.m_bEnable ? txt::kEnabled : txt::kDisabled) + "  " +
                            (account.m_bNewMailOnly ? txt::kNewOnly : txt::kAllMails) + "  " +
                            (account.m_bSimpleDelete ? txt::kSimpleDelete : txt::kVerifiedDelete) +
+                           "  " + (account.m_bDecode ? txt::kDecodeAll : txt::kDecodeJisOnly) +
                            "  本文" + std::to_string(account.m_nReceiveCount) + "行  タイムアウト" +
                            std::to_string(account.m_socket.m_nTimeout) + "秒  ";
         if (account.m_bLimitDelete) {
@@ -288,6 +289,7 @@ std::string FormatAccountJson(const std::vector<const CAccount*>& accounts) {
         out += std::string(", \"limit_delete\": ") + Bool(account.m_bLimitDelete);
         out += ", \"limit_days\": " + std::to_string(account.m_nLimitDays);
         out += std::string(", \"confirm_limit_delete\": ") + Bool(account.m_bConfLimitDelete);
+        out += std::string(", \"decode\": ") + Bool(account.m_bDecode);
         out += "}";
     }
     out += accounts.empty() ? "]\n" : "\n]\n";

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Writes the demo mailbox, 01-*.eml … 12-*.eml beside this script, from the UTF-8 texts
+# Writes the demo mailbox, 01-*.eml … 15-*.eml beside this script, from the UTF-8 texts
 # below: everyday mails of a small company, the way Japanese mail programs send them
-# (ISO-2022-JP bodies, headers as ISO-2022-JP encoded words, LF line ends).
+# (ISO-2022-JP bodies, headers as ISO-2022-JP encoded words, LF line ends), and three
+# the way today's web shops, newsletter tools and mail programs send them (UTF-8
+# encoded words, base64 bodies, HTML).
 # The .eml files are committed; run this only after changing a text here.
 #   resources/demo/make-demo-mails.sh
 set -euo pipefail
@@ -35,6 +37,17 @@ subject() {
         fi
     done
     printf '\n'
+}
+
+# UTF-8 encoded words, one per piece separated by "|" (a word stays short enough for
+# every reader), on folded continuation lines.
+utf8words() {
+    local IFS='|' first=1 piece
+    for piece in $1; do
+        ((first)) || printf '\n '
+        first=0
+        printf '=?UTF-8?B?%s?=' "$(printf '%s' "$piece" | base64 -w0)"
+    done
 }
 
 TO="$(word '山田 太郎') <yamada@midori.example.jp>"
@@ -270,3 +283,98 @@ mail 12-party.eml '鈴木 一郎' suzuki@midori.example.jp 'Fri, 7 Jun 2024 12:3
 
 出欠を6月11日（火）までに鈴木まで返信してください。
 EOF
+
+# Today's kinds: a web shop's confirmation (UTF-8 subject over two words, base64 body),
+# an HTML-only newsletter, and a colleague's mail from a current mail program
+# (multipart/alternative, UTF-8 text and HTML).
+{
+    printf 'Return-Path: <order@shop.aozora.example.com>\n'
+    printf 'Date: Sat, 8 Jun 2024 07:45:12 +0900\n'
+    printf 'From: %s <order@shop.aozora.example.com>\n' "$(utf8words 'あおぞら文具オンライン')"
+    printf 'To: yamada@midori.example.jp\n'
+    printf 'Subject: %s\n' "$(utf8words 'ご注文ありがとうございます|（注文番号 AZ-240608-1187）')"
+    printf 'Message-ID: <order.13@shop.aozora.example.com>\n'
+    printf 'MIME-Version: 1.0\n'
+    printf 'Content-Type: text/plain; charset=UTF-8\n'
+    printf 'Content-Transfer-Encoding: base64\n\n'
+    base64 -w 76 <<'EOF'
+株式会社みどり工房 山田 太郎 様
+
+あおぞら文具オンラインをご利用いただき、ありがとうございます。
+以下の内容でご注文を承りました。
+
+ご注文番号：AZ-240608-1187
+・ボールペン 黒 0.5mm ×20本
+・クリアファイル A4 ×50枚
+・付箋 75×75mm ×10冊
+お支払金額：5,830円（税込・送料無料）
+
+発送のご連絡は、商品の出荷後にあらためてお送りします。
+EOF
+} >13-order.eml.tmp
+mv 13-order.eml.tmp 13-order.eml
+
+{
+    printf 'Return-Path: <news@seminar.tsubasa.example.com>\n'
+    printf 'Date: Mon, 10 Jun 2024 12:00:00 +0900\n'
+    printf 'From: %s <news@seminar.tsubasa.example.com>\n' "$(utf8words 'つばさビジネスセミナー')"
+    printf 'To: yamada@midori.example.jp\n'
+    printf 'Subject: %s\n' "$(utf8words '【無料ウェビナー】|明日から使える業務効率化のコツ')"
+    printf 'Message-ID: <webinar.14@seminar.tsubasa.example.com>\n'
+    printf 'MIME-Version: 1.0\n'
+    printf 'Content-Type: text/html; charset=UTF-8\n'
+    printf 'Content-Transfer-Encoding: base64\n\n'
+    base64 -w 76 <<'EOF'
+<!DOCTYPE html>
+<html><head><meta charset="UTF-8"><title>つばさビジネスセミナー通信</title>
+<style>body { font-family: sans-serif; } .button { color: #ffffff; }</style></head>
+<body>
+<p>山田 太郎 様</p>
+<p>いつも「つばさビジネスセミナー通信」をご購読いただき、ありがとうございます。</p>
+<h2>明日から使える業務効率化のコツ</h2>
+<p>日時：6月20日（木）15:00&#12316;16:00<br>
+会場：オンライン（参加費&nbsp;無料）</p>
+<ul><li>メール整理の三つのルール</li><li>会議を三十分短くする進め方</li></ul>
+<p><a class="button" href="https://seminar.tsubasa.example.com/entry">お申し込みはこちら</a></p>
+<script>track("open");</script>
+<p>つばさビジネスセミナー &amp; 編集部</p>
+</body></html>
+EOF
+} >14-webinar.eml.tmp
+mv 14-webinar.eml.tmp 14-webinar.eml
+
+boundary='=_midori_15_alt'
+{
+    printf 'Return-Path: <watanabe@midori.example.jp>\n'
+    printf 'Date: Mon, 10 Jun 2024 17:20:45 +0900\n'
+    printf 'From: %s <watanabe@midori.example.jp>\n' "$(utf8words '渡辺 亮')"
+    printf 'To: yamada@midori.example.jp\n'
+    printf 'Subject: %s\n' "$(utf8words '初日のごあいさつ')"
+    printf 'Message-ID: <hello.15@midori.example.jp>\n'
+    printf 'MIME-Version: 1.0\n'
+    printf 'Content-Type: multipart/alternative; boundary="%s"\n' "$boundary"
+    printf '\n--%s\n' "$boundary"
+    printf 'Content-Type: text/plain; charset=UTF-8\n'
+    printf 'Content-Transfer-Encoding: base64\n\n'
+    base64 -w 76 <<'EOF'
+山田さん
+
+本日から営業部に加わりました渡辺です。
+前職では家具の販売を担当していました。
+早く皆さんのお役に立てるよう頑張ります。
+
+渡辺 亮
+EOF
+    printf -- '--%s\n' "$boundary"
+    printf 'Content-Type: text/html; charset=UTF-8\n'
+    printf 'Content-Transfer-Encoding: base64\n\n'
+    base64 -w 76 <<'EOF'
+<div>山田さん</div><div><br></div>
+<div>本日から営業部に加わりました渡辺です。</div>
+<div>前職では家具の販売を担当していました。</div>
+<div>早く皆さんのお役に立てるよう頑張ります。</div>
+<div><br></div><div>渡辺 亮</div>
+EOF
+    printf -- '--%s--\n' "$boundary"
+} >15-hello.eml.tmp
+mv 15-hello.eml.tmp 15-hello.eml

@@ -54,6 +54,14 @@ const DemoMail kDemoMails[] = {
      "株式会社みどり工房 山田 太郎 様"},
     {"12-party.eml", "歓送迎会のご案内（6月14日 金曜）", "鈴木 一郎 <suzuki@midori.example.jp>",
      "2024/06/07 12:30:21", 0, "", "営業部のみなさん"},
+    {"13-order.eml", "ご注文ありがとうございます（注文番号 AZ-240608-1187）",
+     "あおぞら文具オンライン <order@shop.aozora.example.com>", "2024/06/08 07:45:12", 0, "",
+     "株式会社みどり工房 山田 太郎 様"},
+    {"14-webinar.eml", "【無料ウェビナー】明日から使える業務効率化のコツ",
+     "つばさビジネスセミナー <news@seminar.tsubasa.example.com>", "2024/06/10 12:00:00", 1, "",
+     "山田 太郎 様"},
+    {"15-hello.eml", "初日のごあいさつ", "渡辺 亮 <watanabe@midori.example.jp>",
+     "2024/06/10 17:20:45", 1, "", "山田さん"},
 };
 
 // The reply to TOP n lines for a stored message: CR LF line ends, the header, the first
