@@ -153,6 +153,10 @@ private:
     // is text (false).
     bool Markup() {
         const std::string_view rest = m_in.substr(m_pos);
+        if (rest == "<" || rest == "</") {
+            m_pos = m_in.size(); // a tag cut short by the end of the text
+            return true;
+        }
         if (rest.starts_with("<!--")) {
             SkipPast("-->", 4);
             return true;
