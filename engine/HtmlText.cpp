@@ -246,7 +246,15 @@ private:
     // At "&": a character reference is resolved, anything else is the "&" itself.
     void Reference() {
         // Only a short name can follow: the search never runs far on text full of "&".
-        const size_t found = m_in.substr(m_pos + 1, kMaxEntityName + 2).find(';');
+        const std::string_view after = m_in.substr(m_pos + 1, kMaxEntityName + 2);
+        if (m_pos + 1 + after.size() == m_in.size() &&
+            after.find_first_not_of(
+                "#0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") ==
+                std::string_view::npos) {
+            m_pos = m_in.size(); // a reference cut short by the end of the text
+            return;
+        }
+        const size_t found = after.find(';');
         if (found == std::string_view::npos || found == 0) {
             ++m_pos;
             m_out.Char('&');

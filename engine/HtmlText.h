@@ -5,7 +5,7 @@
 //   elements goes with them. A tag or comment cut short by the end of the text goes too.
 // - Character references are resolved: numeric ones (decimal and hexadecimal; a value
 //   that is no character becomes U+FFFD) and the common named ones; an unknown name
-//   stays as written.
+//   stays as written; one cut short by the end of the text goes.
 // - Blank runs (spaces, tabs, line breaks, no-break spaces) fold into one space, and
 //   blanks at the start and end of a line go. <br> breaks the line; blocks (div, li, tr,
 //   ...) start a new line, paragraphs (p, headings, tables, lists, ...) leave one empty

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -206,6 +207,38 @@ TEST_F(CliDovecotTest, WrongPasswordExitsOneWithTheLoginText) {
     EXPECT_NE(result.err.find(OnTerminal(SjisFormat(txt::kLoginRefused, "pop"))), std::string::npos)
         << result.err;
     EXPECT_EQ(result.out, "");
+}
+
+TEST_F(CliDovecotTest, TodaysMailIsDecodedUnlessTheAccountSaysNot) {
+    for (const char* file : {"01-utf8-base64.eml", "06-html-only.eml"}) {
+        dovecot.Deliver("taro", ReadFileBytes(std::filesystem::path(TOLVANE_SOURCE_DIR) /
+                                              "tests/data/today-mail" / file));
+    }
+    AccountSettings settings = Settings();
+    settings.lines = 10;
+    WriteAccount(settings);
+    const CliResult accounts = RunCli({"accounts", "--json"});
+    EXPECT_NE(accounts.out.find("\"decode\": true"), std::string::npos) << accounts.out;
+
+    const CliResult json = RunCli({"check", "--json", "--raw"});
+    EXPECT_EQ(json.status, 0) << json.err;
+    const std::vector<std::string> objects = Objects(json.out);
+    ASSERT_EQ(objects.size(), 2u) << json.out;
+    EXPECT_EQ(Field(objects[0], "subject"), "来週の打ち合わせについて");
+    EXPECT_EQ(Field(objects[0], "subject_cp932"),
+              cli::HexBytes(Utf8ToCp932("来週の打ち合わせについて")));
+    EXPECT_EQ(Field(objects[0], "body").substr(0, Field(objects[0], "body").find('\\')),
+              "小林さん");
+    EXPECT_EQ(Field(objects[1], "subject"), "月刊ほしぞら通信 7月号");
+    const std::string hex = cli::HexBytes(Utf8ToCp932("ほしぞら"));
+    EXPECT_EQ(Field(objects[1], "body_cp932").substr(0, hex.size()), hex);
+
+    ASSERT_TRUE(WriteProfileInt("Account\\pop", "Decode", 0));
+    EXPECT_NE(RunCli({"accounts", "--json"}).out.find("\"decode\": false"), std::string::npos);
+    const CliResult seed = RunCli({"check", "--json"});
+    EXPECT_EQ(seed.status, 0) << seed.err;
+    EXPECT_EQ(Field(Objects(seed.out).at(0), "subject"),
+              "=?UTF-8?B?5p2l6YCx44Gu5omT44Gh5ZCI44KP44Gb44Gr44Gk44GE44Gm?=");
 }
 
 } // namespace

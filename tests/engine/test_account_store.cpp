@@ -175,6 +175,22 @@ TEST_F(AccountStore, SaveWritesTheTwelveValuesInOrder) {
     EXPECT_EQ(again.m_bConfLimitDelete, 0);
 }
 
+TEST_F(AccountStore, DecodeIsOnUnlessSetToZeroAndIsSavedLast) {
+    WriteValidAccount();
+    {
+        CAccount account(nullptr, nullptr);
+        ASSERT_TRUE(account.Load("pop", true));
+        EXPECT_EQ(account.m_bDecode, 1); // absent: today's decoding
+        account.m_bDecode = 0;
+        ASSERT_TRUE(account.SaveAccount());
+    }
+    const std::string file = ReadFileBytes(m_home.ConfigHome() / "tolvane" / "user.reg");
+    EXPECT_GT(file.find("\"Decode\"=dword:00000000"), file.find("\"ConfLimitDelete\"="));
+    CAccount again(nullptr, nullptr);
+    ASSERT_TRUE(again.Load("pop", true));
+    EXPECT_EQ(again.m_bDecode, 0);
+}
+
 TEST_F(AccountStore, FailedSaveStopsAtTheFirstWriteWithOneMessage) {
     // The settings folder cannot be created under a regular file: every write fails.
     WriteFileBytes(m_home.Path() / "plain", "x");
