@@ -175,9 +175,9 @@ bool CharsetToCp932(std::string_view bytes, std::string_view charset, InvalidByt
             if (bytes.find('\0') != std::string_view::npos) {
                 std::string whole(bytes);
                 std::erase(whole, '\0');
-                out = JisToSjis(whole);
+                out = ConvertJisToSjis(whole);
             } else {
-                out = JisToSjis(bytes);
+                out = ConvertJisToSjis(bytes);
             }
             return true;
         case Route::Cp932:

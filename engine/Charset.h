@@ -4,7 +4,7 @@
 // A character CP932 cannot hold becomes "?". Names compare ignoring case; an RFC 2231
 // language suffix ("UTF-8*ja") is ignored. Routing:
 // - ISO-2022-JP (and the Microsoft variants iconv lacks): the JIS converter of the header
-//   decoder (JisToSjis), which never refuses;
+//   decoder (ConvertJisToSjis), which never refuses;
 // - Shift_JIS and its aliases: taken as CP932, the superset mail programs write under that
 //   name, so its bytes stay exactly as sent;
 // - EUC-JP: with the NEC and IBM extensions (circled digits, Roman numerals);

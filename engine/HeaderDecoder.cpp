@@ -12,14 +12,14 @@ std::optional<std::string> DecodeHeaderText(std::string_view input) {
     try {
         if (input.find("=?") == std::string_view::npos) {
             // No encoded word can start anywhere: stage one would copy every byte.
-            return JisToSjis(input);
+            return ConvertJisToSjis(input);
         }
         const size_t size = DecodeEncodedWords(input, nullptr, 0);
         std::string words(size, '\0');
         [[maybe_unused]] const size_t written =
             DecodeEncodedWords(input, words.data(), words.size());
         assert(written == size);
-        return JisToSjis(words);
+        return ConvertJisToSjis(words);
     } catch (const std::bad_alloc&) {
         return std::nullopt;
     }

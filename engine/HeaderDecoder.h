@@ -33,7 +33,7 @@ size_t DecodeEncodedWords(std::string_view input, char* output, size_t limit);
 // Returns the full count either way.
 size_t JisToSjis(std::string_view input, char* output, size_t limit);
 // Stage two into a string of its measured size.
-std::string JisToSjis(std::string_view input);
+std::string ConvertJisToSjis(std::string_view input);
 
 // JIS X 0208 pair (0x21-0x7E each) to its Shift_JIS pair (other values: the same
 // arithmetic in 8 bits).

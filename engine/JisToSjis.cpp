@@ -157,7 +157,7 @@ size_t JisToSjis(std::string_view input, char* output, size_t limit) {
     return out.count;
 }
 
-std::string JisToSjis(std::string_view input) {
+std::string ConvertJisToSjis(std::string_view input) {
     if (input.find('\x1B') == std::string_view::npos) {
         // No escape: every byte is copied in ASCII mode.
         return std::string(input.substr(0, input.find('\0')));
