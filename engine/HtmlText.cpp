@@ -2,6 +2,8 @@
 // line breaks.
 #include "engine/HtmlText.h"
 
+#include "engine/TransferDecode.h"
+
 #include <algorithm>
 #include <cstdint>
 
@@ -283,12 +285,8 @@ private:
         }
         uint32_t value = 0;
         for (char c : digits) {
-            int digit = -1;
-            if (c >= '0' && c <= '9') {
-                digit = c - '0';
-            } else if (base == 16 && Lower(c) >= 'a' && Lower(c) <= 'f') {
-                digit = Lower(c) - 'a' + 10;
-            }
+            const int digit = base == 16 ? HexValue(static_cast<unsigned char>(c))
+                                         : (c >= '0' && c <= '9' ? c - '0' : -1);
             if (digit < 0) {
                 return false;
             }

@@ -33,10 +33,6 @@ bool IsFoldingSpace(std::string_view text) {
     return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
 Token TextToken(std::string_view raw) {
     return Token{Piece::Text, raw, {}, {}, {}};
 }
@@ -50,7 +46,8 @@ bool IsQWord(std::string_view text) {
             return false;
         }
         if (c == '=' &&
-            (i + 2 >= text.size() || !IsHexDigit(text[i + 1]) || !IsHexDigit(text[i + 2]))) {
+            (i + 2 >= text.size() || HexValue(static_cast<unsigned char>(text[i + 1])) < 0 ||
+             HexValue(static_cast<unsigned char>(text[i + 2])) < 0)) {
             return false;
         }
     }

@@ -2,11 +2,10 @@
 // bad bytes take the value -1 (all bits set) and results are truncated to 8 bits, so
 // every input gives some bytes.
 #include "engine/HeaderDecoder.h"
+#include "engine/TransferDecode.h"
 
 namespace tolvane {
 namespace {
-
-constexpr unsigned kBadValue = ~0u; // -1: all bits set
 
 // Stores bytes while room is left for the terminating zero.
 struct BoundedOutput {
@@ -34,36 +33,12 @@ bool IsBase64Space(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
-unsigned Base64Value(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') {
-        return c - 'A';
-    }
-    if (c >= 'a' && c <= 'z') {
-        return c - 'a' + 26;
-    }
-    if (c >= '0' && c <= '9') {
-        return c - '0' + 52;
-    }
-    if (c == '+') {
-        return 62;
-    }
-    if (c == '/') {
-        return 63;
-    }
-    return kBadValue;
+// The value of a base64 or hexadecimal character; any other byte is -1 (all bits set).
+unsigned Base64Bits(unsigned char c) {
+    return static_cast<unsigned>(Base64Value(c));
 }
-
-unsigned HexValue(unsigned char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return kBadValue;
+unsigned HexBits(unsigned char c) {
+    return static_cast<unsigned>(HexValue(c));
 }
 
 // Reads the next four non-space bytes from pos; false when the text ends first.
@@ -91,18 +66,18 @@ size_t DecodeBase64(std::string_view text, char* output, size_t room) {
         if (q[0] == '=' || q[1] == '=') {
             break;
         }
-        const unsigned a = Base64Value(q[0]);
-        const unsigned b = Base64Value(q[1]);
+        const unsigned a = Base64Bits(q[0]);
+        const unsigned b = Base64Bits(q[1]);
         out.Put((a << 2) | ((b >> 4) & 3));
         if (q[2] == '=') {
             break;
         }
-        const unsigned c = Base64Value(q[2]);
+        const unsigned c = Base64Bits(q[2]);
         out.Put((b << 4) | ((c >> 2) & 15));
         if (q[3] == '=') {
             break;
         }
-        out.Put((c << 6) | Base64Value(q[3]));
+        out.Put((c << 6) | Base64Bits(q[3]));
     }
     return out.Finish();
 }
@@ -114,8 +89,8 @@ size_t DecodeQuoted(std::string_view text, char* output, size_t room) {
     while (pos < text.size() && !out.Full()) {
         // A "=" without two bytes after it is kept as it stands.
         if (text[pos] == '=' && text.size() - pos >= 3) {
-            const unsigned high = HexValue(static_cast<unsigned char>(text[pos + 1]));
-            const unsigned low = HexValue(static_cast<unsigned char>(text[pos + 2]));
+            const unsigned high = HexBits(static_cast<unsigned char>(text[pos + 1]));
+            const unsigned low = HexBits(static_cast<unsigned char>(text[pos + 2]));
             out.Put((high << 4) | low);
             pos += 3;
         } else {

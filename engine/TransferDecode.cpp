@@ -4,40 +4,6 @@
 namespace tolvane {
 namespace {
 
-constexpr int kNotBase64 = -1;
-
-int Base64Value(unsigned char c) {
-    if (c >= 'A' && c <= 'Z') {
-        return c - 'A';
-    }
-    if (c >= 'a' && c <= 'z') {
-        return c - 'a' + 26;
-    }
-    if (c >= '0' && c <= '9') {
-        return c - '0' + 52;
-    }
-    if (c == '+') {
-        return 62;
-    }
-    if (c == '/') {
-        return 63;
-    }
-    return kNotBase64;
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    return -1;
-}
-
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }
@@ -69,6 +35,10 @@ private:
     int m_count = 0;
 };
 
+int HexAt(std::string_view text, size_t at) {
+    return HexValue(static_cast<unsigned char>(text[at]));
+}
+
 // Position after the line end at pos (CR LF, LF, or a lone CR), or npos when pos holds
 // none.
 size_t AfterLineEnd(std::string_view text, size_t pos) {
@@ -81,7 +51,77 @@ size_t AfterLineEnd(std::string_view text, size_t pos) {
     return std::string_view::npos;
 }
 
+// At the "=" at pos: the byte of an escape, nothing for a soft line break, the "=" itself
+// when it starts neither. Returns the position after what was read (the end when the text
+// ends within an escape or soft break: what is cut short is dropped).
+size_t Escape(std::string_view text, size_t pos, std::string& out) {
+    const int high = pos + 2 < text.size() ? HexAt(text, pos + 1) : -1;
+    const int low = pos + 2 < text.size() ? HexAt(text, pos + 2) : -1;
+    if (high >= 0 && low >= 0) {
+        out += static_cast<char>(high * 16 + low);
+        return pos + 3;
+    }
+    size_t after = pos + 1;
+    while (after < text.size() && IsBlank(text[after])) {
+        ++after;
+    }
+    const size_t next = AfterLineEnd(text, after);
+    if (next != std::string_view::npos) {
+        return next; // soft line break
+    }
+    if (after + 2 > text.size() && (after == text.size() || HexAt(text, after) >= 0)) {
+        return text.size();
+    }
+    out += '=';
+    return pos + 1;
+}
+
+// At a blank at pos: the run of blanks, unless a line end follows it (blanks added on the
+// way). Returns the position after the run.
+size_t Blanks(std::string_view text, size_t pos, std::string& out) {
+    size_t end = pos;
+    while (end < text.size() && IsBlank(text[end])) {
+        ++end;
+    }
+    if (AfterLineEnd(text, end) == std::string_view::npos) {
+        out.append(text, pos, end - pos);
+    }
+    return end;
+}
+
 } // namespace
+
+int Base64Value(unsigned char c) {
+    if (c >= 'A' && c <= 'Z') {
+        return c - 'A';
+    }
+    if (c >= 'a' && c <= 'z') {
+        return c - 'a' + 26;
+    }
+    if (c >= '0' && c <= '9') {
+        return c - '0' + 52;
+    }
+    if (c == '+') {
+        return 62;
+    }
+    if (c == '/') {
+        return 63;
+    }
+    return -1;
+}
+
+int HexValue(unsigned char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    return -1;
+}
 
 std::string DecodeBase64Text(std::string_view text) {
     std::string out;
@@ -89,7 +129,7 @@ std::string DecodeBase64Text(std::string_view text) {
     Base64Group group(out);
     for (char c : text) {
         const int value = Base64Value(static_cast<unsigned char>(c));
-        if (value != kNotBase64) {
+        if (value >= 0) {
             group.Add(value);
         } else if (c == '=') {
             group.End();
@@ -100,8 +140,7 @@ std::string DecodeBase64Text(std::string_view text) {
 
 bool IsBase64Word(std::string_view text) {
     size_t letters = 0;
-    while (letters < text.size() &&
-           Base64Value(static_cast<unsigned char>(text[letters])) != kNotBase64) {
+    while (letters < text.size() && Base64Value(static_cast<unsigned char>(text[letters])) >= 0) {
         ++letters;
     }
     const size_t padding = text.size() - letters;
@@ -118,41 +157,13 @@ std::string DecodeQuotedPrintable(std::string_view text, Underscore underscore) 
     while (pos < text.size()) {
         const char c = text[pos];
         if (c == '=') {
-            if (pos + 2 < text.size() && HexValue(text[pos + 1]) >= 0 &&
-                HexValue(text[pos + 2]) >= 0) {
-                out += static_cast<char>(HexValue(text[pos + 1]) * 16 + HexValue(text[pos + 2]));
-                pos += 3;
-                continue;
-            }
-            size_t after = pos + 1;
-            while (after < text.size() && IsBlank(text[after])) {
-                ++after;
-            }
-            const size_t next = AfterLineEnd(text, after);
-            if (next != std::string_view::npos) {
-                pos = next; // soft line break
-                continue;
-            }
-            if (after + 2 > text.size() && (after == text.size() || HexValue(text[after]) >= 0)) {
-                break; // an escape or soft break cut short by the end
-            }
-            out += c;
+            pos = Escape(text, pos, out);
+        } else if (IsBlank(c)) {
+            pos = Blanks(text, pos, out);
+        } else {
+            out += underscore == Underscore::Space && c == '_' ? ' ' : c;
             ++pos;
-            continue;
         }
-        if (IsBlank(c)) {
-            size_t end = pos;
-            while (end < text.size() && IsBlank(text[end])) {
-                ++end;
-            }
-            if (AfterLineEnd(text, end) == std::string_view::npos) {
-                out.append(text, pos, end - pos);
-            }
-            pos = end;
-            continue;
-        }
-        out += underscore == Underscore::Space && c == '_' ? ' ' : c;
-        ++pos;
     }
     return out;
 }

@@ -10,6 +10,11 @@
 
 namespace tolvane {
 
+// The value of a character of the base64 alphabet (0-63); -1 for any other byte.
+int Base64Value(unsigned char c);
+// The value of a hexadecimal digit, either case (0-15); -1 for any other byte.
+int HexValue(unsigned char c);
+
 // Base64: characters outside the alphabet (line ends, blanks, stray bytes) are skipped;
 // "=" ends a group early (padding), after which decoding goes on with the next group. A
 // group cut short at the end gives the bytes it holds whole (two characters one byte,
