@@ -201,8 +201,11 @@ std::string DecodeText(const Part& part, TextKind kind, Scope scope) {
     std::string charset = ValueParameter(contentType, "charset");
     const std::string encoding = ValueToken(HeaderField(part.header, "Content-Transfer-Encoding"));
     if (kind == TextKind::Plain && IsSeedText(part.body, charset, encoding)) {
-        std::string text = DecodeHeaderText(part.body).value_or(std::string(part.body));
-        return scope == Scope::WholeMail ? text : Tidy(text);
+        std::optional<std::string> text = DecodeHeaderText(part.body);
+        if (!text) {
+            text.emplace(part.body); // no memory for decoding: the text as it stands
+        }
+        return scope == Scope::WholeMail ? std::move(*text) : Tidy(*text);
     }
     std::string bytes;
     if (encoding == "base64") {
