@@ -14,7 +14,7 @@ enum class Route { Jis, Cp932, Ascii, Utf8, Iconv };
 struct Alias {
     const char* name;
     Route route;
-    const char* iconvName; // for Route::Iconv; nullptr: the name as given
+    const char* iconvName; // for Route::Iconv: the name iconv knows it by
 };
 
 // Names compare ignoring case. The Microsoft ISO-2022-JP variants are not known to
@@ -129,6 +129,47 @@ bool FromCp932(std::string_view bytes, InvalidBytes rule, std::string& out) {
     return ViaIconv(bytes, "CP932", rule, out);
 }
 
+bool FromJis(std::string_view bytes, std::string& out) {
+    // The converter ends at a zero byte; a stray one must not cut the text.
+    if (bytes.find('\0') != std::string_view::npos) {
+        std::string whole(bytes);
+        std::erase(whole, '\0');
+        out = ConvertJisToSjis(whole);
+    } else {
+        out = ConvertJisToSjis(bytes);
+    }
+    return true;
+}
+
+// US-ASCII text holding 8-bit bytes is mislabelled raw text.
+bool FromAscii(std::string_view bytes, InvalidBytes rule, std::string& out) {
+    if (!HasEightBit(bytes)) {
+        out.assign(bytes);
+        return true;
+    }
+    if (rule == InvalidBytes::Refuse) {
+        return false;
+    }
+    out = RawTextToCp932(bytes);
+    return true;
+}
+
+bool ByRoute(const Alias& alias, std::string_view bytes, InvalidBytes rule, std::string& out) {
+    switch (alias.route) {
+    case Route::Jis:
+        return FromJis(bytes, out);
+    case Route::Cp932:
+        return FromCp932(bytes, rule, out);
+    case Route::Ascii:
+        return FromAscii(bytes, rule, out);
+    case Route::Utf8:
+        return FromUtf8(bytes, rule, out);
+    case Route::Iconv:
+        break;
+    }
+    return ViaIconv(bytes, alias.iconvName, rule, out);
+}
+
 } // namespace
 
 bool HasEightBit(std::string_view bytes) {
@@ -169,34 +210,7 @@ bool CharsetToCp932(std::string_view bytes, std::string_view charset, InvalidByt
         if (!Cp932EqualNoCase(name, alias.name)) {
             continue;
         }
-        switch (alias.route) {
-        case Route::Jis:
-            // The converter ends at a zero byte; a stray one must not cut the text.
-            if (bytes.find('\0') != std::string_view::npos) {
-                std::string whole(bytes);
-                std::erase(whole, '\0');
-                out = ConvertJisToSjis(whole);
-            } else {
-                out = ConvertJisToSjis(bytes);
-            }
-            return true;
-        case Route::Cp932:
-            return FromCp932(bytes, rule, out);
-        case Route::Ascii:
-            if (HasEightBit(bytes)) {
-                if (rule == InvalidBytes::Refuse) {
-                    return false;
-                }
-                out = RawTextToCp932(bytes);
-            } else {
-                out.assign(bytes);
-            }
-            return true;
-        case Route::Utf8:
-            return FromUtf8(bytes, rule, out);
-        case Route::Iconv:
-            return ViaIconv(bytes, alias.iconvName, rule, out);
-        }
+        return ByRoute(alias, bytes, rule, out);
     }
     return ViaIconv(bytes, name, rule, out);
 }
