@@ -42,12 +42,12 @@ void WriteRealisticSettings() {
     }
     tolvane::options::SetSaveLog(1);
     tolvane::options::SetAutoCheck(1);
-    tolvane::options::SetSoundFile("/usr/share/sounds/new.wav");
+    tolvane::options::SetSoundFilePath("/usr/share/sounds/new.wav");
 }
 
 int ReadEveryOption() {
     namespace o = tolvane::options;
-    int sum = static_cast<int>(o::GetLogFile().size() + o::GetSoundFile().size());
+    int sum = static_cast<int>(o::GetLogFilePath().size() + o::GetSoundFilePath().size());
     sum += o::GetSaveLog() + o::GetNewSave() + o::GetAutoCheck() + o::GetAutoCheckInterval() +
            o::GetAutoReport() + o::GetReportDisplayMode() + o::GetFirstCheck() +
            o::GetQuitConfirm() + o::GetAutoHide() + o::GetAutoHideInterval();

@@ -10,6 +10,7 @@
 #include "platform/CodePage.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageHost.h"
+#include "platform/Profile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -244,11 +245,21 @@ int RunCli(const std::vector<std::string>& args) {
         host.WriteError(Format(txt::kLockUnavailable, CInstanceLock::LockPath().string()));
         return EXIT_USAGE;
     }
+    std::string settingsProblem;
+    if (!CheckSettingsFile(&settingsProblem)) {
+        host.ShowMessage(settingsProblem, MsgButtons::Ok, MsgIcon::Stop);
+        return EXIT_USAGE; // a run on defaults would check nothing the user set up
+    }
     CDocumentCore doc(&host);
     doc.m_log.SetViewSink([&host](const std::string& textCp932) { host.WriteLog(textCp932); });
     if (!doc.Create()) {
         host.WriteError(txt::kCreateFailed);
         return EXIT_USAGE;
+    }
+    if (arguments.bQuiet) {
+        for (const std::string& text : doc.m_arrSkippedAccounts) {
+            host.WriteError(LogTextForTerminal(text)); // the user must hear of a lost account
+        }
     }
     int status = EXIT_ALL_CHECKED;
     {

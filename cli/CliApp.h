@@ -4,10 +4,12 @@
 //   0   every account the command asked for was checked (and every deletion done);
 //   1   an account could not be checked or its deletion failed (connection, login, job
 //       failure, or cancelled with Ctrl+C); the list of what was checked is still printed;
-//   2   usage or settings errors: unknown command or option, no accounts, an unknown
-//       account name, an unknown UIDL or a declined deletion question (nothing deleted);
+//   2   usage or settings errors: unknown command or option, a settings file that cannot
+//       be read, no accounts, an unknown account name, an unknown UIDL or a declined
+//       deletion question (nothing deleted);
 //   3   another Tolvane program runs on the same data folder (the instance lock);
 //   130 the second Ctrl+C.
+// Accounts skipped for their names are told on standard error, also with --quiet.
 // The list printed by check and delete holds the mails of the accounts the job processed
 // (the enabled ones, or the one named), in account order and then server order.
 #pragma once

@@ -62,6 +62,11 @@ std::string Show(const std::string& cp932) {
     return TerminalSafe(Cp932ToUtf8(cp932), false);
 }
 
+// Server and user names are UTF-8 already.
+std::string ShowUtf8(const std::string& utf8) {
+    return TerminalSafe(utf8, false);
+}
+
 const char* Bool(int32_t flag) {
     return flag ? "true" : "false";
 }
@@ -244,8 +249,8 @@ std::string FormatAccountList(const std::vector<const CAccount*>& accounts) {
     std::vector<std::pair<std::string, std::string>> heads;
     for (const CAccount* account : accounts) {
         std::string name = Show(account->m_strName);
-        std::string server = Show(account->m_strUser) + "@" + Show(account->m_strServer) + ":" +
-                             std::to_string(account->m_nPort);
+        std::string server = ShowUtf8(account->m_strUser) + "@" + ShowUtf8(account->m_strServer) +
+                             ":" + std::to_string(account->m_nPort);
         nameWidth = std::max(nameWidth, DisplayWidth(name));
         serverWidth = std::max(serverWidth, DisplayWidth(server));
         heads.emplace_back(std::move(name), std::move(server));
@@ -278,9 +283,9 @@ std::string FormatAccountJson(const std::vector<const CAccount*>& accounts) {
         const CAccount& account = *accounts[i];
         out += i == 0 ? "\n" : ",\n";
         out += "  {\"name\": " + JsonString(Cp932ToUtf8(account.m_strName));
-        out += ", \"server\": " + JsonString(Cp932ToUtf8(account.m_strServer));
+        out += ", \"server\": " + JsonString(account.m_strServer);
         out += ", \"port\": " + std::to_string(account.m_nPort);
-        out += ", \"user\": " + JsonString(Cp932ToUtf8(account.m_strUser));
+        out += ", \"user\": " + JsonString(account.m_strUser);
         out += ", \"lines\": " + std::to_string(account.m_nReceiveCount);
         out += ", \"timeout\": " + std::to_string(account.m_socket.m_nTimeout);
         out += std::string(", \"enabled\": ") + Bool(account.m_bEnable);

@@ -17,6 +17,7 @@
 #include "engine/Mail.h"
 #include "engine/MailStore.h"
 #include "engine/Pop3Socket.h"
+#include "platform/Profile.h"
 
 #include <cstdint>
 #include <string>
@@ -39,12 +40,28 @@ public:
     void Report(const std::string& textCp932) const;
 
     // --- settings (section "Account\<name>") and store file
+    // m_strServer, m_strUser and m_strPassword are UTF-8 bytes exactly as the settings file
+    // holds them: they go on the wire unchanged and never pass through CP932 (convert them
+    // from UTF-8 to show them). The account name is CP932, as every text of the engine.
+    //
     // Reads the settings in order; fails (silently) on an empty Servername, Username or
-    // Password, or a PortNo or Timeout of 0. Then StoreMails(load).
+    // Password, or a PortNo or Timeout of 0. Then StoreMails(load). The values read are
+    // remembered: SaveChanges writes only what differs from them.
     bool Load(const std::string& name, bool bReadRegistry);
-    // The writers in order (the twelve values, then Decode); the first failure stops,
-    // shows the write-failure message (stop icon) and yields false.
+    // The dialog's add or change: all its values in one file write, the account's key
+    // created when missing. A failure writes nothing, shows the write-failure message (stop
+    // icon) and yields false.
     bool SaveAccount();
+    // The write-back at exit: the values changed since they were read or last written, in
+    // one file write at most, and nothing at all when the account's key is gone (another
+    // process removed the account, and it stays removed). An account never read nor
+    // written (added, and its save failed) writes them all. Fails as SaveAccount.
+    bool SaveChanges();
+    // SaveChanges's writes added to a batch that the caller commits (the document writes
+    // every account's changes at once).
+    void AddChanges(ProfileBatch& batch) const;
+    // One value each, into the account's existing key only: false (no message) when the
+    // key is gone or the write failed.
     bool WriteServername();
     bool WriteUsername();
     bool WritePassword();
@@ -58,7 +75,10 @@ public:
     bool WriteLimitDays();
     bool WriteConfLimitDelete();
     bool WriteDecode();
-    static bool EnumAccountNames(std::vector<std::string>& names);
+    // Account names (CP932) in settings order; names that cannot be an account's are left
+    // out and listed in skipped with the reason (platform/Profile.h).
+    static bool EnumAccountNames(std::vector<std::string>& names,
+                                 std::vector<SkippedAccountName>* skipped = nullptr);
     static bool DeleteAccountKey(const std::string& name);
     // Save: in new-only mode with at least one mail, writes the store atomically;
     // otherwise deletes the file. Load: in new-only mode reads the file (a damaged one is
@@ -156,10 +176,19 @@ public:
     void* m_pReportContext = nullptr;
 
 private:
+    // SettingTexts() as last read from or written to the settings; empty while the account
+    // was never read nor written.
+    std::vector<std::string> m_arrSavedSettings;
+
     // Formats a text of the string table with the account name as its first argument.
     void ReportName(const char* formatUtf8) const;
     // A cancel among the DELEs: says so and sends RSET, so this connection deletes nothing.
     void RestoreAfterStop();
+    // The settings in write order, as text (numbers in decimal).
+    std::vector<std::string> SettingTexts() const;
+    void AddSetting(ProfileBatch& batch, size_t index, MissingKey missing) const;
+    bool WriteSetting(size_t index);
+    bool CommitSettings(ProfileBatch& batch);
     std::string Progress(const std::string& prefix, const char* activityUtf8, long index,
                          long count) const;
 };

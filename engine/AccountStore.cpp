@@ -8,6 +8,7 @@
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 
+#include <array>
 #include <filesystem>
 #include <system_error>
 
@@ -16,6 +17,37 @@ namespace tolvane {
 namespace {
 
 constexpr char kAccountSection[] = "Account";
+
+// The account's settings in the order they are read and written; the first three are texts.
+enum : size_t {
+    kServername,
+    kUsername,
+    kPassword,
+    kPortNo,
+    kReceiveCount,
+    kTimeout,
+    kSimpleDelete,
+    kEnable,
+    kReceiveNewMailOnly,
+    kLimitDelete,
+    kLimitDays,
+    kConfLimitDelete,
+    kDecode,
+    kSettingCount
+};
+constexpr const char* kSettingKeys[kSettingCount] = {
+    "Servername",         "Username",    "Password",     "PortNo",
+    "ReceiveCount",       "Timeout",     "SimpleDelete", "Enable",
+    "ReceiveNewMailOnly", "LimitDelete", "LimitDays",    "ConfLimitDelete", "Decode",
+};
+constexpr size_t kTextSettings = 3;
+
+std::array<int32_t, kSettingCount - kTextSettings> NumbersOf(const CAccount& account) {
+    return {account.m_nPort,         account.m_nReceiveCount, account.m_socket.m_nTimeout,
+            account.m_bSimpleDelete, account.m_bEnable,       account.m_bNewMailOnly,
+            account.m_bLimitDelete,  account.m_nLimitDays,    account.m_bConfLimitDelete,
+            account.m_bDecode};
+}
 
 } // namespace
 
@@ -53,15 +85,15 @@ bool CAccount::Load(const std::string& name, bool bReadRegistry) {
     if (!bReadRegistry) {
         return true; // the dialog fills every field itself
     }
-    m_strServer = GetProfileString(m_strSection, "Servername", "");
+    m_strServer = GetProfileStringUtf8(m_strSection, "Servername", "");
     if (m_strServer.empty()) {
         return false;
     }
-    m_strUser = GetProfileString(m_strSection, "Username", "");
+    m_strUser = GetProfileStringUtf8(m_strSection, "Username", "");
     if (m_strUser.empty()) {
         return false;
     }
-    m_strPassword = GetProfileString(m_strSection, "Password", "");
+    m_strPassword = GetProfileStringUtf8(m_strSection, "Password", "");
     if (m_strPassword.empty()) {
         return false;
     }
@@ -81,78 +113,118 @@ bool CAccount::Load(const std::string& name, bool bReadRegistry) {
     m_nLimitDays = GetProfileInt(m_strSection, "LimitDays", 5);
     m_bConfLimitDelete = GetProfileInt(m_strSection, "ConfLimitDelete", 1);
     m_bDecode = GetProfileInt(m_strSection, "Decode", 1);
+    m_arrSavedSettings = SettingTexts();
     StoreMails(false);
     return true;
 }
 
+std::vector<std::string> CAccount::SettingTexts() const {
+    std::vector<std::string> texts = {m_strServer, m_strUser, m_strPassword};
+    for (int32_t number : NumbersOf(*this)) {
+        texts.push_back(std::to_string(number));
+    }
+    return texts;
+}
+
+void CAccount::AddSetting(ProfileBatch& batch, size_t index, MissingKey missing) const {
+    if (index < kTextSettings) {
+        batch.WriteStringUtf8(m_strSection, kSettingKeys[index], SettingTexts()[index], missing);
+    } else {
+        batch.WriteInt(m_strSection, kSettingKeys[index], NumbersOf(*this)[index - kTextSettings],
+                       missing);
+    }
+}
+
+bool CAccount::CommitSettings(ProfileBatch& batch) {
+    if (!batch.Commit()) {
+        ShowMessageUtf8(txt::kRegistryWriteFailed, MsgButtons::Ok, MsgIcon::Stop);
+        return false;
+    }
+    m_arrSavedSettings = SettingTexts();
+    return true;
+}
+
 bool CAccount::SaveAccount() {
-    using Writer = bool (CAccount::*)();
-    static constexpr Writer kWriters[] = {
-        &CAccount::WriteServername,
-        &CAccount::WriteUsername,
-        &CAccount::WritePassword,
-        &CAccount::WritePortNo,
-        &CAccount::WriteReceiveCount,
-        &CAccount::WriteTimeout,
-        &CAccount::WriteSimpleDelete,
-        &CAccount::WriteEnable,
-        &CAccount::WriteReceiveNewMailOnly,
-        &CAccount::WriteLimitDelete,
-        &CAccount::WriteLimitDays,
-        &CAccount::WriteConfLimitDelete,
-        &CAccount::WriteDecode,
-    };
-    for (Writer writer : kWriters) {
-        if (!(this->*writer)()) {
-            ShowMessageUtf8(txt::kRegistryWriteFailed, MsgButtons::Ok, MsgIcon::Stop);
-            return false;
+    ProfileBatch batch;
+    for (size_t index = 0; index < kSettingCount; ++index) {
+        AddSetting(batch, index, MissingKey::Create);
+    }
+    return CommitSettings(batch);
+}
+
+void CAccount::AddChanges(ProfileBatch& batch) const {
+    const std::vector<std::string> now = SettingTexts();
+    const bool bKnown = m_arrSavedSettings.size() == kSettingCount;
+    for (size_t index = 0; index < kSettingCount; ++index) {
+        if (!bKnown) {
+            AddSetting(batch, index, MissingKey::Create);
+        } else if (now[index] != m_arrSavedSettings[index]) {
+            AddSetting(batch, index, MissingKey::Skip);
         }
+    }
+}
+
+bool CAccount::SaveChanges() {
+    ProfileBatch batch;
+    AddChanges(batch);
+    return batch.Empty() || CommitSettings(batch);
+}
+
+bool CAccount::WriteSetting(size_t index) {
+    ProfileBatch batch;
+    AddSetting(batch, index, MissingKey::Fail);
+    if (!batch.Commit()) {
+        return false;
+    }
+    if (m_arrSavedSettings.size() == kSettingCount) {
+        m_arrSavedSettings[index] = SettingTexts()[index];
     }
     return true;
 }
 
 bool CAccount::WriteServername() {
-    return WriteProfileString(m_strSection, "Servername", m_strServer);
+    return WriteSetting(kServername);
 }
 bool CAccount::WriteUsername() {
-    return WriteProfileString(m_strSection, "Username", m_strUser);
+    return WriteSetting(kUsername);
 }
 bool CAccount::WritePassword() {
-    return WriteProfileString(m_strSection, "Password", m_strPassword);
+    return WriteSetting(kPassword);
 }
 bool CAccount::WritePortNo() {
-    return WriteProfileInt(m_strSection, "PortNo", m_nPort);
+    return WriteSetting(kPortNo);
 }
 bool CAccount::WriteReceiveCount() {
-    return WriteProfileInt(m_strSection, "ReceiveCount", m_nReceiveCount);
+    return WriteSetting(kReceiveCount);
 }
 bool CAccount::WriteTimeout() {
-    return WriteProfileInt(m_strSection, "Timeout", m_socket.m_nTimeout);
+    return WriteSetting(kTimeout);
 }
 bool CAccount::WriteSimpleDelete() {
-    return WriteProfileInt(m_strSection, "SimpleDelete", m_bSimpleDelete);
+    return WriteSetting(kSimpleDelete);
 }
 bool CAccount::WriteEnable() {
-    return WriteProfileInt(m_strSection, "Enable", m_bEnable);
+    return WriteSetting(kEnable);
 }
 bool CAccount::WriteReceiveNewMailOnly() {
-    return WriteProfileInt(m_strSection, "ReceiveNewMailOnly", m_bNewMailOnly);
+    return WriteSetting(kReceiveNewMailOnly);
 }
 bool CAccount::WriteLimitDelete() {
-    return WriteProfileInt(m_strSection, "LimitDelete", m_bLimitDelete);
+    return WriteSetting(kLimitDelete);
 }
 bool CAccount::WriteLimitDays() {
-    return WriteProfileInt(m_strSection, "LimitDays", m_nLimitDays);
+    return WriteSetting(kLimitDays);
 }
 bool CAccount::WriteConfLimitDelete() {
-    return WriteProfileInt(m_strSection, "ConfLimitDelete", m_bConfLimitDelete);
+    return WriteSetting(kConfLimitDelete);
 }
 bool CAccount::WriteDecode() {
-    return WriteProfileInt(m_strSection, "Decode", m_bDecode);
+    return WriteSetting(kDecode);
 }
 
-bool CAccount::EnumAccountNames(std::vector<std::string>& names) {
-    return ::tolvane::EnumAccountNames(names);
+bool CAccount::EnumAccountNames(std::vector<std::string>& names,
+                                std::vector<SkippedAccountName>* skipped) {
+    return ::tolvane::EnumAccountNames(names, skipped);
 }
 
 bool CAccount::DeleteAccountKey(const std::string& name) {

@@ -96,8 +96,7 @@ int CConnectionLog::WriteLogFile(const std::string& textCp932, size_t length) {
 }
 
 int CConnectionLog::OpenLogFile(bool bOverwrite) {
-    const std::string pathCp932 = options::GetLogFile();
-    const std::string path = Cp932ToUtf8(pathCp932);
+    const std::string path = options::GetLogFilePath();
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (bOverwrite ? O_TRUNC : O_APPEND);
     const int fd = path.empty() ? -1 : ::open(path.c_str(), flags, 0600);
     {
@@ -112,7 +111,8 @@ int CConnectionLog::OpenLogFile(bool bOverwrite) {
         return 1;
     }
     options::SetSaveLog(0);
-    ShowMessage(SjisFormat(txt::kLogPathInvalid, pathCp932.c_str()), MsgButtons::Ok, MsgIcon::Stop);
+    ShowMessage(SjisFormat(txt::kLogPathInvalid, Utf8ToCp932(path).c_str()), MsgButtons::Ok,
+                MsgIcon::Stop);
     return 0;
 }
 

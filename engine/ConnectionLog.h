@@ -4,9 +4,10 @@
 // Contract:
 // - AppendLog may be called from any thread. One lock serialises appends, so the log
 //   text, the file and the sink always receive the texts whole and in the same order.
-// - The file (options::GetLogFile(), CP932 path) is opened with open(2), mode 0600,
-//   O_APPEND or O_TRUNC; other programs may read and write it while it is open. Each text
-//   reaches it with one write(). It is a log, so it is extended in place, not replaced.
+// - The file (options::GetLogFilePath(), the exact UTF-8 bytes of its name) is opened with
+//   open(2), mode 0600, O_APPEND or O_TRUNC; other programs may read and write it while it
+//   is open. Each text reaches it with one write(). It is a log, so it is extended in
+//   place, not replaced.
 // - A text reaches the file with its line end as CR LF: a text ending in CR LF is written
 //   unchanged, any other non-empty text gets CR LF added, an empty text writes nothing.
 // - Failures show their message (stop icon) after the lock is released, so a message host

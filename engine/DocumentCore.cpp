@@ -4,6 +4,10 @@
 #include "platform/MessageHost.h"
 #include "platform/Options.h"
 
+#include "platform/CodePage.h"
+#include "platform/Profile.h"
+
+#include <cstdio>
 #include <new>
 
 namespace tolvane {
@@ -14,9 +18,57 @@ CDocumentCore::~CDocumentCore() {
     Close();
 }
 
+namespace {
+
+// The name as the file holds it, its control characters made visible.
+std::string VisibleName(const std::string& nameUtf8) {
+    std::string visible;
+    for (char c : nameUtf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            visible += escaped;
+        } else {
+            visible += c;
+        }
+    }
+    return Utf8ToCp932(visible);
+}
+
+const char* SkipText(AccountNameFault fault) {
+    switch (fault) {
+    case AccountNameFault::ControlCharacter:
+        return txt::kAccountNameControl;
+    case AccountNameFault::NotCp932:
+        return txt::kAccountNameNotCp932;
+    case AccountNameFault::TooLong:
+        break;
+    }
+    return txt::kAccountNameTooLong;
+}
+
+} // namespace
+
+void CDocumentCore::LogSettingsNotices(const std::vector<SkippedAccountName>& skipped) {
+    for (const std::string& notice : TakeSettingsNotices()) {
+        AppendLog(notice);
+    }
+    for (const SkippedAccountName& account : skipped) {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+        m_arrSkippedAccounts.push_back(
+            SjisFormat(SkipText(account.fault), VisibleName(account.nameUtf8).c_str()));
+#pragma GCC diagnostic pop
+        AppendLog(m_arrSkippedAccounts.back());
+    }
+}
+
 bool CDocumentCore::Create() {
     std::vector<std::string> names;
-    CAccount::EnumAccountNames(names);
+    std::vector<SkippedAccountName> skipped;
+    CAccount::EnumAccountNames(names, &skipped);
+    LogSettingsNotices(skipped);
     for (const std::string& name : names) {
         std::unique_ptr<CAccount> account(new (std::nothrow)
                                               CAccount(&CConnectionLog::Report, &m_log));
@@ -193,8 +245,14 @@ void CDocumentCore::Close() {
     SetCheckTimer(false);
     // The worker goes first: a job still under way must not outlive the accounts it uses.
     m_pWorker.reset();
+    ProfileBatch changes;
+    for (const auto& account : m_arrAccounts) {
+        account->AddChanges(changes);
+    }
+    if (!changes.Commit()) {
+        ShowMessage(Sjis(txt::kRegistryWriteFailed), MsgButtons::Ok, MsgIcon::Stop);
+    }
     for (auto& account : m_arrAccounts) {
-        account->SaveAccount();
         account->SetReport(nullptr, nullptr);
         account.reset();
     }

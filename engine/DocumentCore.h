@@ -5,8 +5,12 @@
 // Contract:
 // - Create loads the accounts (each reports through the log) and the options, and opens
 //   the log file when SaveLog is on. A record that cannot be allocated shows the
-//   out-of-memory message and fails the creation; an account that fails to load is
-//   dropped silently.
+//   out-of-memory message and fails the creation; an account whose values fail to load is
+//   dropped silently. The log first gets the settings' notices (TakeSettingsNotices), then
+//   one text per account key skipped for its name (kept in m_arrSkippedAccounts too, for a
+//   front end that hides the log). A settings file that cannot be read does not fail
+//   Create: the program runs on defaults; front ends learn of it from CheckSettingsFile
+//   (platform/Profile.h).
 // - Jobs: Start* set the busy state, create the worker on the first job and post the
 //   request; the completion commands come back through the host given at construction,
 //   and the front end calls OnJobComplete / OnReloadComplete for them (on its own thread).
@@ -15,8 +19,9 @@
 // - Window parts of a job (system menu, list window, tray tip, check timer) are the
 //   virtual hooks; a front end without windows leaves them as they are.
 // - Close (also run by the destructor): stops the worker first (a job under way is
-//   cancelled and joined), then writes every account back and destroys it, then closes
-//   the log file.
+//   cancelled and joined), then writes back what changed in the accounts (CAccount::
+//   AddChanges: never an account another process removed) in one file write, showing the
+//   write-failure message when it fails, destroys the accounts, then closes the log file.
 #pragma once
 
 #include "engine/Account.h"
@@ -72,6 +77,7 @@ public:
     void AppendLog(const std::string& textCp932) override;
 
     std::vector<std::unique_ptr<CAccount>> m_arrAccounts;
+    std::vector<std::string> m_arrSkippedAccounts; // CP932 log texts, see Create
     CConnectionLog m_log;
     std::unique_ptr<CWorker> m_pWorker;
     int32_t m_bAutoCheck = 0;
@@ -90,6 +96,7 @@ protected:
 
 private:
     void ReadOptions();
+    void LogSettingsNotices(const std::vector<SkippedAccountName>& skipped);
     JobEntries MakeEntries() const;
     bool BeginJob();
     void EndJob();

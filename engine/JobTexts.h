@@ -104,4 +104,14 @@ inline constexpr char kAskDeleteMarked[] =
     "チェックがついているメールをメールサーバーから\n削除してもよろしいですか？\n\n注意\n  "
     "削除したメールは元に戻せません。";
 
+// Document: accounts of the settings that could not be loaded (%s: the name as the settings
+// file holds it, control characters written as \xNN).
+inline constexpr char kAccountNameControl[] =
+    "アカウント「%s」は名前に制御文字が含まれているため、読み込みませんでした。\r\n";
+inline constexpr char kAccountNameNotCp932[] =
+    "アカウント「%s」は名前にシフトJISで表せない文字が含まれているため、読み込みませんでした。"
+    "\r\n";
+inline constexpr char kAccountNameTooLong[] =
+    "アカウント「%s」は名前が255バイトを超えるため、読み込みませんでした。\r\n";
+
 } // namespace tolvane::txt

@@ -319,4 +319,82 @@ int Cp932CompareNoCase(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
+bool IsValidUtf8(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t size = text.size();
+    for (size_t i = 0; i < size;) {
+        const unsigned char lead = bytes[i];
+        size_t length = 0;
+        unsigned char low = 0x80;  // bounds of the second byte, which exclude overlong
+        unsigned char high = 0xBF; // forms, surrogates and code points past U+10FFFF
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (size - i < length || bytes[i + 1] < low || bytes[i + 1] > high) {
+            return false;
+        }
+        for (size_t k = 2; k < length; ++k) {
+            if ((bytes[i + k] & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
+}
+
+namespace {
+
+// Full-width capitals U+FF21-U+FF3A are EF BC A1-BA; their small letters EF BD 81-9A. The
+// folding keeps every byte in its place, so the folded byte at i depends only on its
+// neighbours.
+bool IsFullWidthCapitalTail(unsigned char c) {
+    return c >= 0xA1 && c <= 0xBA;
+}
+
+unsigned char FoldedUtf8At(std::string_view text, size_t i) {
+    const auto at = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char c = at(i);
+    if (c >= 'A' && c <= 'Z') {
+        return static_cast<unsigned char>(c + ('a' - 'A'));
+    }
+    if (c == 0xBC && i >= 1 && at(i - 1) == 0xEF && i + 1 < text.size() &&
+        IsFullWidthCapitalTail(at(i + 1))) {
+        return 0xBD;
+    }
+    if (IsFullWidthCapitalTail(c) && i >= 2 && at(i - 2) == 0xEF && at(i - 1) == 0xBC) {
+        return static_cast<unsigned char>(c - 0x20);
+    }
+    return c;
+}
+
+} // namespace
+
+int Utf8CompareNoCase(std::string_view a, std::string_view b) {
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        const unsigned char fa = FoldedUtf8At(a, i);
+        const unsigned char fb = FoldedUtf8At(b, i);
+        if (fa != fb) {
+            return fa < fb ? -1 : 1;
+        }
+    }
+    if (a.size() == b.size()) {
+        return 0;
+    }
+    return a.size() < b.size() ? -1 : 1;
+}
+
 } // namespace tolvane

@@ -52,4 +52,15 @@ inline bool Cp932EqualNoCase(std::string_view a, std::string_view b) {
     return Cp932CompareNoCase(a, b) == 0;
 }
 
+// True when text is well-formed UTF-8: no stray or missing continuation byte, no overlong
+// form, no surrogate, nothing above U+10FFFF. A NUL byte is well-formed.
+bool IsValidUtf8(std::string_view text);
+
+// The same folding on UTF-8 (A-Z and U+FF21-U+FF3A lowered), comparing the folded texts
+// byte by byte, which is code-point order. Meant for well-formed UTF-8; any bytes are safe.
+int Utf8CompareNoCase(std::string_view a, std::string_view b);
+inline bool Utf8EqualNoCase(std::string_view a, std::string_view b) {
+    return Utf8CompareNoCase(a, b) == 0;
+}
+
 } // namespace tolvane

@@ -1,6 +1,5 @@
 #include "platform/Options.h"
 
-#include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 
@@ -19,18 +18,18 @@ bool Set(const char* key, int32_t value) {
 
 } // namespace
 
-std::string DefaultLogFile() {
-    return Utf8ToCp932((DataFolder() / "Tolvane.log").string());
+std::string DefaultLogFilePath() {
+    return (DataFolder() / "Tolvane.log").string();
 }
 
-std::string GetLogFile(bool useDefault) {
+std::string GetLogFilePath(bool useDefault) {
     if (useDefault) {
-        return DefaultLogFile();
+        return DefaultLogFilePath();
     }
-    return GetProfileString(kSection, "LogFile", DefaultLogFile());
+    return GetProfileStringUtf8(kSection, "LogFile", DefaultLogFilePath());
 }
-bool SetLogFile(const std::string& pathCp932) {
-    return WriteProfileString(kSection, "LogFile", pathCp932);
+bool SetLogFilePath(const std::string& pathUtf8) {
+    return WriteProfileStringUtf8(kSection, "LogFile", pathUtf8);
 }
 
 int32_t GetSaveLog() {
@@ -93,11 +92,11 @@ int32_t GetAutoHideInterval() {
 bool SetAutoHideInterval(int32_t value) {
     return Set("AutoHideInterval", value);
 }
-std::string GetSoundFile() {
-    return GetProfileString(kSection, "SoundFile", "");
+std::string GetSoundFilePath() {
+    return GetProfileStringUtf8(kSection, "SoundFile", "");
 }
-bool SetSoundFile(const std::string& pathCp932) {
-    return WriteProfileString(kSection, "SoundFile", pathCp932);
+bool SetSoundFilePath(const std::string& pathUtf8) {
+    return WriteProfileStringUtf8(kSection, "SoundFile", pathUtf8);
 }
 
 } // namespace tolvane::options

@@ -1,6 +1,10 @@
 // The Option section: one getter and one setter per key, with the defaults of the
 // settings table. Getters return the stored value or the default; setters return whether
 // the write succeeded (callers show the write-failure message).
+//
+// The two file paths (LogFile, SoundFile) are the exact bytes of the file name, UTF-8 as
+// the settings file holds them, never CP932: a folder named "données" must stay
+// reachable. Convert one to CP932 only to show it.
 #pragma once
 
 #include <cstdint>
@@ -8,12 +12,12 @@
 
 namespace tolvane::options {
 
-// The derived default: DataFolder() + "Tolvane.log" (CP932 path).
-std::string DefaultLogFile();
+// The derived default: DataFolder() + "Tolvane.log".
+std::string DefaultLogFilePath();
 
-// With useDefault set, returns DefaultLogFile() without reading the settings.
-std::string GetLogFile(bool useDefault = false);
-bool SetLogFile(const std::string& pathCp932);
+// With useDefault set, returns DefaultLogFilePath() without reading the settings.
+std::string GetLogFilePath(bool useDefault = false);
+bool SetLogFilePath(const std::string& pathUtf8);
 
 int32_t GetSaveLog(); // 0
 bool SetSaveLog(int32_t value);
@@ -35,7 +39,7 @@ int32_t GetAutoHide(); // 1
 bool SetAutoHide(int32_t value);
 int32_t GetAutoHideInterval(); // 30
 bool SetAutoHideInterval(int32_t value);
-std::string GetSoundFile(); // ""
-bool SetSoundFile(const std::string& pathCp932);
+std::string GetSoundFilePath(); // ""
+bool SetSoundFilePath(const std::string& pathUtf8);
 
 } // namespace tolvane::options

@@ -14,15 +14,15 @@ constexpr std::string_view kRootName = "HKEY_CURRENT_USER";
 
 auto ChildLess() {
     return [](const SettingsNode& node, std::string_view name) {
-        return Cp932CompareNoCase(node.name, name) < 0;
+        return Utf8CompareNoCase(node.name, name) < 0;
     };
 }
 
 // ---- writing ----
 
-void AppendQuoted(std::string& out, std::string_view cp932) {
+void AppendQuoted(std::string& out, std::string_view utf8) {
     out += '"';
-    for (char c : Cp932ToUtf8(cp932)) {
+    for (char c : utf8) {
         switch (c) {
         case '\\':
             out += "\\\\";
@@ -64,18 +64,34 @@ void AppendValue(std::string& out, const SettingsValue& value) {
     out += '\n';
 }
 
-void AppendBlock(std::string& out, const SettingsNode& node, const std::string& pathUtf8,
-                 bool isRoot) {
-    if (!isRoot || !node.values.empty()) {
-        out += "\n[";
-        out += pathUtf8;
-        out += "]\n";
-        for (const SettingsValue& value : node.values) {
-            AppendValue(out, value);
+// "\n[<path>]\n": what every key's block starts with.
+size_t BlockHeaderSize(size_t pathBytes) {
+    return pathBytes + 4;
+}
+
+// Depth first, in enumeration order, with a stack of its own rather than the call stack.
+void AppendBlocks(std::string& out, const SettingsNode& root) {
+    struct Pending {
+        const SettingsNode* node;
+        std::string path;
+    };
+    std::vector<Pending> pending;
+    pending.push_back({&root, std::string(kRootName)});
+    while (!pending.empty()) {
+        Pending next = std::move(pending.back());
+        pending.pop_back();
+        if (next.node != &root || !next.node->values.empty()) {
+            out += "\n[";
+            out += next.path;
+            out += "]\n";
+            for (const SettingsValue& value : next.node->values) {
+                AppendValue(out, value);
+            }
         }
-    }
-    for (const SettingsNode& child : node.children) {
-        AppendBlock(out, child, pathUtf8 + "\\" + Cp932ToUtf8(child.name), false);
+        const auto& children = next.node->children;
+        for (auto child = children.rbegin(); child != children.rend(); ++child) {
+            pending.push_back({&*child, next.path + "\\" + child->name});
+        }
     }
 }
 
@@ -170,50 +186,71 @@ private:
     std::string_view m_rest;
 };
 
-bool ParseValueLine(std::string_view line, SettingsNode& node) {
+// What the tree parsed so far will take when written; the parse fails before it passes
+// kMaxSettingsFileBytes, however small the file that describes it.
+class WrittenSize {
+public:
+    WrittenSize() : m_bytes(kHeader.size() + 1 + BlockHeaderSize(kRootName.size())) {}
+    bool Add(size_t bytes) {
+        m_bytes += bytes;
+        return m_bytes <= kMaxSettingsFileBytes;
+    }
+
+private:
+    size_t m_bytes;
+};
+
+bool ParseValueLine(std::string_view line, SettingsNode& node, WrittenSize& written) {
     LineParser parser(line);
     SettingsValue value;
-    std::string nameUtf8;
-    if (!parser.Take("@") && !parser.Quoted(nameUtf8)) {
+    if (!parser.Take("@") && !parser.Quoted(value.name)) {
         return false;
     }
     if (!parser.Take("=")) {
         return false;
     }
-    std::string textUtf8;
     if (parser.Take("dword:")) {
         value.type = REG_DWORD;
         if (!parser.Hex8(value.dword)) {
             return false;
         }
-    } else if (parser.Quoted(textUtf8)) {
+    } else if (parser.Quoted(value.text)) {
         value.type = REG_SZ;
-        value.text = Utf8ToCp932(textUtf8);
     } else {
         return false;
     }
     if (!parser.AtEnd()) {
         return false;
     }
-    value.name = Utf8ToCp932(nameUtf8);
+    std::string form;
+    AppendValue(form, value);
+    if (!written.Add(form.size())) {
+        return false;
+    }
     node.SetValue(value);
     return true;
 }
 
-// "[HKEY_CURRENT_USER\a\b]": the node of that path, created with its parents.
-SettingsNode* ParseHeaderLine(std::string_view line, SettingsNode& root) {
+// "[HKEY_CURRENT_USER\a\b]": the node of that path, created with its parents, within the
+// bounds of depth and path length.
+SettingsNode* ParseHeaderLine(std::string_view line, SettingsNode& root, WrittenSize& written) {
     if (line.size() < 2 || line.front() != '[' || line.back() != ']') {
         return nullptr;
     }
     std::string_view path = line.substr(1, line.size() - 2);
     if (path.size() < kRootName.size() ||
-        !Cp932EqualNoCase(path.substr(0, kRootName.size()), kRootName)) {
+        !Utf8EqualNoCase(path.substr(0, kRootName.size()), kRootName)) {
         return nullptr;
     }
     path.remove_prefix(kRootName.size());
+    if (path.size() > kMaxKeyPathBytes + 1) { // + its leading backslash
+        return nullptr;
+    }
     SettingsNode* node = &root;
+    size_t depth = 0;
+    size_t pathBytes = kRootName.size();
     while (!path.empty()) {
-        if (path.front() != '\\') {
+        if (path.front() != '\\' || ++depth > kMaxKeyDepth) {
             return nullptr;
         }
         path.remove_prefix(1);
@@ -222,10 +259,20 @@ SettingsNode* ParseHeaderLine(std::string_view line, SettingsNode& root) {
         if (component.empty()) {
             return nullptr;
         }
-        node = &node->AddChild(Utf8ToCp932(component));
+        pathBytes += 1 + component.size();
+        bool created = false;
+        node = &node->AddChild(component, &created);
+        if (created && !written.Add(BlockHeaderSize(pathBytes))) {
+            return nullptr;
+        }
         path.remove_prefix(component.size());
     }
     return node;
+}
+
+// A line whose bytes could not be written back as they were read.
+bool HoldsForeignBytes(std::string_view line) {
+    return line.find('\0') != std::string_view::npos || !IsValidUtf8(line);
 }
 
 std::string_view TrimRight(std::string_view line) {
@@ -243,7 +290,7 @@ bool IsBlank(std::string_view line) {
 
 SettingsNode* SettingsNode::FindChild(std::string_view childName) {
     auto it = std::lower_bound(children.begin(), children.end(), childName, ChildLess());
-    return (it != children.end() && Cp932EqualNoCase(it->name, childName)) ? &*it : nullptr;
+    return (it != children.end() && Utf8EqualNoCase(it->name, childName)) ? &*it : nullptr;
 }
 
 const SettingsNode* SettingsNode::FindChild(std::string_view childName) const {
@@ -252,7 +299,7 @@ const SettingsNode* SettingsNode::FindChild(std::string_view childName) const {
 
 SettingsNode& SettingsNode::AddChild(std::string_view childName, bool* created) {
     auto it = std::lower_bound(children.begin(), children.end(), childName, ChildLess());
-    bool exists = it != children.end() && Cp932EqualNoCase(it->name, childName);
+    bool exists = it != children.end() && Utf8EqualNoCase(it->name, childName);
     if (created != nullptr) {
         *created = !exists;
     }
@@ -266,7 +313,7 @@ SettingsNode& SettingsNode::AddChild(std::string_view childName, bool* created) 
 
 bool SettingsNode::RemoveChild(std::string_view childName) {
     auto it = std::lower_bound(children.begin(), children.end(), childName, ChildLess());
-    if (it == children.end() || !Cp932EqualNoCase(it->name, childName)) {
+    if (it == children.end() || !Utf8EqualNoCase(it->name, childName)) {
         return false;
     }
     children.erase(it);
@@ -275,7 +322,7 @@ bool SettingsNode::RemoveChild(std::string_view childName) {
 
 SettingsValue* SettingsNode::FindValue(std::string_view valueName) {
     for (SettingsValue& value : values) {
-        if (Cp932EqualNoCase(value.name, valueName)) {
+        if (Utf8EqualNoCase(value.name, valueName)) {
             return &value;
         }
     }
@@ -298,7 +345,7 @@ void SettingsNode::SetValue(const SettingsValue& value) {
 
 bool SettingsNode::RemoveValue(std::string_view valueName) {
     for (auto it = values.begin(); it != values.end(); ++it) {
-        if (Cp932EqualNoCase(it->name, valueName)) {
+        if (Utf8EqualNoCase(it->name, valueName)) {
             values.erase(it);
             return true;
         }
@@ -309,7 +356,7 @@ bool SettingsNode::RemoveValue(std::string_view valueName) {
 std::string SerializeSettings(const SettingsNode& root) {
     std::string out(kHeader);
     out += '\n';
-    AppendBlock(out, root, std::string(kRootName), true);
+    AppendBlocks(out, root);
     return out;
 }
 
@@ -323,6 +370,7 @@ bool ParseSettings(std::string_view utf8, SettingsNode& root, size_t* errorLine)
     }
     SettingsNode parsed;
     SettingsNode* current = nullptr;
+    WrittenSize written;
     size_t lineNumber = 0;
     bool sawHeader = false;
     while (!utf8.empty()) {
@@ -331,16 +379,18 @@ bool ParseSettings(std::string_view utf8, SettingsNode& root, size_t* errorLine)
         utf8.remove_prefix(end == std::string_view::npos ? utf8.size() : end + 1);
         ++lineNumber;
         bool ok = true;
-        if (!sawHeader) {
+        if (HoldsForeignBytes(line)) {
+            ok = false;
+        } else if (!sawHeader) {
             ok = line == kHeader;
             sawHeader = true;
         } else if (IsBlank(line) || line.front() == ';') {
             continue;
         } else if (line.front() == '[') {
-            current = ParseHeaderLine(line, parsed);
+            current = ParseHeaderLine(line, parsed, written);
             ok = current != nullptr;
         } else {
-            ok = current != nullptr && ParseValueLine(line, *current);
+            ok = current != nullptr && ParseValueLine(line, *current, written);
         }
         if (!ok) {
             if (errorLine != nullptr) {

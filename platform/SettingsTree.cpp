@@ -7,12 +7,14 @@
 #include "platform/Texts.h"
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tolvane {
 
@@ -67,32 +69,64 @@ template <typename Identity> Identity IdentityOf(const struct stat& st) {
     return identity;
 }
 
-// Reads the whole file; 0, ENOENT or another errno.
-int ReadWholeFile(const fs::path& file, std::string& bytes, struct stat& st) {
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+// The file as one read saw it.
+struct FileRead {
+    int error = 0;          // 0, ENOENT, or why it could not be read
+    std::string reasonUtf8; // when error is neither
+    bool tooLarge = false;  // past kMaxSettingsFileBytes; bytes then holds only a part
+    std::string bytes;
+    struct stat st {};
+};
+
+std::string ErrorText(int error) {
+    return std::strerror(error);
+}
+
+// Opened without blocking, so a FIFO planted as the file cannot hang the program; only a
+// regular file is read, and never more than the bound allows. fd stays open for the caller
+// (it may tighten the file's mode); -1 when the open failed.
+FileRead ReadSettingsFile(const fs::path& file, int& fd) {
+    FileRead read;
+    fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
-        return errno;
+        read.error = errno;
+        read.reasonUtf8 = ErrorText(errno);
+        return read;
     }
-    int error = 0;
-    if (::fstat(fd, &st) != 0) {
-        error = errno;
+    if (::fstat(fd, &read.st) != 0) {
+        read.error = errno;
+        read.reasonUtf8 = ErrorText(errno);
+        return read;
+    }
+    if (!S_ISREG(read.st.st_mode)) {
+        read.error = S_ISDIR(read.st.st_mode) ? EISDIR : EINVAL;
+        read.reasonUtf8 = S_ISDIR(read.st.st_mode) ? ErrorText(EISDIR) : txt::kNotARegularFile;
+        return read;
+    }
+    if (static_cast<uint64_t>(read.st.st_size) > kMaxSettingsFileBytes) {
+        read.tooLarge = true;
+        return read;
     }
     char buffer[65536];
-    while (error == 0) {
+    while (true) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno != EINTR) {
-                error = errno;
-            }
+        if (got < 0 && errno == EINTR) {
             continue;
         }
-        if (got == 0) {
-            break;
+        if (got < 0) {
+            read.error = errno;
+            read.reasonUtf8 = ErrorText(errno);
+            return read;
         }
-        bytes.append(buffer, static_cast<size_t>(got));
+        if (got == 0) {
+            return read;
+        }
+        read.bytes.append(buffer, static_cast<size_t>(got));
+        if (read.bytes.size() > kMaxSettingsFileBytes) {
+            read.tooLarge = true; // it grew while being read
+            return read;
+        }
     }
-    ::close(fd);
-    return error;
 }
 
 std::string UtcStamp() {
@@ -118,28 +152,35 @@ void RemoveStaleTemporaries(const fs::path& file) {
     }
 }
 
-// What the file will give back: CP932 -> UTF-8 -> CP932.
-std::string AsStored(std::string_view cp932) {
-    cp932 = cp932.substr(0, cp932.find('\0'));
-    bool ascii = true;
-    for (char c : cp932) {
-        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    }
-    if (ascii) {
-        return std::string(cp932); // the common case needs no round trip
-    }
-    return Utf8ToCp932(Cp932ToUtf8(cp932.substr(0, cp932.find('\0'))));
+// A name or text as the tree keeps it: up to its first NUL, and UTF-8.
+bool Stored(std::string_view given, std::string& stored) {
+    stored = std::string(given.substr(0, given.find('\0')));
+    return IsValidUtf8(stored);
 }
 
-long SplitPath(std::string_view subPath, std::vector<std::string>& parts) {
-    parts.clear();
+size_t CharacterCount(std::string_view utf8) {
+    size_t count = 0;
+    for (char c : utf8) {
+        count += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+    }
+    return count;
+}
+
+// The key path base + subPath, checked against every bound a key must keep.
+long SplitPath(const std::vector<std::string>& base, std::string_view subPath,
+               std::vector<std::string>& path) {
+    path = base;
     if (subPath.empty()) {
         return REG_OK;
     }
+    size_t pathBytes = 0;
+    for (const std::string& part : base) {
+        pathBytes += part.size() + 1;
+    }
     while (true) {
-        size_t end = Cp932Find(subPath, '\\');
+        size_t end = subPath.find('\\');
         std::string_view part = subPath.substr(0, end);
-        if (part.empty() || part.size() > kMaxKeyNameLength || part.find('\0') != part.npos) {
+        if (part.empty() || !IsValidUtf8(part) || CharacterCount(part) > kMaxKeyNameLength) {
             return REG_BAD_PARAMETER;
         }
         for (char c : part) {
@@ -147,7 +188,11 @@ long SplitPath(std::string_view subPath, std::vector<std::string>& parts) {
                 return REG_BAD_PARAMETER; // a header line could not hold it
             }
         }
-        parts.push_back(AsStored(part));
+        pathBytes += part.size() + 1;
+        path.emplace_back(part);
+        if (path.size() > kMaxKeyDepth || pathBytes > kMaxKeyPathBytes + 1) {
+            return REG_BAD_PARAMETER;
+        }
         if (end == std::string_view::npos) {
             return REG_OK;
         }
@@ -181,6 +226,24 @@ std::string RegKey::Path() const {
         path += part;
     }
     return path;
+}
+
+void SettingsBatch::SetString(std::string_view subPath, std::string_view name,
+                              std::string_view text, MissingKey missing) {
+    Change change{std::string(subPath), missing, {}};
+    change.value.name = std::string(name);
+    change.value.type = REG_SZ;
+    change.value.text = std::string(text);
+    m_changes.push_back(std::move(change));
+}
+
+void SettingsBatch::SetDword(std::string_view subPath, std::string_view name, uint32_t value,
+                             MissingKey missing) {
+    Change change{std::string(subPath), missing, {}};
+    change.value.name = std::string(name);
+    change.value.type = REG_DWORD;
+    change.value.dword = value;
+    m_changes.push_back(std::move(change));
 }
 
 SettingsTree::SettingsTree(fs::path file) : m_locate([file] { return file; }) {}
@@ -229,23 +292,55 @@ void SettingsTree::Refresh(bool haveFileLock, std::string& message) {
     Load(haveFileLock, message);
 }
 
+void SettingsTree::SetUnusable(std::string reasonUtf8) {
+    m_state = FileState::Unusable;
+    m_unusableReason = std::move(reasonUtf8);
+}
+
+// The file holds passwords: read or write access for others is taken away, and the log is
+// told once.
+void SettingsTree::MakePrivate(int fd, struct stat& st) {
+    if ((st.st_mode & 077) == 0) {
+        return;
+    }
+    const std::string path = Utf8ToCp932(m_file.string());
+    std::string notice;
+    if (::fchmod(fd, st.st_mode & 0700) == 0) {
+        ::fstat(fd, &st);
+        notice = SjisFormat(txt::kSettingsMadePrivate, path.c_str());
+    } else {
+        notice = SjisFormat(txt::kSettingsNotPrivate, path.c_str(),
+                            Utf8ToCp932(ErrorText(errno)).c_str());
+    }
+    if (m_toldMode.insert(m_file.string()).second && m_notices.size() < kMaxNotices) {
+        m_notices.push_back(std::move(notice));
+    }
+}
+
 void SettingsTree::Load(bool haveFileLock, std::string& message) {
     // A damaged file may be replaced by another process before it is moved aside; then the
     // new file is read instead. Three rounds are plenty for a human-driven program.
     for (int round = 0; round < 3; ++round) {
-        std::string bytes;
-        struct stat st {};
-        int error = ReadWholeFile(m_file, bytes, st);
+        int fd = -1;
+        FileRead read = ReadSettingsFile(m_file, fd);
+        if (fd >= 0) {
+            if (read.error == 0) {
+                MakePrivate(fd, read.st);
+            }
+            ::close(fd);
+        }
         m_loaded = true;
         m_root = SettingsNode{};
         m_identity = FileIdentity{};
-        if (error == ENOENT) {
-            m_state = FileState::Usable;
+        m_state = FileState::Usable;
+        m_unusableReason.clear();
+        if (read.error == ENOENT) {
             return;
         }
-        if (error != 0) {
+        if (read.error != 0) {
             // Unreadable is not empty: never replace what could not be read.
-            m_state = FileState::Unwritable;
+            SetUnusable(read.reasonUtf8);
+            struct stat st {};
             if (::stat(m_file.c_str(), &st) == 0) {
                 m_identity = IdentityOf<FileIdentity>(st);
             } else {
@@ -253,11 +348,10 @@ void SettingsTree::Load(bool haveFileLock, std::string& message) {
             }
             return;
         }
-        m_identity = IdentityOf<FileIdentity>(st);
+        m_identity = IdentityOf<FileIdentity>(read.st);
         SettingsNode parsed;
-        if (ParseSettings(bytes, parsed)) {
+        if (!read.tooLarge && ParseSettings(read.bytes, parsed)) {
             m_root = std::move(parsed);
-            m_state = FileState::Usable;
             return;
         }
         std::optional<FileLock> lock;
@@ -269,7 +363,7 @@ void SettingsTree::Load(bool haveFileLock, std::string& message) {
             ::stat(m_file.c_str(), &again) == 0 && IdentityOf<FileIdentity>(again) == m_identity;
         if (same || round == 2) {
             if ((lock && !lock->Held()) || !same) {
-                m_state = FileState::Unwritable;
+                SetUnusable(txt::kSettingsDamagedKept);
                 return;
             }
             MoveDamagedAside(m_identity, message);
@@ -281,15 +375,42 @@ void SettingsTree::Load(bool haveFileLock, std::string& message) {
 void SettingsTree::MoveDamagedAside(const FileIdentity& damaged, std::string& message) {
     fs::path moved = MoveAside(m_file, ".damaged-" + UtcStamp());
     if (moved.empty()) {
-        m_state = FileState::Unwritable; // it stays where it is, and is kept
+        // It stays where it is, and is kept.
+        SetUnusable(std::string(txt::kSettingsDamagedKept) + " (" + ErrorText(errno) + ")");
         m_identity = damaged;
         return;
     }
-    m_state = FileState::Usable;
     m_identity = FileIdentity{};
     if (m_toldDamaged.insert(m_file.string()).second) {
         message = SjisFormat(txt::kSettingsDamaged, Utf8ToCp932(moved.string()).c_str());
     }
+}
+
+bool SettingsTree::CheckFile(std::string* messageCp932) {
+    std::string message;
+    bool usable = true;
+    std::string problem;
+    {
+        std::lock_guard lock(m_mutex);
+        Refresh(false, message);
+        usable = m_state == FileState::Usable;
+        if (!usable) {
+            problem = SjisFormat(txt::kSettingsUnreadable, Utf8ToCp932(m_file.string()).c_str(),
+                                 Utf8ToCp932(m_unusableReason).c_str());
+        }
+    }
+    if (!message.empty()) {
+        ShowMessage(message, MsgButtons::Ok, MsgIcon::Stop);
+    }
+    if (messageCp932 != nullptr) {
+        *messageCp932 = problem;
+    }
+    return usable;
+}
+
+std::vector<std::string> SettingsTree::TakeNotices() {
+    std::lock_guard lock(m_mutex);
+    return std::exchange(m_notices, {});
 }
 
 long SettingsTree::Read(const RegKey& key, const Query& query) {
@@ -324,25 +445,14 @@ long SettingsTree::Write(const Change& change) {
             result = REG_WRITE_FAILED;
         } else {
             Refresh(true, message);
-            if (m_state == FileState::Unwritable) {
+            if (m_state == FileState::Unusable) {
                 result = REG_WRITE_FAILED;
             } else {
                 SettingsNode next = m_root;
                 bool changed = false;
                 result = change(next, changed);
                 if (result == REG_OK && changed) {
-                    RemoveStaleTemporaries(m_file);
-                    if (WriteFileAtomic(m_file, SerializeSettings(next), 0600)) {
-                        m_root = std::move(next);
-                        struct stat st {};
-                        if (::stat(m_file.c_str(), &st) == 0) {
-                            m_identity = IdentityOf<FileIdentity>(st);
-                        } else {
-                            m_loaded = false;
-                        }
-                    } else {
-                        result = REG_WRITE_FAILED;
-                    }
+                    result = Replace(std::move(next));
                 }
             }
         }
@@ -353,32 +463,49 @@ long SettingsTree::Write(const Change& change) {
     return result;
 }
 
+long SettingsTree::Replace(SettingsNode next) {
+    const std::string bytes = SerializeSettings(next);
+    if (bytes.size() > kMaxSettingsFileBytes) {
+        return REG_WRITE_FAILED; // the next start would have to call it damaged
+    }
+    RemoveStaleTemporaries(m_file);
+    if (!WriteFileAtomic(m_file, bytes, 0600)) {
+        return REG_WRITE_FAILED;
+    }
+    m_root = std::move(next);
+    struct stat st {};
+    if (::stat(m_file.c_str(), &st) == 0) {
+        m_identity = IdentityOf<FileIdentity>(st);
+    } else {
+        m_loaded = false;
+    }
+    return REG_OK;
+}
+
 long SettingsTree::CreateKey(const RegKey& parent, std::string_view subPath, RegKey& key,
                              bool* created) {
     if (!CheckHandle(parent)) {
         return REG_BAD_HANDLE;
     }
-    std::vector<std::string> parts;
-    if (long result = SplitPath(subPath, parts); result != REG_OK) {
+    std::vector<std::string> path;
+    if (long result = SplitPath(parent.m_path, subPath, path); result != REG_OK) {
         return result;
     }
-    std::vector<std::string> path = parent.m_path;
     bool anyCreated = false;
     long result = Write([&](SettingsNode& root, bool& changed) -> long {
-        SettingsNode* node = Resolve(root, path);
+        SettingsNode* node = Resolve(root, parent.m_path);
         if (node == nullptr) {
             return REG_KEY_DELETED;
         }
-        for (const std::string& part : parts) {
+        for (size_t i = parent.m_path.size(); i < path.size(); ++i) {
             bool made = false;
-            node = &node->AddChild(part, &made);
+            node = &node->AddChild(path[i], &made);
             anyCreated = anyCreated || made;
         }
         changed = anyCreated;
         return REG_OK;
     });
     if (result == REG_OK) {
-        path.insert(path.end(), parts.begin(), parts.end());
         key.m_tree = this;
         key.m_path = std::move(path);
         if (created != nullptr) {
@@ -389,20 +516,17 @@ long SettingsTree::CreateKey(const RegKey& parent, std::string_view subPath, Reg
 }
 
 long SettingsTree::OpenKey(const RegKey& parent, std::string_view subPath, RegKey& key) {
-    std::vector<std::string> parts;
-    if (long result = SplitPath(subPath, parts); result != REG_OK) {
+    std::vector<std::string> path;
+    if (long result = SplitPath(parent.m_path, subPath, path); result != REG_OK) {
         return result;
     }
-    std::vector<std::string> path = parent.m_path;
     long result = Read(parent, [&](const SettingsNode& root) -> long {
-        const SettingsNode* node = Resolve(root, path);
-        if (node == nullptr) {
+        if (Resolve(root, parent.m_path) == nullptr) {
             return REG_KEY_DELETED;
         }
-        return Resolve(*node, parts) != nullptr ? REG_OK : REG_NOT_FOUND;
+        return Resolve(root, path) != nullptr ? REG_OK : REG_NOT_FOUND;
     });
     if (result == REG_OK) {
-        path.insert(path.end(), parts.begin(), parts.end());
         key.m_tree = this;
         key.m_path = std::move(path);
     }
@@ -482,41 +606,59 @@ long SettingsTree::QueryInfo(const RegKey& key, uint32_t* subKeyCount, uint32_t*
 }
 
 long SettingsTree::SetString(const RegKey& key, std::string_view name, std::string_view text) {
-    if (!CheckHandle(key)) {
-        return REG_BAD_HANDLE;
-    }
-    SettingsValue value;
-    value.name = AsStored(name);
-    value.type = REG_SZ;
-    value.text = AsStored(text);
-    return Write([&](SettingsNode& root, bool& changed) -> long {
-        SettingsNode* node = Resolve(root, key.m_path);
-        if (node == nullptr) {
-            return REG_KEY_DELETED;
-        }
-        const SettingsValue* old = node->FindValue(value.name);
-        changed = old == nullptr || old->type != REG_SZ || old->text != value.text;
-        node->SetValue(value);
-        return REG_OK;
-    });
+    SettingsBatch batch;
+    batch.SetString("", name, text, MissingKey::Fail);
+    return Apply(key, batch);
 }
 
 long SettingsTree::SetDword(const RegKey& key, std::string_view name, uint32_t dword) {
+    SettingsBatch batch;
+    batch.SetDword("", name, dword, MissingKey::Fail);
+    return Apply(key, batch);
+}
+
+long SettingsTree::Apply(const RegKey& key, const SettingsBatch& batch) {
     if (!CheckHandle(key)) {
         return REG_BAD_HANDLE;
     }
-    SettingsValue value;
-    value.name = AsStored(name);
-    value.type = REG_DWORD;
-    value.dword = dword;
-    return Write([&](SettingsNode& root, bool& changed) -> long {
-        SettingsNode* node = Resolve(root, key.m_path);
-        if (node == nullptr) {
-            return REG_KEY_DELETED;
+    struct Checked {
+        std::vector<std::string> path;
+        MissingKey missing;
+        SettingsValue value;
+    };
+    std::vector<Checked> changes;
+    for (const SettingsBatch::Change& change : batch.m_changes) {
+        Checked checked{{}, change.missing, change.value};
+        if (long result = SplitPath(key.m_path, change.subPath, checked.path); result != REG_OK) {
+            return result;
         }
-        const SettingsValue* old = node->FindValue(value.name);
-        changed = old == nullptr || old->type != REG_DWORD || old->dword != value.dword;
-        node->SetValue(value);
+        if (!Stored(change.value.name, checked.value.name) ||
+            !Stored(change.value.text, checked.value.text)) {
+            return REG_BAD_PARAMETER;
+        }
+        changes.push_back(std::move(checked));
+    }
+    return Write([&](SettingsNode& root, bool& changed) -> long {
+        for (const Checked& change : changes) {
+            SettingsNode* node = Resolve(root, key.m_path);
+            if (node == nullptr) {
+                return REG_KEY_DELETED; // the batch's own key is gone
+            }
+            for (size_t i = key.m_path.size(); node != nullptr && i < change.path.size(); ++i) {
+                node = change.missing == MissingKey::Create ? &node->AddChild(change.path[i])
+                                                            : node->FindChild(change.path[i]);
+            }
+            if (node == nullptr && change.missing == MissingKey::Skip) {
+                continue;
+            }
+            if (node == nullptr) {
+                return REG_KEY_DELETED;
+            }
+            const SettingsValue* old = node->FindValue(change.value.name);
+            changed = changed || old == nullptr || old->type != change.value.type ||
+                      old->text != change.value.text || old->dword != change.value.dword;
+            node->SetValue(change.value);
+        }
         return REG_OK;
     });
 }
@@ -539,21 +681,20 @@ long SettingsTree::DeleteKey(const RegKey& parent, std::string_view subPath) {
     if (!CheckHandle(parent)) {
         return REG_BAD_HANDLE;
     }
-    std::vector<std::string> parts;
-    if (long result = SplitPath(subPath, parts); result != REG_OK) {
-        return result;
-    }
-    if (parts.empty()) {
+    if (subPath.empty()) {
         return REG_BAD_PARAMETER; // never the open key itself by accident
     }
-    std::string last = parts.back();
-    parts.pop_back();
+    std::vector<std::string> path;
+    if (long result = SplitPath(parent.m_path, subPath, path); result != REG_OK) {
+        return result;
+    }
+    const std::string last = path.back();
+    path.pop_back();
     return Write([&](SettingsNode& root, bool& changed) -> long {
-        SettingsNode* node = Resolve(root, parent.m_path);
-        if (node == nullptr) {
+        if (Resolve(root, parent.m_path) == nullptr) {
             return REG_KEY_DELETED;
         }
-        node = Resolve(*node, parts);
+        SettingsNode* node = Resolve(root, path);
         SettingsNode* target = node != nullptr ? node->FindChild(last) : nullptr;
         if (target == nullptr) {
             return REG_NOT_FOUND;

@@ -31,6 +31,17 @@ inline constexpr char kRegistryDeleteFailed[] = "レジストリ情報の削除�
 // %s: the name the damaged settings file was saved under.
 inline constexpr char kSettingsDamaged[] = "設定ファイルが壊れていたため、既定の設定で起動します。"
                                            "\n壊れたファイルは次の名前で保存しました：\n%s";
+// %s: the settings file, the reason it cannot be used (the system's words or one below).
+inline constexpr char kSettingsUnreadable[] =
+    "設定ファイルを読み込めません。\n%s\n（%s）\nこのファイルは書き換えずに残します。";
+inline constexpr char kNotARegularFile[] = "通常のファイルではありません";
+inline constexpr char kSettingsDamagedKept[] = "壊れていますが、別の名前で保存できませんでした";
+// Log texts. %s: the settings file; the second %s: the system's reason.
+inline constexpr char kSettingsMadePrivate[] =
+    "設定ファイル %s は他のユーザーも読み書きできる状態だったため、本人だけが読み書きできるよう"
+    "にしました。\r\n";
+inline constexpr char kSettingsNotPrivate[] =
+    "設定ファイル %s は他のユーザーも読み書きできる状態ですが、変更できませんでした（%s）。\r\n";
 inline constexpr char kOutOfMemory[] = "例外エラー発生しました(メモリ)。";
 
 } // namespace txt

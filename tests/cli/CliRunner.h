@@ -5,6 +5,7 @@
 
 #include "platform/Profile.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +20,33 @@ inline const char* CliBinary() {
 
 using CliResult = ProcessResult;
 
+// Who runs the program: the test's own user, or (when the test runs as root) the
+// unprivileged kNobodyId through setpriv, for whom file modes hold.
+enum class RunAs { Self, Unprivileged };
+
 // tolvane-cli with the given arguments.
 class CliProcess : public ChildProcess {
 public:
-    explicit CliProcess(const std::vector<std::string>& args) : ChildProcess(CliBinary(), args) {}
+    explicit CliProcess(const std::vector<std::string>& args, RunAs runAs = RunAs::Self)
+        : ChildProcess(Dropping(runAs) ? "/usr/bin/setpriv" : CliBinary(), Arguments(args, runAs)) {
+    }
+
+private:
+    static bool Dropping(RunAs runAs) { return runAs == RunAs::Unprivileged && RunningAsRoot(); }
+    static std::vector<std::string> Arguments(const std::vector<std::string>& args, RunAs runAs) {
+        if (!Dropping(runAs)) {
+            return args;
+        }
+        const std::string id = std::to_string(kNobodyId);
+        std::vector<std::string> all = {"--reuid=" + id, "--regid=" + id, "--clear-groups", "--",
+                                        CliBinary()};
+        all.insert(all.end(), args.begin(), args.end());
+        return all;
+    }
 };
 
-inline CliResult RunCli(const std::vector<std::string>& args) {
-    CliProcess process(args);
+inline CliResult RunCli(const std::vector<std::string>& args, RunAs runAs = RunAs::Self) {
+    CliProcess process(args, runAs);
     return process.Wait();
 }
 

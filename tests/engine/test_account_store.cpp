@@ -6,6 +6,7 @@
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
+#include "platform/SettingsTree.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +52,8 @@ std::vector<std::string> Uidls(const CAccount& account) {
 
 class AccountStore : public ::testing::Test {
 protected:
+    static fs::path SettingsFile() { return ConfigFolder() / "user.reg"; }
+
     // A complete, valid account "pop" in the profile.
     void WriteValidAccount(int newOnly = 0) {
         ASSERT_TRUE(WriteProfileString(kSection, "Servername", "127.0.0.1"));
@@ -150,10 +153,12 @@ TEST_F(AccountStore, SaveWritesTheTwelveValuesInOrder) {
     account.m_bLimitDelete = 1;
     account.m_nLimitDays = 9;
     account.m_bConfLimitDelete = 0;
+    test::FileWriteCounter writes(SettingsFile());
     ASSERT_TRUE(account.SaveAccount());
+    EXPECT_EQ(writes.Count(), 1); // one file write for all twelve
     EXPECT_TRUE(m_messages.Messages().empty());
 
-    const std::string file = ReadFileBytes(m_home.ConfigHome() / "tolvane" / "user.reg");
+    const std::string file = ReadFileBytes(SettingsFile());
     size_t last = 0;
     for (const char* key :
          {"Servername", "Username", "Password", "PortNo", "ReceiveCount", "Timeout", "SimpleDelete",
@@ -189,6 +194,72 @@ TEST_F(AccountStore, DecodeIsOnUnlessSetToZeroAndIsSavedLast) {
     CAccount again(nullptr, nullptr);
     ASSERT_TRUE(again.Load("pop", true));
     EXPECT_EQ(again.m_bDecode, 0);
+}
+
+// Credentials go to the server and back to the file as the user wrote them.
+TEST_F(AccountStore, CredentialsKeepTheirBytes) {
+    WriteValidAccount();
+    ASSERT_TRUE(WriteProfileStringUtf8(kSection, "Username", "tarō"));
+    ASSERT_TRUE(WriteProfileStringUtf8(kSection, "Password", "pé😀"));
+    CAccount account(nullptr, nullptr);
+    ASSERT_TRUE(account.Load("pop", true));
+    EXPECT_EQ(account.m_strUser, "tarō");
+    EXPECT_EQ(account.m_strPassword, "pé😀");
+    account.m_strPassword = "nouvé😀";
+    ASSERT_TRUE(account.SaveAccount());
+    EXPECT_EQ(GetProfileStringUtf8(kSection, "Username", ""), "tarō");
+    EXPECT_EQ(GetProfileStringUtf8(kSection, "Password", ""), "nouvé😀");
+}
+
+// What another process changed while this one ran survives the write-back at exit, and an
+// account it removed stays removed.
+TEST_F(AccountStore, WriteBackWritesOnlyThisProcesssChanges) {
+    WriteValidAccount();
+    CAccount account(nullptr, nullptr);
+    ASSERT_TRUE(account.Load("pop", true));
+    SettingsTree other(SettingsFile());
+    RegKey key;
+    ASSERT_EQ(other.OpenKey(other.Root(), "Software\\Orrindale\\Tolvane\\" + kSection, key),
+              REG_OK);
+    ASSERT_EQ(other.SetString(key, "Password", "changed"), REG_OK);
+    ASSERT_EQ(other.SetDword(key, "Timeout", 99), REG_OK);
+    account.m_nReceiveCount = 8;
+
+    test::FileWriteCounter writes(SettingsFile());
+    ASSERT_TRUE(account.SaveChanges());
+    EXPECT_EQ(writes.Count(), 1);
+    EXPECT_EQ(GetProfileStringUtf8(kSection, "Password", ""), "changed");
+    EXPECT_EQ(GetProfileInt(kSection, "Timeout", 0), 99);
+    EXPECT_EQ(GetProfileInt(kSection, "ReceiveCount", 0), 8);
+    EXPECT_FALSE(ReadFileBytes(SettingsFile()).find("LimitDays") != std::string::npos)
+        << "a default was written";
+    ASSERT_TRUE(account.SaveChanges()); // nothing is left to write
+    EXPECT_EQ(writes.Count(), 1);
+
+    ASSERT_TRUE(DeleteAccountKey("pop"));
+    account.m_nReceiveCount = 9;
+    EXPECT_TRUE(account.SaveChanges());
+    EXPECT_FALSE(account.WriteEnable());
+    std::vector<std::string> names;
+    ASSERT_TRUE(CAccount::EnumAccountNames(names));
+    EXPECT_TRUE(names.empty());
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+// An account added in this run whose save failed is still written at exit.
+TEST_F(AccountStore, AnAccountNeverSavedWritesEveryValueAtExit) {
+    CAccount account(nullptr, nullptr);
+    account.Load("fresh", false);
+    account.m_strServer = "127.0.0.1";
+    account.m_strUser = "taro";
+    account.m_strPassword = "secret";
+    account.m_nPort = 110;
+    account.m_socket.m_nTimeout = 20;
+    ASSERT_TRUE(account.SaveChanges());
+    CAccount again(nullptr, nullptr);
+    ASSERT_TRUE(again.Load("fresh", true));
+    EXPECT_EQ(again.m_socket.m_nTimeout, 20);
+    EXPECT_EQ(GetProfileInt("Account\\fresh", "LimitDays", 0), 5);
 }
 
 TEST_F(AccountStore, FailedSaveStopsAtTheFirstWriteWithOneMessage) {

@@ -2,6 +2,7 @@
 #include "engine/DocumentCore.h"
 #include "platform/CodePage.h"
 #include "platform/Options.h"
+#include "platform/Profile.h"
 #include "platform/Texts.h"
 #include "tests/support/TestEnv.h"
 
@@ -16,7 +17,7 @@ namespace {
 
 class ConnectionLogTest : public ::testing::Test {
 protected:
-    ConnectionLogTest() { options::SetLogFile(Utf8ToCp932(LogPath().string())); }
+    ConnectionLogTest() { options::SetLogFilePath(LogPath().string()); }
     std::filesystem::path LogPath() const { return home.Path() / "接続.log"; }
 
     ScopedHome home;
@@ -94,9 +95,27 @@ TEST_F(ConnectionLogTest, NewSaveOneKeepsOnlyTheCurrentRun) {
     EXPECT_EQ(ReadFileBytes(LogPath()), "run 2\r\n");
 }
 
+// The default path under a data folder whose name CP932 lacks ("données") is opened as it is.
+TEST(ConnectionLogDefaultPath, KeepsCharactersCp932Lacks) {
+    ScopedHome home;
+    RecordingMessageHost messages;
+    ::setenv("XDG_DATA_HOME", (home.Path() / "données").c_str(), 1);
+    ASSERT_TRUE(WriteProfileInt("Option", "SaveLog", 1));
+    {
+        RecordingHost host;
+        CDocumentCore doc(&host);
+        ASSERT_TRUE(doc.Create());
+        EXPECT_EQ(doc.m_log.IsSaving(), 1);
+        doc.AppendLog("text\r\n");
+    }
+    EXPECT_EQ(ReadFileBytes(home.Path() / "données" / "tolvane" / "Tolvane.log"), "text\r\n");
+    EXPECT_EQ(options::GetSaveLog(), 1);
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
 TEST_F(ConnectionLogTest, InvalidPathShowsItOnceAndStoresSaveLogZero) {
     const std::string path = (home.Path() / "no-such-folder" / "x.log").string();
-    options::SetLogFile(Utf8ToCp932(path));
+    options::SetLogFilePath(path);
     options::SetSaveLog(1);
     RecordingHost host;
     CDocumentCore doc(&host);
@@ -115,7 +134,7 @@ TEST_F(ConnectionLogTest, InvalidPathShowsItOnceAndStoresSaveLogZero) {
 
 // A full disk: the file is abandoned with one message, the setting stays, the log goes on.
 TEST_F(ConnectionLogTest, WriteFailureAbandonsTheFileOnce) {
-    options::SetLogFile("/dev/full");
+    options::SetLogFilePath("/dev/full");
     options::SetSaveLog(1);
     CConnectionLog log;
     ASSERT_EQ(log.OpenLogFile(false), 1);

@@ -1,7 +1,10 @@
 #include "engine/DocumentCore.h"
 
+#include "engine/JobTexts.h"
 #include "platform/CodePage.h"
+#include "platform/Paths.h"
 #include "platform/Profile.h"
+#include "platform/SettingsTree.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/TestEnv.h"
 
@@ -9,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace tolvane::test {
@@ -117,6 +121,64 @@ TEST_F(DocumentCoreTest, CheckThenCloseWritesTheAccountsBack) {
         EXPECT_EQ(doc.m_pWorker, nullptr);
     }
     EXPECT_EQ(GetProfileInt("Account\\pop", "ReceiveCount", 0), 7);
+}
+
+// Close writes back what this process changed, in one write, keeps what another process
+// changed meanwhile and never brings back an account it removed.
+TEST_F(DocumentCoreTest, CloseWritesOnlyChangesInOneWrite) {
+    for (const char* name : {"alpha", "beta", "gone"}) {
+        WriteAccount(name, 110);
+    }
+    CDocumentCore doc(&host);
+    ASSERT_TRUE(doc.Create());
+    ASSERT_EQ(doc.GetAccountCount(), 3);
+
+    const std::filesystem::path file = ConfigFolder() / "user.reg";
+    SettingsTree other(file);
+    RegKey account;
+    ASSERT_EQ(other.OpenKey(other.Root(), "Software\\Orrindale\\Tolvane\\Account", account),
+              REG_OK);
+    RegKey alpha;
+    ASSERT_EQ(other.OpenKey(account, "alpha", alpha), REG_OK);
+    ASSERT_EQ(other.SetString(alpha, "Password", "new"), REG_OK);
+    ASSERT_EQ(other.DeleteKey(account, "gone"), REG_OK);
+    for (int i = 0; i < 3; ++i) {
+        doc.GetAccount(i)->m_nReceiveCount = 7 + i;
+    }
+
+    FileWriteCounter writes(file);
+    doc.Close();
+    EXPECT_EQ(writes.Count(), 1);
+    EXPECT_EQ(GetProfileStringUtf8("Account\\alpha", "Password", ""), "new");
+    EXPECT_EQ(GetProfileInt("Account\\alpha", "ReceiveCount", 0), 7);
+    EXPECT_EQ(GetProfileInt("Account\\beta", "ReceiveCount", 0), 8);
+    std::vector<std::string> names;
+    ASSERT_TRUE(EnumAccountNames(names));
+    EXPECT_EQ(names, (std::vector<std::string>{"alpha", "beta"}));
+    EXPECT_TRUE(messages.Messages().empty());
+}
+
+// Accounts skipped for their names and the settings' notices reach the log at creation.
+TEST_F(DocumentCoreTest, CreateLogsSkippedAccountsAndSettingsNotices) {
+    WriteAccount("pop", 110);
+    // The profile refuses such a name; a user writes it by hand.
+    const std::filesystem::path file = ConfigFolder() / "user.reg";
+    std::string text = ReadFileBytes(file);
+    text += "\n[HKEY_CURRENT_USER\\Software\\Orrindale\\Tolvane\\Account\\a\x01"
+            "b]\n";
+    WriteFileBytes(file, text);
+    ::chmod(file.c_str(), 0644);
+
+    CDocumentCore doc(&host);
+    ASSERT_TRUE(doc.Create());
+    ASSERT_EQ(doc.GetAccountCount(), 1);
+    const std::string skipped = SjisFormat(txt::kAccountNameControl, "a\\x01b");
+    EXPECT_EQ(doc.m_arrSkippedAccounts, std::vector<std::string>{skipped});
+    const std::string log = doc.m_log.GetLog();
+    EXPECT_NE(log.find(skipped), std::string::npos) << Cp932ToUtf8(log);
+    EXPECT_NE(log.find(SjisFormat(txt::kSettingsMadePrivate, file.c_str())), std::string::npos)
+        << Cp932ToUtf8(log);
+    EXPECT_TRUE(messages.Messages().empty());
 }
 
 } // namespace

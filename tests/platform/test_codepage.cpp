@@ -121,6 +121,34 @@ TEST(CodePageFind, FindsSingleByteCharactersOnly) {
     EXPECT_EQ(Cp932Find("", '\\'), std::string::npos);
 }
 
+TEST(CodePageUtf8, CompareFoldsAsciiAndFullWidthCapitalsOnly) {
+    EXPECT_TRUE(Utf8EqualNoCase("Account", "aCCOUNT"));
+    EXPECT_TRUE(Utf8EqualNoCase("Ｍａｉｌ", "ｍＡＩＬ"));
+    EXPECT_FALSE(Utf8EqualNoCase("É", "é"));
+    EXPECT_FALSE(Utf8EqualNoCase("Ｍａｉｌ", "Mail"));
+    EXPECT_LT(Utf8CompareNoCase("alpha", "Beta"), 0);
+    EXPECT_LT(Utf8CompareNoCase("pop", "POP3"), 0);
+    EXPECT_LT(Utf8CompareNoCase("Ｚ", "ｚａ"), 0);
+    EXPECT_LT(Utf8CompareNoCase("zz", "あ"), 0);             // code-point order
+    EXPECT_EQ(Utf8CompareNoCase("\xBC\xA1", "\xBC\xA1"), 0); // stray bytes are safe
+}
+
+TEST(CodePageUtf8, ValidationRefusesEveryMalformedForm) {
+    for (const std::string& good :
+         {std::string(""), std::string("ascii"), std::string("é"), std::string("あ"),
+          std::string("😀"), std::string("a\0b", 3), std::string("\xF4\x8F\xBF\xBF")}) {
+        EXPECT_TRUE(IsValidUtf8(good)) << good;
+    }
+    for (const char* bad :
+         {"\x80", "p\xff\xfe\x80w", "\xC0\x80", "\xC1\xBF", "\xE0\x80\x80", "\xED\xA0\x80",
+          "\xF0\x80\x80\x80", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\xE3\x81",
+          "\xE3\x81"
+          "a",
+          "\x83\x5c"}) {
+        EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+    }
+}
+
 TEST(CodePageThreads, ConcurrentConversionsAgree) {
     const std::string cp932 = "\x83\x81\x81\x5b\x83\x8b from \x91\xbe\x98\x59";
     const std::string utf8 = Cp932ToUtf8(cp932);

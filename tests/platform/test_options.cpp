@@ -1,6 +1,5 @@
 #include "platform/Options.h"
 
-#include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "tests/support/TestEnv.h"
@@ -52,28 +51,31 @@ INSTANTIATE_TEST_SUITE_P(
                                 options::SetAutoHideInterval, 30}),
     [](const auto& testParam) { return testParam.param.key; });
 
-TEST(StringOptions, LogFileAndSoundFile) {
+// Paths are the file names' exact bytes: characters CP932 lacks ("é", "😀") and
+// sequences that are no text at all in CP932 come back unchanged.
+TEST(StringOptions, PathsKeepEveryByte) {
     test::ScopedHome home;
     test::RecordingMessageHost messages;
-    const std::string defaultLog =
-        Utf8ToCp932((home.DataHome() / "tolvane" / "Tolvane.log").string());
-    EXPECT_EQ(options::DefaultLogFile(), defaultLog);
-    EXPECT_EQ(options::GetLogFile(), defaultLog);
-    EXPECT_EQ(options::GetSoundFile(), "");
+    const std::string defaultLog = (home.DataHome() / "tolvane" / "Tolvane.log").string();
+    EXPECT_EQ(options::DefaultLogFilePath(), defaultLog);
+    EXPECT_EQ(options::GetLogFilePath(), defaultLog);
+    EXPECT_EQ(options::GetSoundFilePath(), "");
 
-    const std::string log = Utf8ToCp932("/tmp/ログ/接続.log");
-    ASSERT_TRUE(options::SetLogFile(log));
-    ASSERT_TRUE(options::SetSoundFile("/usr/share/sounds/new.wav"));
-    EXPECT_EQ(options::GetLogFile(), log);
-    EXPECT_EQ(options::GetLogFile(true), defaultLog); // the flag never reads the settings
-    EXPECT_EQ(options::GetSoundFile(), "/usr/share/sounds/new.wav");
-    EXPECT_EQ(GetProfileString("Option", "LogFile", ""), log);
+    const std::string log = "/tmp/données/ログ😀/接続.log";
+    ASSERT_TRUE(options::SetLogFilePath(log));
+    ASSERT_TRUE(options::SetSoundFilePath("/usr/share/sounds/café.wav"));
+    EXPECT_EQ(options::GetLogFilePath(), log);
+    EXPECT_EQ(options::GetLogFilePath(true), defaultLog); // the flag never reads the settings
+    EXPECT_EQ(options::GetSoundFilePath(), "/usr/share/sounds/café.wav");
+    EXPECT_NE(test::ReadFileBytes(home.ConfigHome() / "tolvane" / "user.reg")
+                  .find("\"LogFile\"=\"/tmp/données/ログ😀/接続.log\""),
+              std::string::npos);
     EXPECT_TRUE(messages.Messages().empty());
 }
 
 TEST(StringOptions, AFreshUserWritesNothing) {
     test::ScopedHome home;
-    options::GetLogFile();
+    options::GetLogFilePath();
     options::GetAutoCheckInterval();
     EXPECT_FALSE(fs::exists(home.ConfigHome() / "tolvane" / "user.reg"));
 }

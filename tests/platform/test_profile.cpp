@@ -77,6 +77,49 @@ TEST_F(ProfileTest, AccountsEnumerateIgnoringCase) {
                                                     Utf8ToCp932("会社")}));
 }
 
+// Names no account can have are listed apart with the reason, not dropped without a word.
+TEST_F(ProfileTest, AccountNamesThatCannotBeAccountsAreSkippedWithTheReason) {
+    std::string tooLong;
+    for (int i = 0; i < 128; ++i) {
+        tooLong += "あ"; // 256 bytes in CP932
+    }
+    fs::create_directories(File().parent_path());
+    std::string text = "REGEDIT4\n";
+    for (const std::string& name :
+         {std::string("ok"), std::string("tab\there"), std::string("del\x7F"), std::string("café"),
+          std::string("波〜"), tooLong, tooLong.substr(3)}) {
+        text += "\n[HKEY_CURRENT_USER\\Software\\Orrindale\\Tolvane\\Account\\" + name + "]\n";
+    }
+    test::WriteFileBytes(File(), text);
+
+    std::vector<std::string> names;
+    std::vector<SkippedAccountName> skipped;
+    ASSERT_TRUE(EnumAccountNames(names, &skipped));
+    EXPECT_EQ(names, (std::vector<std::string>{"ok", Utf8ToCp932(tooLong.substr(3))}));
+    std::vector<std::pair<std::string, AccountNameFault>> faults;
+    for (const auto& entry : skipped) {
+        faults.emplace_back(entry.nameUtf8, entry.fault);
+    }
+    EXPECT_EQ(faults, (std::vector<std::pair<std::string, AccountNameFault>>{
+                          {"café", AccountNameFault::NotCp932},
+                          {"del\x7F", AccountNameFault::ControlCharacter},
+                          {"tab\there", AccountNameFault::ControlCharacter},
+                          {tooLong, AccountNameFault::TooLong},
+                          {"波〜", AccountNameFault::NotCp932}}));
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+// Paths and credentials keep their bytes; the CP932 form is for showing only.
+TEST_F(ProfileTest, Utf8ValuesKeepEveryByte) {
+    const std::string password = "pé😀\\\"w";
+    ASSERT_TRUE(WriteProfileStringUtf8("Account\\pop", "Password", password));
+    EXPECT_EQ(GetProfileStringUtf8("Account\\pop", "Password", ""), password);
+    EXPECT_EQ(GetProfileString("Account\\pop", "Password", ""), "p??\\\"w");
+    EXPECT_FALSE(WriteProfileStringUtf8("Account\\pop", "Password", "p\xff"));
+    EXPECT_EQ(GetProfileStringUtf8("Account\\pop", "Password", ""), password);
+    EXPECT_EQ(GetProfileStringUtf8("Account\\pop", "Missing", "default"), "default");
+}
+
 TEST_F(ProfileTest, DeletingAnAccountRemovesItsValues) {
     AddAccount("pop");
     AddAccount("other");

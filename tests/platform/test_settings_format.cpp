@@ -42,9 +42,9 @@ TEST(SettingsFormat, CanonicalFileReadsBackByteForByte) {
     EXPECT_EQ(pop->FindValue("PortNo")->AsInt(), 110);
     EXPECT_EQ(pop->FindValue("Minus")->AsInt(), -1);
     EXPECT_EQ(pop->FindValue("Lowest")->AsInt(), INT32_MIN);
-    const SettingsNode* japanese = account->FindChild("\x83\x81\x81\x5b\x83\x8b"); // メール
+    const SettingsNode* japanese = account->FindChild("メール");
     ASSERT_NE(japanese, nullptr);
-    EXPECT_EQ(japanese->FindValue("Username")->text, "\x91\xbe\x98\x59"); // 太郎
+    EXPECT_EQ(japanese->FindValue("Username")->text, "太郎");
     EXPECT_EQ(root.FindChild("software")
                   ->FindChild("orrindale")
                   ->FindChild("tolvane")
@@ -70,7 +70,7 @@ TEST(SettingsFormat, WrittenTextParsesToTheSameText) {
 
 TEST(SettingsFormat, SubKeysSortIgnoringCaseAndKeepTheirCase) {
     SettingsNode root;
-    for (const char* name : {"gamma", "Beta", "alpha", "Delta", "\x82\x61" /* Ｂ */}) {
+    for (const char* name : {"gamma", "Beta", "alpha", "Delta", "Ｂ"}) {
         root.AddChild(name);
     }
     bool created = true;
@@ -80,8 +80,9 @@ TEST(SettingsFormat, SubKeysSortIgnoringCaseAndKeepTheirCase) {
     for (const SettingsNode& child : root.children) {
         names.push_back(child.name);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"alpha", "Beta", "Delta", "gamma", "\x82\x61"}));
-    EXPECT_NE(root.FindChild("\x82\x82"), nullptr); // ｂ finds Ｂ
+    EXPECT_EQ(names, (std::vector<std::string>{"alpha", "Beta", "Delta", "gamma", "Ｂ"}));
+    EXPECT_NE(root.FindChild("ｂ"), nullptr);
+    EXPECT_EQ(root.FindChild("ｃ"), nullptr);
 }
 
 TEST(SettingsFormat, ValuesKeepCreationOrderAndNameCase) {
@@ -94,6 +95,14 @@ TEST(SettingsFormat, ValuesKeepCreationOrderAndNameCase) {
     EXPECT_EQ(node.values[0].type, REG_SZ);
     EXPECT_EQ(node.values[0].text, "now text");
     EXPECT_EQ(node.values[1].name, "Alpha");
+}
+
+std::string Repeat(const std::string& text, size_t times) {
+    std::string out;
+    for (size_t i = 0; i < times; ++i) {
+        out += text;
+    }
+    return out;
 }
 
 struct Accepted {
@@ -117,7 +126,13 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"ByteOrderMark", "\xEF\xBB\xBFREGEDIT4\n[HKEY_CURRENT_USER\\A]\n"},
         Accepted{"Comments", "REGEDIT4\n; note\n[HKEY_CURRENT_USER\\A]\n"},
         Accepted{"NoFinalNewline", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:00000001"},
-        Accepted{"UpperHex", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:0000ABCD\n"}),
+        Accepted{"UpperHex", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:0000ABCD\n"},
+        Accepted{"ControlBytesStandForThemselves", "REGEDIT4\n[HKEY_CURRENT_USER\\a\x01"
+                                                   "b]\n\"x\"=\"\x02\"\n"},
+        Accepted{"DeepestKey",
+                 "REGEDIT4\n[HKEY_CURRENT_USER" + Repeat("\\k", kMaxKeyDepth) + "]\n"},
+        Accepted{"LongestPath",
+                 "REGEDIT4\n[HKEY_CURRENT_USER\\" + std::string(kMaxKeyPathBytes, 'p') + "]\n"}),
     [](const auto& testParam) { return testParam.param.name; });
 
 struct Rejected {
@@ -141,23 +156,61 @@ const std::string kHead = "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, SettingsFormatRejects,
-    ::testing::Values(Rejected{"NoHeader", "[HKEY_CURRENT_USER\\A]\n", 1},
-                      Rejected{"OtherHeader", "Windows Registry Editor Version 5.00\n", 1},
-                      Rejected{"Binary", std::string("\x00\x01\x02", 3), 1},
-                      Rejected{"ValueBeforeKey", "REGEDIT4\n\"x\"=\"1\"\n", 2},
-                      Rejected{"OtherRoot", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n", 2},
-                      Rejected{"EmptyComponent", "REGEDIT4\n[HKEY_CURRENT_USER\\A\\\\B]\n", 2},
-                      Rejected{"UnclosedHeader", "REGEDIT4\n[HKEY_CURRENT_USER\\A\n", 2},
-                      Rejected{"UnknownEscape", kHead + "\"x\"=\"a\\qb\"\n", 3},
-                      Rejected{"UnterminatedText", kHead + "\"x\"=\"abc\n", 3},
-                      Rejected{"ShortDword", kHead + "\"x\"=dword:0000001\n", 3},
-                      Rejected{"LongDword", kHead + "\"x\"=dword:000000011\n", 3},
-                      Rejected{"NotHex", kHead + "\"x\"=dword:0000001g\n", 3},
-                      Rejected{"OtherType", kHead + "\"x\"=hex:01,02\n", 3},
-                      Rejected{"GarbageAfterValue", kHead + "\"x\"=\"1\" trailing\n", 3},
-                      Rejected{"NoEquals", kHead + "\"x\"\n", 3},
-                      Rejected{"TruncatedLine", kHead + "\"Passw", 3}),
+    ::testing::Values(
+        Rejected{"NoHeader", "[HKEY_CURRENT_USER\\A]\n", 1},
+        Rejected{"OtherHeader", "Windows Registry Editor Version 5.00\n", 1},
+        Rejected{"Binary", std::string("\x00\x01\x02", 3), 1},
+        Rejected{"ValueBeforeKey", "REGEDIT4\n\"x\"=\"1\"\n", 2},
+        Rejected{"OtherRoot", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n", 2},
+        Rejected{"EmptyComponent", "REGEDIT4\n[HKEY_CURRENT_USER\\A\\\\B]\n", 2},
+        Rejected{"UnclosedHeader", "REGEDIT4\n[HKEY_CURRENT_USER\\A\n", 2},
+        Rejected{"UnknownEscape", kHead + "\"x\"=\"a\\qb\"\n", 3},
+        Rejected{"UnterminatedText", kHead + "\"x\"=\"abc\n", 3},
+        Rejected{"ShortDword", kHead + "\"x\"=dword:0000001\n", 3},
+        Rejected{"LongDword", kHead + "\"x\"=dword:000000011\n", 3},
+        Rejected{"NotHex", kHead + "\"x\"=dword:0000001g\n", 3},
+        Rejected{"OtherType", kHead + "\"x\"=hex:01,02\n", 3},
+        Rejected{"GarbageAfterValue", kHead + "\"x\"=\"1\" trailing\n", 3},
+        Rejected{"NoEquals", kHead + "\"x\"\n", 3}, Rejected{"TruncatedLine", kHead + "\"Passw", 3},
+        // A value that could not be written back as it was read.
+        Rejected{"NotUtf8", kHead + "\"Password\"=\"p\xff\xfe\x80w\"\n", 3},
+        Rejected{"Cp932Name", "REGEDIT4\n[HKEY_CURRENT_USER\\\x83\x5c]\n", 2},
+        Rejected{"NulInText", kHead + std::string("\"x\"=\"a\0b\"\n", 10), 3},
+        Rejected{"NulInComment", std::string("REGEDIT4\n;\0\n", 12), 2},
+        // Past the bounds.
+        Rejected{"TooDeep",
+                 "REGEDIT4\n[HKEY_CURRENT_USER" + Repeat("\\k", kMaxKeyDepth + 1) + "]\n", 2},
+        Rejected{"FiftyThousandDeep", "REGEDIT4\n[HKEY_CURRENT_USER" + Repeat("\\k", 50000) + "]\n",
+                 2},
+        Rejected{"PathTooLong",
+                 "REGEDIT4\n[HKEY_CURRENT_USER\\" + std::string(kMaxKeyPathBytes + 1, 'p') + "]\n",
+                 2}),
     [](const auto& testParam) { return testParam.param.name; });
+
+// Every implied parent key is a block of its own that repeats the whole path: a short
+// file must not describe a tree whose written form outgrows the bound.
+TEST(SettingsFormat, ATreeWrittenPastTheBoundIsDamaged) {
+    const std::string levels = Repeat("\\" + std::string(60, 'x'), kMaxKeyDepth - 1);
+    auto file = [&](int lines) {
+        std::string text = "REGEDIT4\n";
+        for (int i = 0; i < lines; ++i) {
+            text += "[HKEY_CURRENT_USER\\" + std::to_string(i) + levels + "]\n";
+        }
+        return text;
+    };
+    SettingsNode root;
+    ASSERT_TRUE(ParseSettings(file(200), root));
+    const size_t written = SerializeSettings(root).size();
+    EXPECT_LE(written, kMaxSettingsFileBytes);
+    EXPECT_GT(written, 10 * file(200).size());
+
+    const std::string tooMuch = file(400);
+    ASSERT_LT(tooMuch.size(), kMaxSettingsFileBytes / 8);
+    size_t line = 0;
+    EXPECT_FALSE(ParseSettings(tooMuch, root, &line));
+    EXPECT_GT(line, 200u);
+    EXPECT_TRUE(root.children.empty());
+}
 
 } // namespace
 } // namespace tolvane

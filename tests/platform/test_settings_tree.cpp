@@ -48,8 +48,8 @@ TEST_F(SettingsTreeTest, WritesTheFileByteForByte) {
     ASSERT_EQ(tree.SetString(pop, "Password", "se\"cret\\path\n\r\t"), REG_OK);
     ASSERT_EQ(tree.SetDword(pop, "PortNo", 110), REG_OK);
     ASSERT_EQ(tree.SetDword(pop, "Offset", static_cast<uint32_t>(-1)), REG_OK);
-    ASSERT_EQ(tree.CreateKey(root, "Account\\" + Utf8ToCp932("メール"), japanese), REG_OK);
-    ASSERT_EQ(tree.SetString(japanese, "Username", Utf8ToCp932("太郎")), REG_OK);
+    ASSERT_EQ(tree.CreateKey(root, "Account\\メール", japanese), REG_OK);
+    ASSERT_EQ(tree.SetString(japanese, "Username", "太郎"), REG_OK);
     ASSERT_EQ(tree.CreateKey(root, "Column", column), REG_OK);
 
     const std::string expected =
@@ -88,7 +88,7 @@ TEST_F(SettingsTreeTest, WritesTheFileByteForByte) {
                           other.OpenKey(other.Root(), std::string(kRoot) + "\\Account", account);
                           return account;
                       }()),
-              (std::vector<std::string>{"pop", Utf8ToCp932("メール")}));
+              (std::vector<std::string>{"pop", "メール"}));
 
     struct stat st {};
     ASSERT_EQ(::stat(File().c_str(), &st), 0);
@@ -106,12 +106,11 @@ TEST_F(SettingsTreeTest, NamesIgnoreCaseAndKeepTheirCase) {
     ASSERT_EQ(tree.CreateKey(account, "ALPHA", key, &created), REG_OK);
     EXPECT_FALSE(created);
     // Ｍａｉｌ and ｍＡＩＬ are one key as well.
-    ASSERT_EQ(tree.CreateKey(account, "\x82\x6c\x82\x81\x82\x89\x82\x8c", key), REG_OK);
-    ASSERT_EQ(tree.CreateKey(account, "\x82\x8d\x82\x60\x82\x68\x82\x6b", key, &created), REG_OK);
+    ASSERT_EQ(tree.CreateKey(account, "Ｍａｉｌ", key), REG_OK);
+    ASSERT_EQ(tree.CreateKey(account, "ｍＡＩＬ", key, &created), REG_OK);
     EXPECT_FALSE(created);
     EXPECT_EQ(SubKeys(tree, account),
-              (std::vector<std::string>{"alpha", "Beta", "Delta", "gamma",
-                                        "\x82\x6c\x82\x81\x82\x89\x82\x8c"}));
+              (std::vector<std::string>{"alpha", "Beta", "Delta", "gamma", "Ｍａｉｌ"}));
 
     RegKey upper;
     ASSERT_EQ(tree.OpenKey(tree.Root(), "SOFTWARE\\account\\BETA", upper), REG_OK);
@@ -182,22 +181,102 @@ TEST_F(SettingsTreeTest, HandlesAndParametersAreChecked) {
     EXPECT_EQ(tree.EnumKey(software, 1, name, 256), REG_NO_MORE_ITEMS);
 }
 
-TEST_F(SettingsTreeTest, StoresTextsAsTheFileWillGiveThemBack) {
+// What is stored is read back exactly, by this tree and by another on the same file;
+// bytes that are no UTF-8 never reach the file, which would then be damaged.
+TEST_F(SettingsTreeTest, KeepsTextsExactlyAndRefusesWhatIsNotUtf8) {
     SettingsTree tree(File());
     RegKey key;
-    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software", key), REG_OK);
-    ASSERT_EQ(tree.SetString(key, "Bad", "a\x85\x40z"), REG_OK); // no such character
+    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software\\café😀", key), REG_OK);
+    ASSERT_EQ(tree.SetString(key, "Password", "pé😀\x01w"), REG_OK);
     ASSERT_EQ(tree.SetString(key, "Nul", std::string("before\0after", 12)), REG_OK);
-    SettingsValue value;
-    ASSERT_EQ(tree.QueryValue(key, "Bad", value), REG_OK);
-    EXPECT_EQ(value.text, "a?z");
+    EXPECT_EQ(tree.SetString(key, "Bad", "p\xff\xfe\x80w"), REG_BAD_PARAMETER);
+    EXPECT_EQ(tree.SetString(key, "a\x85\x40", "x"), REG_BAD_PARAMETER); // CP932, not UTF-8
+    RegKey bad;
+    EXPECT_EQ(tree.CreateKey(tree.Root(), "Software\\\x83\x5c", bad), REG_BAD_PARAMETER);
+    // ぁ ends in 0x81, a CP932 lead byte: in UTF-8 it never hides the separator after it.
+    RegKey small;
+    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software\\ぁ\\x", small), REG_OK);
+    EXPECT_EQ(tree.OpenKey(tree.Root(), "Software\\ぁ", small), REG_OK);
+
     SettingsTree other(File());
     RegKey again;
-    ASSERT_EQ(other.OpenKey(other.Root(), "Software", again), REG_OK);
-    ASSERT_EQ(other.QueryValue(again, "Bad", value), REG_OK);
-    EXPECT_EQ(value.text, "a?z");
+    ASSERT_EQ(other.OpenKey(other.Root(), "SOFTWARE\\CAFÉ😀", again),
+              REG_NOT_FOUND); // É is no capital here
+    ASSERT_EQ(other.OpenKey(other.Root(), "SOFTWARE\\café😀", again), REG_OK);
+    SettingsValue value;
+    ASSERT_EQ(other.QueryValue(again, "Password", value), REG_OK);
+    EXPECT_EQ(value.text, "pé😀\x01w");
     ASSERT_EQ(other.QueryValue(again, "Nul", value), REG_OK);
     EXPECT_EQ(value.text, "before");
+    EXPECT_EQ(other.QueryValue(again, "Bad", value), REG_NOT_FOUND);
+    SettingsNode parsed;
+    EXPECT_TRUE(ParseSettings(ReadFileBytes(File()), parsed));
+}
+
+TEST_F(SettingsTreeTest, KeysKeepTheirBounds) {
+    SettingsTree tree(File());
+    RegKey key;
+    std::string deepest;
+    for (size_t level = 0; level < kMaxKeyDepth; ++level) {
+        deepest += (level == 0 ? "" : "\\") + std::string("k");
+    }
+    ASSERT_EQ(tree.CreateKey(tree.Root(), deepest, key), REG_OK);
+    RegKey deeper;
+    EXPECT_EQ(tree.CreateKey(key, "one", deeper), REG_BAD_PARAMETER);
+    EXPECT_EQ(tree.OpenKey(key, "one", deeper), REG_BAD_PARAMETER);
+    SettingsBatch batch;
+    batch.SetDword("one", "x", 1);
+    EXPECT_EQ(tree.Apply(key, batch), REG_BAD_PARAMETER);
+
+    std::string longest;
+    for (size_t i = 0; i < kMaxKeyNameLength; ++i) {
+        longest += "あ"; // 255 characters, 765 bytes
+    }
+    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software\\" + longest, key), REG_OK);
+    EXPECT_EQ(tree.CreateKey(tree.Root(), "Software\\" + longest + "あ", key), REG_BAD_PARAMETER);
+    EXPECT_EQ(tree.CreateKey(tree.Root(), longest + "\\" + longest + "\\" + longest, key),
+              REG_BAD_PARAMETER); // past kMaxKeyPathBytes
+
+    // A change that would make the file too large to be read again is refused.
+    const std::string before = ReadFileBytes(File());
+    EXPECT_EQ(tree.SetString(key, "Huge", std::string(kMaxSettingsFileBytes, 'h')),
+              REG_WRITE_FAILED);
+    EXPECT_EQ(ReadFileBytes(File()), before);
+}
+
+TEST_F(SettingsTreeTest, ABatchIsOneWriteOrNone) {
+    SettingsTree tree(File());
+    RegKey software;
+    ASSERT_EQ(tree.CreateKey(tree.Root(), "Software", software), REG_OK);
+    ASSERT_EQ(tree.CreateKey(software, "kept", software), REG_OK);
+    ASSERT_EQ(tree.OpenKey(tree.Root(), "Software", software), REG_OK);
+    test::FileWriteCounter writes(File());
+
+    SettingsBatch batch;
+    batch.SetString("new\\sub", "Text", "é");
+    batch.SetDword("new\\sub", "Number", 7);
+    batch.SetDword("kept", "Number", 8, MissingKey::Fail);
+    batch.SetDword("removed", "Number", 9, MissingKey::Skip);
+    ASSERT_EQ(tree.Apply(software, batch), REG_OK);
+    EXPECT_EQ(writes.Count(), 1);
+    RegKey key;
+    EXPECT_EQ(tree.OpenKey(software, "removed", key), REG_NOT_FOUND); // never re-created
+    ASSERT_EQ(tree.OpenKey(software, "new\\sub", key), REG_OK);
+    SettingsValue value;
+    ASSERT_EQ(tree.QueryValue(key, "Number", value), REG_OK);
+    EXPECT_EQ(value.AsInt(), 7);
+
+    EXPECT_EQ(tree.Apply(software, batch), REG_OK); // nothing differs: no write
+    EXPECT_EQ(writes.Count(), 1);
+
+    SettingsBatch failing;
+    failing.SetDword("kept", "Number", 10);
+    failing.SetDword("removed", "Number", 11, MissingKey::Fail);
+    EXPECT_EQ(tree.Apply(software, failing), REG_KEY_DELETED);
+    EXPECT_EQ(writes.Count(), 1);
+    ASSERT_EQ(tree.OpenKey(software, "kept", key), REG_OK);
+    ASSERT_EQ(tree.QueryValue(key, "Number", value), REG_OK);
+    EXPECT_EQ(value.AsInt(), 8);
 }
 
 TEST_F(SettingsTreeTest, SeesAndKeepsWritesOfAnotherWriter) {
@@ -356,14 +435,154 @@ TEST_F(SettingsTreeTest, ADamagedFileIsMovedAsideKeptAndReportedOnce) {
     EXPECT_EQ(m_messages.Messages().size(), 1u);
 }
 
-TEST_F(SettingsTreeTest, AFileThatCannotBeReadIsNeverReplaced) {
-    fs::create_directory(File()); // exists, but reading it fails
+struct DamagedCase {
+    const char* name;
+    std::string bytes;
+};
+
+class SettingsTreeDamaged : public SettingsTreeTest,
+                            public ::testing::WithParamInterface<DamagedCase> {};
+
+// Never rewritten, not even in part: the file is moved aside with its bytes.
+TEST_P(SettingsTreeDamaged, IsMovedAsideWithItsBytes) {
+    WriteFileBytes(File(), GetParam().bytes);
     SettingsTree tree(File());
     RegKey key;
     EXPECT_EQ(tree.OpenKey(tree.Root(), "Software", key), REG_NOT_FOUND);
-    EXPECT_EQ(tree.CreateKey(tree.Root(), "Software", key), REG_WRITE_FAILED);
-    EXPECT_TRUE(fs::is_directory(File()));
+    EXPECT_TRUE(tree.CheckFile());
+    EXPECT_FALSE(fs::exists(File()));
+    std::vector<fs::path> aside;
+    for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
+        if (entry.path().filename().string().rfind("user.reg.damaged-", 0) == 0) {
+            aside.push_back(entry.path());
+        }
+    }
+    ASSERT_EQ(aside.size(), 1u);
+    EXPECT_TRUE(ReadFileBytes(aside[0]) == GetParam().bytes);
+    ASSERT_EQ(m_messages.Messages().size(), 1u);
+    EXPECT_NE(m_messages.Messages()[0].textUtf8.find(aside[0].string()), std::string::npos);
+}
+
+const std::string kAccountHead =
+    std::string(test::kSettingsFileStart) +
+    "\n[HKEY_CURRENT_USER\\Software\\Orrindale\\Tolvane\\Account\\pop]\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SettingsTreeDamaged,
+    ::testing::Values(DamagedCase{"NotUtf8", kAccountHead + "\"Password\"=\"p\xff\xfe\x80w\"\n"},
+                      DamagedCase{"Nul", kAccountHead + std::string("\"Password\"=\"p\0w\"\n", 17)},
+                      DamagedCase{"FiftyThousandDeep", "REGEDIT4\n[HKEY_CURRENT_USER" +
+                                                           [] {
+                                                               std::string deep;
+                                                               for (int i = 0; i < 50000; ++i) {
+                                                                   deep += "\\k";
+                                                               }
+                                                               return deep;
+                                                           }() +
+                                                           "]\n"},
+                      DamagedCase{"TooLarge", kAccountHead + "\"Password\"=\"" +
+                                                  std::string(kMaxSettingsFileBytes, 'p') +
+                                                  "\"\n"}),
+    [](const auto& testParam) { return testParam.param.name; });
+
+struct UnreadableCase {
+    const char* name;
+    void (*make)(const fs::path& file);
+    bool needsUnprivileged; // a mode that root would read through
+};
+
+class SettingsTreeUnreadable : public SettingsTreeTest,
+                               public ::testing::WithParamInterface<UnreadableCase> {};
+
+// Reads see nothing, writes fail, the file stays as it was, and CheckFile says so with the
+// path and the reason. Runs in a child process, which may give up root for the mode case.
+TEST_P(SettingsTreeUnreadable, IsToldAndNeverReplaced) {
+    GetParam().make(File());
+    const fs::file_status before = fs::symlink_status(File());
+    const std::string bytes = fs::is_regular_file(before) ? ReadFileBytes(File()) : "";
+    if (GetParam().needsUnprivileged) {
+        test::HandToNobody(m_dir.Path());
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (GetParam().needsUnprivileged && test::RunningAsRoot() &&
+            (::setgid(test::kNobodyId) != 0 || ::setuid(test::kNobodyId) != 0)) {
+            ::_exit(10);
+        }
+        SettingsTree tree(File());
+        std::string message;
+        RegKey key;
+        int failures = tree.CheckFile(&message) ? 1 : 0;
+        failures += Cp932ToUtf8(message).find(File().string()) == std::string::npos ? 2 : 0;
+        failures += tree.OpenKey(tree.Root(), "Software", key) == REG_NOT_FOUND ? 0 : 4;
+        failures += tree.CreateKey(tree.Root(), "Software", key) == REG_WRITE_FAILED ? 0 : 8;
+        ::_exit(failures);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const fs::file_status after = fs::symlink_status(File());
+    EXPECT_EQ(after.type(), before.type());
+    EXPECT_EQ(after.permissions(), before.permissions());
+    if (fs::is_regular_file(after)) {
+        fs::permissions(File(), fs::perms::owner_read);
+        EXPECT_EQ(ReadFileBytes(File()), bytes);
+    }
     EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SettingsTreeUnreadable,
+    ::testing::Values(
+        UnreadableCase{"ModeZero",
+                       [](const fs::path& file) {
+                           WriteFileBytes(file, "REGEDIT4\n");
+                           fs::permissions(file, fs::perms::none);
+                       },
+                       true},
+        UnreadableCase{"Folder", [](const fs::path& file) { fs::create_directory(file); }, false},
+        UnreadableCase{"LinkLoop",
+                       [](const fs::path& file) { fs::create_symlink(file.filename(), file); },
+                       false},
+        // Opening a FIFO for reading would wait for a writer forever.
+        UnreadableCase{"Fifo", [](const fs::path& file) { ::mkfifo(file.c_str(), 0600); }, false}),
+    [](const auto& testParam) { return testParam.param.name; });
+
+// The file holds passwords: a mode that lets others read it is tightened when it is read,
+// and the log is told once.
+TEST_F(SettingsTreeTest, AFileOthersMayReadIsMadePrivateOnce) {
+    WriteFileBytes(File(), kAccountHead + "\"Password\"=\"secret\"\n");
+    ::chmod(File().c_str(), 0644);
+    SettingsTree tree(File());
+    RegKey key;
+    ASSERT_EQ(tree.OpenKey(tree.Root(), "Software", key), REG_OK);
+    struct stat st {};
+    ASSERT_EQ(::stat(File().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    const std::vector<std::string> notices = tree.TakeNotices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(Cp932ToUtf8(notices[0]).find(File().string()), std::string::npos);
+    EXPECT_EQ(notices[0].substr(notices[0].size() - 2), "\r\n");
+    EXPECT_TRUE(tree.TakeNotices().empty());
+
+    ::chmod(File().c_str(), 0660); // loosened again: tightened again, told no more
+    ASSERT_EQ(tree.OpenKey(tree.Root(), "Software", key), REG_OK);
+    ASSERT_EQ(::stat(File().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_TRUE(tree.TakeNotices().empty());
+    EXPECT_TRUE(m_messages.Messages().empty());
+
+    // A damaged file is made private before it is kept aside.
+    WriteFileBytes(File(), "garbage");
+    ::chmod(File().c_str(), 0644);
+    SettingsTree other(File());
+    EXPECT_EQ(other.OpenKey(other.Root(), "Software", key), REG_NOT_FOUND);
+    for (const auto& entry : fs::directory_iterator(m_dir.Path())) {
+        ASSERT_EQ(::stat(entry.path().c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 077, 0u) << entry.path();
+    }
 }
 
 } // namespace

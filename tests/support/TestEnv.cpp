@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <sys/inotify.h>
 #include <unistd.h>
 
 namespace tolvane::test {
@@ -190,6 +191,55 @@ std::vector<std::string> LogCollector::Texts() const {
         texts.push_back(Cp932ToUtf8(text));
     }
     return texts;
+}
+
+FileWriteCounter::FileWriteCounter(const fs::path& file)
+    : m_fd(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), m_name(file.filename().string()) {
+    if (m_fd < 0 ||
+        ::inotify_add_watch(m_fd, file.parent_path().c_str(), IN_MOVED_TO | IN_CLOSE_WRITE) < 0) {
+        std::abort(); // a test could not count anything
+    }
+}
+
+FileWriteCounter::~FileWriteCounter() {
+    ::close(m_fd);
+}
+
+int FileWriteCounter::Count() {
+    alignas(inotify_event) char buffer[8192];
+    for (;;) {
+        const ssize_t got = ::read(m_fd, buffer, sizeof buffer);
+        if (got <= 0) {
+            return m_count;
+        }
+        for (ssize_t at = 0; at < got;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            if (event->len > 0 && m_name == event->name) {
+                ++m_count;
+            }
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+}
+
+bool RunningAsRoot() {
+    return ::geteuid() == 0;
+}
+
+void HandToNobody(const fs::path& path) {
+    if (!RunningAsRoot()) {
+        return;
+    }
+    if (::lchown(path.c_str(), kNobodyId, kNobodyId) != 0) {
+        std::abort();
+    }
+    if (fs::is_directory(fs::symlink_status(path))) {
+        for (const auto& entry : fs::recursive_directory_iterator(path)) {
+            if (::lchown(entry.path().c_str(), kNobodyId, kNobodyId) != 0) {
+                std::abort();
+            }
+        }
+    }
 }
 
 std::string ReadFileBytes(const fs::path& path) {

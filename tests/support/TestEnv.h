@@ -111,6 +111,31 @@ private:
     std::vector<std::string> m_texts;
 };
 
+// Counts how often a file was written: replaced by a rename or closed after writing, as
+// inotify on its folder reports it. The kernel queues an event before the call that caused
+// it returns, so Count() needs no waiting.
+class FileWriteCounter {
+public:
+    explicit FileWriteCounter(const std::filesystem::path& file);
+    ~FileWriteCounter();
+    FileWriteCounter(const FileWriteCounter&) = delete;
+    FileWriteCounter& operator=(const FileWriteCounter&) = delete;
+    // Writes since construction.
+    int Count();
+
+private:
+    int m_fd = -1;
+    std::string m_name;
+    int m_count = 0;
+};
+
+// Root reads any file whatever its mode. A test that needs a permission to bite runs the
+// part that must be refused as this unprivileged user when it runs as root.
+inline constexpr unsigned kNobodyId = 65534;
+bool RunningAsRoot();
+// Gives the tree below path (and path) to kNobodyId when running as root.
+void HandToNobody(const std::filesystem::path& path);
+
 // Reads a whole file as bytes ("" when it cannot be read).
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
