@@ -3,6 +3,7 @@
 // and both outputs. Also writes accounts into the private settings.
 #pragma once
 
+#include "platform/CodePage.h"
 #include "platform/Profile.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnv.h"
@@ -13,6 +14,17 @@
 #include <vector>
 
 namespace tolvane::test {
+
+// A log text as it appears on standard error: UTF-8 with plain line feeds.
+inline std::string OnTerminal(const std::string& textCp932) {
+    std::string plain;
+    for (char c : Cp932ToUtf8(textCp932)) {
+        if (c != '\r') {
+            plain += c;
+        }
+    }
+    return plain;
+}
 
 inline const char* CliBinary() {
     return TOLVANE_BINARY_DIR "/cli/tolvane-cli";
@@ -63,12 +75,13 @@ struct AccountSettings {
     int enable = 1;
 };
 
-// Writes an account (ASCII name) into the settings of the current (private) home.
+// Writes an account (ASCII name; server, user and password UTF-8) into the settings of
+// the current (private) home.
 inline void WriteAccount(const AccountSettings& a) {
     const std::string section = "Account\\" + a.name;
-    ASSERT_TRUE(WriteProfileString(section, "Servername", a.server));
-    ASSERT_TRUE(WriteProfileString(section, "Username", a.user));
-    ASSERT_TRUE(WriteProfileString(section, "Password", a.password));
+    ASSERT_TRUE(WriteProfileStringUtf8(section, "Servername", a.server));
+    ASSERT_TRUE(WriteProfileStringUtf8(section, "Username", a.user));
+    ASSERT_TRUE(WriteProfileStringUtf8(section, "Password", a.password));
     ASSERT_TRUE(WriteProfileInt(section, "PortNo", static_cast<int32_t>(a.port)));
     ASSERT_TRUE(WriteProfileInt(section, "ReceiveCount", a.lines));
     ASSERT_TRUE(WriteProfileInt(section, "Timeout", a.timeout));

@@ -17,18 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A log text as it appears on standard error: UTF-8 with plain line feeds.
-std::string OnTerminal(const std::string& textCp932) {
-    std::string utf8 = Cp932ToUtf8(textCp932);
-    std::string plain;
-    for (char c : utf8) {
-        if (c != '\r') {
-            plain += c;
-        }
-    }
-    return plain;
-}
-
 class CliFakeServerTest : public ::testing::Test {
 protected:
     CliFakeServerTest() {

@@ -46,16 +46,6 @@ std::string Mail(const JapaneseMail& mail, int index) {
            "\x1b$BK\\J8$G$9!#\x1b(B\r\n";
 }
 
-std::string OnTerminal(const std::string& textCp932) {
-    std::string plain;
-    for (char c : Cp932ToUtf8(textCp932)) {
-        if (c != '\r') {
-            plain += c;
-        }
-    }
-    return plain;
-}
-
 size_t Count(const std::string& text, const std::string& needle) {
     size_t count = 0;
     for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) {
@@ -107,6 +97,7 @@ protected:
     void SetUp() override {
         TOLVANE_REQUIRE_DOVECOT();
         dovecot.AddUser("taro", "secret");
+        dovecot.AddUser("hanako", "pässwörd😀");
         ASSERT_TRUE(dovecot.Start()) << dovecot.Error();
     }
     void Deliver(int index) { dovecot.Deliver("taro", Mail(kMails[index], index)); }
@@ -195,6 +186,19 @@ TEST_F(CliDovecotTest, DeleteRemovesExactlyThatMessageFromTheServer) {
     for (const std::string& message : mailbox) {
         EXPECT_EQ(message.find(kMails[1].subjectWord), std::string::npos);
     }
+}
+
+// A password with characters CP932 lacks logs in: it goes on the wire as written.
+TEST_F(CliDovecotTest, Utf8PasswordLogsIn) {
+    dovecot.Deliver("hanako", Mail(kMails[0], 0));
+    AccountSettings settings = Settings();
+    settings.user = "hanako";
+    settings.password = "pässwörd😀";
+    WriteAccount(settings);
+    const CliResult result = RunCli({"check"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("会議のお知らせ\n"), std::string::npos) << result.out;
+    EXPECT_EQ(GetProfileStringUtf8("Account\\pop", "Password", ""), "pässwörd😀");
 }
 
 TEST_F(CliDovecotTest, WrongPasswordExitsOneWithTheLoginText) {

@@ -97,14 +97,6 @@ TEST(SettingsFormat, ValuesKeepCreationOrderAndNameCase) {
     EXPECT_EQ(node.values[1].name, "Alpha");
 }
 
-std::string Repeat(const std::string& text, size_t times) {
-    std::string out;
-    for (size_t i = 0; i < times; ++i) {
-        out += text;
-    }
-    return out;
-}
-
 struct Accepted {
     const char* name;
     std::string text;
@@ -129,8 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
         Accepted{"UpperHex", "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:0000ABCD\n"},
         Accepted{"ControlBytesStandForThemselves", "REGEDIT4\n[HKEY_CURRENT_USER\\a\x01"
                                                    "b]\n\"x\"=\"\x02\"\n"},
-        Accepted{"DeepestKey",
-                 "REGEDIT4\n[HKEY_CURRENT_USER" + Repeat("\\k", kMaxKeyDepth) + "]\n"},
+        Accepted{"DeepestKey", test::KeyFileOfDepth(kMaxKeyDepth)},
         Accepted{"LongestPath",
                  "REGEDIT4\n[HKEY_CURRENT_USER\\" + std::string(kMaxKeyPathBytes, 'p') + "]\n"}),
     [](const auto& testParam) { return testParam.param.name; });
@@ -156,41 +147,43 @@ const std::string kHead = "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, SettingsFormatRejects,
-    ::testing::Values(
-        Rejected{"NoHeader", "[HKEY_CURRENT_USER\\A]\n", 1},
-        Rejected{"OtherHeader", "Windows Registry Editor Version 5.00\n", 1},
-        Rejected{"Binary", std::string("\x00\x01\x02", 3), 1},
-        Rejected{"ValueBeforeKey", "REGEDIT4\n\"x\"=\"1\"\n", 2},
-        Rejected{"OtherRoot", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n", 2},
-        Rejected{"EmptyComponent", "REGEDIT4\n[HKEY_CURRENT_USER\\A\\\\B]\n", 2},
-        Rejected{"UnclosedHeader", "REGEDIT4\n[HKEY_CURRENT_USER\\A\n", 2},
-        Rejected{"UnknownEscape", kHead + "\"x\"=\"a\\qb\"\n", 3},
-        Rejected{"UnterminatedText", kHead + "\"x\"=\"abc\n", 3},
-        Rejected{"ShortDword", kHead + "\"x\"=dword:0000001\n", 3},
-        Rejected{"LongDword", kHead + "\"x\"=dword:000000011\n", 3},
-        Rejected{"NotHex", kHead + "\"x\"=dword:0000001g\n", 3},
-        Rejected{"OtherType", kHead + "\"x\"=hex:01,02\n", 3},
-        Rejected{"GarbageAfterValue", kHead + "\"x\"=\"1\" trailing\n", 3},
-        Rejected{"NoEquals", kHead + "\"x\"\n", 3}, Rejected{"TruncatedLine", kHead + "\"Passw", 3},
-        // A value that could not be written back as it was read.
-        Rejected{"NotUtf8", kHead + "\"Password\"=\"p\xff\xfe\x80w\"\n", 3},
-        Rejected{"Cp932Name", "REGEDIT4\n[HKEY_CURRENT_USER\\\x83\x5c]\n", 2},
-        Rejected{"NulInText", kHead + std::string("\"x\"=\"a\0b\"\n", 10), 3},
-        Rejected{"NulInComment", std::string("REGEDIT4\n;\0\n", 12), 2},
-        // Past the bounds.
-        Rejected{"TooDeep",
-                 "REGEDIT4\n[HKEY_CURRENT_USER" + Repeat("\\k", kMaxKeyDepth + 1) + "]\n", 2},
-        Rejected{"FiftyThousandDeep", "REGEDIT4\n[HKEY_CURRENT_USER" + Repeat("\\k", 50000) + "]\n",
-                 2},
-        Rejected{"PathTooLong",
-                 "REGEDIT4\n[HKEY_CURRENT_USER\\" + std::string(kMaxKeyPathBytes + 1, 'p') + "]\n",
-                 2}),
+    ::testing::Values(Rejected{"NoHeader", "[HKEY_CURRENT_USER\\A]\n", 1},
+                      Rejected{"OtherHeader", "Windows Registry Editor Version 5.00\n", 1},
+                      Rejected{"Binary", std::string("\x00\x01\x02", 3), 1},
+                      Rejected{"ValueBeforeKey", "REGEDIT4\n\"x\"=\"1\"\n", 2},
+                      Rejected{"OtherRoot", "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n", 2},
+                      Rejected{"EmptyComponent", "REGEDIT4\n[HKEY_CURRENT_USER\\A\\\\B]\n", 2},
+                      Rejected{"UnclosedHeader", "REGEDIT4\n[HKEY_CURRENT_USER\\A\n", 2},
+                      Rejected{"UnknownEscape", kHead + "\"x\"=\"a\\qb\"\n", 3},
+                      Rejected{"UnterminatedText", kHead + "\"x\"=\"abc\n", 3},
+                      Rejected{"ShortDword", kHead + "\"x\"=dword:0000001\n", 3},
+                      Rejected{"LongDword", kHead + "\"x\"=dword:000000011\n", 3},
+                      Rejected{"NotHex", kHead + "\"x\"=dword:0000001g\n", 3},
+                      Rejected{"OtherType", kHead + "\"x\"=hex:01,02\n", 3},
+                      Rejected{"GarbageAfterValue", kHead + "\"x\"=\"1\" trailing\n", 3},
+                      Rejected{"NoEquals", kHead + "\"x\"\n", 3},
+                      Rejected{"TruncatedLine", kHead + "\"Passw", 3},
+                      // A value that could not be written back as it was read.
+                      Rejected{"NotUtf8", kHead + "\"Password\"=\"p\xff\xfe\x80w\"\n", 3},
+                      Rejected{"Cp932Name", "REGEDIT4\n[HKEY_CURRENT_USER\\\x83\x5c]\n", 2},
+                      Rejected{"NulInText", kHead + std::string("\"x\"=\"a\0b\"\n", 10), 3},
+                      Rejected{"NulInComment", std::string("REGEDIT4\n;\0\n", 12), 2},
+                      // Past the bounds.
+                      Rejected{"TooDeep", test::KeyFileOfDepth(kMaxKeyDepth + 1), 2},
+                      Rejected{"FiftyThousandDeep", test::KeyFileOfDepth(50000), 2},
+                      Rejected{"PathTooLong",
+                               "REGEDIT4\n[HKEY_CURRENT_USER\\" +
+                                   std::string(kMaxKeyPathBytes + 1, 'p') + "]\n",
+                               2}),
     [](const auto& testParam) { return testParam.param.name; });
 
 // Every implied parent key is a block of its own that repeats the whole path: a short
 // file must not describe a tree whose written form outgrows the bound.
 TEST(SettingsFormat, ATreeWrittenPastTheBoundIsDamaged) {
-    const std::string levels = Repeat("\\" + std::string(60, 'x'), kMaxKeyDepth - 1);
+    std::string levels;
+    for (size_t level = 1; level < kMaxKeyDepth; ++level) {
+        levels += "\\" + std::string(60, 'x');
+    }
     auto file = [&](int lines) {
         std::string text = "REGEDIT4\n";
         for (int i = 0; i < lines; ++i) {
