@@ -55,7 +55,8 @@ public:
     // The write-back at exit: the values changed since they were read or last written, in
     // one file write at most, and nothing at all when the account's key is gone (another
     // process removed the account, and it stays removed). An account never read nor
-    // written (added, and its save failed) writes them all. Fails as SaveAccount.
+    // written (added, and its save failed) writes them all; a record never given a name
+    // by Load writes nothing. Fails as SaveAccount.
     bool SaveChanges();
     // SaveChanges's writes added to a batch that the caller commits (the document writes
     // every account's changes at once).

@@ -153,6 +153,9 @@ bool CAccount::SaveAccount() {
 }
 
 void CAccount::AddChanges(ProfileBatch& batch) const {
+    if (m_strSection.empty()) {
+        return; // never loaded: no section of its own (it would address the root)
+    }
     const std::vector<std::string> now = SettingTexts();
     const bool bKnown = m_arrSavedSettings.size() == kSettingCount;
     for (size_t index = 0; index < kSettingCount; ++index) {

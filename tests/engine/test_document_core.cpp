@@ -79,6 +79,9 @@ TEST_F(DocumentCoreTest, EntriesFollowTheAccountNamesExactly) {
     EXPECT_EQ((*reload)[0].m_arrMails, std::vector<CMail*>{a.get()});
     EXPECT_EQ((*reload)[1].m_arrMails, std::vector<CMail*>{b.get()});
     EXPECT_TRUE((*reload)[2].m_arrMails.empty()); // the first match only
+
+    doc.Close(); // records never loaded have no section to write back to
+    EXPECT_FALSE(std::filesystem::exists(ConfigFolder() / "user.reg"));
 }
 
 TEST_F(DocumentCoreTest, NoAccountsNoEntries) {
