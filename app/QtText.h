@@ -4,7 +4,7 @@
 // cannot slip into a widget any other way.
 //
 // CP932 conversions follow platform/CodePage.h: a character CP932 cannot hold becomes "?".
-// File paths are UTF-8 bytes on Linux and never pass through CP932.
+// File paths and credentials are UTF-8 bytes and never pass through CP932.
 #pragma once
 
 #include "platform/CodePage.h"
@@ -32,6 +32,15 @@ inline std::string ToCp932(const QString& text) {
 // A UTF-8 literal of a string table (GuiTexts.h, engine/JobTexts.h) to a QString.
 inline QString Tr(const char* textUtf8) {
     return QString::fromUtf8(textUtf8);
+}
+
+// Server names, user names and passwords: UTF-8 bytes both ways, exactly as the settings
+// file holds them, so that they reach the server as the user typed them.
+inline QString FromUtf8Bytes(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+inline std::string ToUtf8Bytes(const QString& text) {
+    return text.toStdString();
 }
 
 // File paths: UTF-8 bytes both ways.

@@ -57,12 +57,13 @@ private:
     size_t m_nBytes;
 };
 
-// Settings text (server, user name, password) between the edits and the record.
+// Settings text (server, user name, password) between the edits and the record: the
+// exact UTF-8 bytes, never CP932 (CAccount).
 std::string RecordText(const QString& text) {
-    return ToCp932(text);
+    return ToUtf8Bytes(text);
 }
 QString ShownText(const std::string& text) {
-    return FromCp932(text);
+    return FromUtf8Bytes(text);
 }
 
 // A number edit as wide as its longest number.

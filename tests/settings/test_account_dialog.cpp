@@ -535,6 +535,22 @@ TEST_F(AccountDialogTest, AChangedServerAsksFirstAndOkDiscardsTheMails) {
     EXPECT_EQ(pop.GetMailCount(), 1);
 }
 
+// Server, user name and password are kept as typed, characters CP932 lacks included.
+TEST_F(AccountDialogTest, CredentialsAreStoredAndShownAsTyped) {
+    Open();
+    FillNew("pop");
+    Paste("userEdit", "tarō");
+    Paste("passwordEdit", "pé😀");
+    Press("addButton");
+    EXPECT_EQ(GetProfileStringUtf8(Section("pop"), "Username", ""), "tarō");
+    EXPECT_EQ(GetProfileStringUtf8(Section("pop"), "Password", ""), "pé😀");
+    ASSERT_EQ(doc->m_arrAccounts.size(), 1u);
+    EXPECT_EQ(doc->m_arrAccounts[0]->m_strPassword, "pé😀");
+    Select(0);
+    EXPECT_EQ(Edit("userEdit")->text(), U("tarō"));
+    EXPECT_EQ(Edit("passwordEdit")->text(), U("pé😀"));
+}
+
 TEST_F(AccountDialogTest, DeleteRemovesTheRowTheRecordItsSettingsAndItsStore) {
     WriteAccount("keep");
     WriteAccount("pop", {.newOnly = 1});
