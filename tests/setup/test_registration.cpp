@@ -43,9 +43,9 @@ protected:
     void WriteOldRelease() {
         PutText(std::string(kOld) + "\\Account\\pop", "Servername", "pop.example.jp");
         PutDword(std::string(kOld) + "\\Account\\pop", "PortNo", 110);
-        PutText(std::string(kOld) + "\\Account\\" + Sjis("仕事"), "Password", "se\"cret");
-        // 表 ends in the byte of a backslash: still one key name.
-        PutDword(std::string(kOld) + "\\Account\\" + Sjis("表計算"), "Timeout", 60);
+        PutText(std::string(kOld) + "\\Account\\仕事", "Password", "se\"cret");
+        // 表 ends in the byte of a backslash in CP932: still one key name.
+        PutDword(std::string(kOld) + "\\Account\\表計算", "Timeout", 60);
         PutDword(std::string(kOld) + "\\Column", "Width1", 120);
         PutText(std::string(kOld) + "\\Option", "LogFile", "/home/taro/Tolvane.log");
         PutDword(std::string(kOld) + "\\ViewerFont", "Fontsize", 12);

@@ -22,8 +22,8 @@ class UninstallTest : public SetupTest {
 protected:
     // An installed user: settings with accounts, shortcut, entry, a mail store and a log.
     void Install() {
-        for (const std::string& account :
-             {std::string("pop"), std::string("home"), std::string("work"), Sjis("表計算")}) {
+        for (const std::string& account : {std::string("pop"), std::string("home"),
+                                           std::string("work"), std::string("表計算")}) {
             PutText(std::string(kRoot) + "\\Account\\" + account, "Servername", "127.0.0.1");
         }
         for (const char* section :
