@@ -27,7 +27,7 @@ struct Allowed {
 Allowed AllowedFor(Command command) {
     switch (command) {
     case Command::Check:
-        return {true, true, true, false, 0, 1};
+        return {true, true, true, true, 0, 1}; // --yes answers the expiry questions
     case Command::Delete:
         return {true, false, false, true, 1, SIZE_MAX};
     case Command::Accounts:

@@ -1,5 +1,5 @@
 // The command line of tolvane-cli:
-//   check [ACCOUNT] [--json [--raw]] [--quiet]
+//   check [ACCOUNT] [--json [--raw]] [--quiet] [--yes]
 //   delete UIDL... [--yes] [--json]
 //   accounts [--json]
 //   -h / --help (anywhere)

@@ -6,7 +6,7 @@ namespace tolvane::cli::txt {
 
 inline constexpr char kUsage[] =
     "使い方:\n"
-    "  tolvane-cli check [アカウント] [--json [--raw]] [--quiet]\n"
+    "  tolvane-cli check [アカウント] [--json [--raw]] [--quiet] [--yes]\n"
     "  tolvane-cli delete UIDL... [--yes] [--json]\n"
     "  tolvane-cli accounts [--json]\n"
     "\n"

@@ -45,8 +45,9 @@ public:
     // from UTF-8 to show them). The account name is CP932, as every text of the engine.
     //
     // Reads the settings in order; fails (silently) on an empty Servername, Username or
-    // Password, or a PortNo or Timeout of 0. Then StoreMails(load). The values read are
-    // remembered: SaveChanges writes only what differs from them.
+    // Password, or a PortNo or Timeout of 0. Flags read as 0/1 (non-zero is 1); a new-only
+    // account gets m_bSimpleDelete 0. Then StoreMails(load). The values read (after those
+    // rules) are remembered: SaveChanges writes only what differs from them.
     bool Load(const std::string& name, bool bReadRegistry);
     // The dialog's add or change: all its values in one file write, the account's key
     // created when missing. A failure writes nothing, shows the write-failure message (stop
@@ -102,8 +103,8 @@ public:
     // --- reply parsers. A word is a longest run of characters other than the space;
     // CR and LF belong to the word they follow. A number is read by the usual decimal
     // rule (optional sign, leading digits, none gives 0), held within the 32-bit range.
-    // Second word as a decimal number; -1 for an empty reply and when the word is missing
-    // (a STAT reply without its count is a failure, never "no mail").
+    // Second word as a decimal number; -1 unless the first word is exactly "+OK" and the
+    // second has digits (a STAT reply without its count is a failure, never "no mail").
     static int32_t ParseCount(const std::string& reply);
     // Third word as a decimal number; -1 for an empty reply; 0 when the word is missing
     // (the size is only shown).
@@ -138,7 +139,14 @@ public:
     static std::string FormatDate(const std::string& value);
 
     // --- deletion job
+    // Simple mode only when the account asks for it and is not new-only: a new-only
+    // account's numbers are list positions, which need not be the server's.
+    bool UsesSimpleDelete() const { return m_bSimpleDelete == 1 && m_bNewMailOnly != 1; }
     int DeleteOne(unsigned number, int index);
+    // Both return false when the deletion failed (RSET sent, failure logged) and true when
+    // it ended normally, was cancelled or was declined. nLast receives the code of the last
+    // listing or DELE; POP3_CANCELLED also when the user declined the content-changed
+    // question, so that a caller tells every stopped deletion from a complete one.
     bool DeleteMarked(const std::vector<CMail*>& mails, const std::string& prefix, IHost* pWnd,
                       int& nLast, bool bQuiet);
     bool SimpleDeleteMails(const std::vector<CMail*>& mails, const std::string& prefix, IHost* pWnd,

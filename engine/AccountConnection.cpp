@@ -55,6 +55,12 @@ int32_t Decimal(std::string_view word) {
     return value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value);
 }
 
+// True when word holds a number by the decimal rule: an optional sign, then a digit.
+bool HasDigits(std::string_view word) {
+    const size_t first = !word.empty() && (word[0] == '+' || word[0] == '-') ? 1 : 0;
+    return first < word.size() && word[first] >= '0' && word[first] <= '9';
+}
+
 } // namespace
 
 void CAccount::ReportName(const char* formatUtf8) const {
@@ -139,9 +145,12 @@ bool CAccount::Logout() {
 }
 
 int32_t CAccount::ParseCount(const std::string& reply) {
+    // Without a status word of its own and a count with digits ("+OK abc", "+OK\t3 0")
+    // the reply says nothing about the mailbox: a failure, never "no mail".
+    std::string_view status;
     std::string_view count;
-    if (!Word(reply, 1, count)) {
-        return -1; // no count at all: a failure, never "no mail"
+    if (!Word(reply, 0, status) || status != "+OK" || !Word(reply, 1, count) || !HasDigits(count)) {
+        return -1;
     }
     return Decimal(count);
 }

@@ -88,6 +88,7 @@ bool CAccount::DeleteMarked(const std::vector<CMail*>& mails, const std::string&
     if (changed && !bQuiet &&
         !AskOk(pWnd, SjisFormat(txt::kAskContentChanged, m_strName.c_str()))) {
         ReportName(txt::kDeleteDeclined);
+        nLast = POP3_CANCELLED; // stopped by the user, like a cancel: nothing was deleted
         return true;
     }
 

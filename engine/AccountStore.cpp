@@ -106,13 +106,20 @@ bool CAccount::Load(const std::string& name, bool bReadRegistry) {
     if (m_socket.m_nTimeout == 0) {
         return false;
     }
-    m_bSimpleDelete = GetProfileInt(m_strSection, "SimpleDelete", 0);
-    m_bEnable = GetProfileInt(m_strSection, "Enable", 1);
-    m_bNewMailOnly = GetProfileInt(m_strSection, "ReceiveNewMailOnly", 0);
-    m_bLimitDelete = GetProfileInt(m_strSection, "LimitDelete", 0);
+    m_bSimpleDelete = GetProfileFlag(m_strSection, "SimpleDelete", 0);
+    m_bEnable = GetProfileFlag(m_strSection, "Enable", 1);
+    m_bNewMailOnly = GetProfileFlag(m_strSection, "ReceiveNewMailOnly", 0);
+    m_bLimitDelete = GetProfileFlag(m_strSection, "LimitDelete", 0);
     m_nLimitDays = GetProfileInt(m_strSection, "LimitDays", 5);
-    m_bConfLimitDelete = GetProfileInt(m_strSection, "ConfLimitDelete", 1);
-    m_bDecode = GetProfileInt(m_strSection, "Decode", 1);
+    m_bConfLimitDelete = GetProfileFlag(m_strSection, "ConfLimitDelete", 1);
+    m_bDecode = GetProfileFlag(m_strSection, "Decode", 1);
+    if (m_bNewMailOnly == 1) {
+        // Its numbers are list positions, not the server's: a simple deletion by them
+        // would delete other mails. Whatever the file says, it deletes verified.
+        m_bSimpleDelete = 0;
+    }
+    // Taken after the rules above: what they change is not a change of this process's to
+    // write back (the file keeps what its writer put there).
     m_arrSavedSettings = SettingTexts();
     StoreMails(false);
     return true;

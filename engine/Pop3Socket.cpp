@@ -1,9 +1,10 @@
 #include "engine/Pop3Socket.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -14,15 +15,13 @@ namespace tolvane {
 
 namespace {
 
-// Whole seconds of wall-clock time, and the milliseconds left until the next second
-// begins (plus one, so that the wake-up lands just after the boundary).
-time_t WallSeconds(int* msToNextSecond = nullptr) {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    if (msToNextSecond) {
-        *msToNextSecond = static_cast<int>(1000 - now.tv_nsec / 1000000) + 1;
+constexpr int64_t kNoDeadline = INT64_MAX;
+
+// Reads an eventfd empty (it is non-blocking).
+void DrainEvent(int fd) {
+    uint64_t count = 0;
+    while (fd >= 0 && ::read(fd, &count, sizeof count) > 0) {
     }
-    return now.tv_sec;
 }
 
 // Appends bytes to text without their zero bytes.
@@ -79,9 +78,15 @@ void CPop3Socket::RequestCancel(int32_t value) {
 }
 
 void CPop3Socket::DrainCancelEvent() {
-    uint64_t count = 0;
-    while (m_hCancelEvent >= 0 && ::read(m_hCancelEvent, &count, sizeof count) > 0) {
-    }
+    DrainEvent(m_hCancelEvent);
+}
+
+void CPop3Socket::SetTimeSource(const IMonotonicClock* clock) {
+    m_pClock = clock ? clock : &SystemMonotonicClock();
+}
+
+int64_t CPop3Socket::ReplyLimitMs(int32_t timeoutSeconds) {
+    return std::max<int64_t>(kReplyTimeFactor * timeoutSeconds, kMinReplySeconds) * 1000;
 }
 
 int CPop3Socket::ConnectServer(const std::string& host, unsigned port, std::string& reply) {
@@ -126,7 +131,7 @@ int CPop3Socket::ConnectTo(const std::string& host, unsigned port) {
             break;
         }
         if (errno == EINPROGRESS) {
-            code = WaitFor(POLLOUT, true);
+            code = WaitFor(POLLOUT, true, kNoDeadline);
             if (code == POP3_OK) {
                 int error = 0;
                 socklen_t length = sizeof error;
@@ -156,26 +161,31 @@ int CPop3Socket::ConnectTo(const std::string& host, unsigned port) {
 }
 
 int CPop3Socket::WaitReadable(bool cancellable) {
-    return WaitFor(POLLIN, cancellable);
+    return WaitFor(POLLIN, cancellable, kNoDeadline);
 }
 
-// Sleeps in poll on the socket and, when cancellable, the cancel event. The time-out is
-// measured in whole seconds from the start of this wait; poll wakes at each second
-// boundary to test it.
-int CPop3Socket::WaitFor(short events, bool cancellable) {
+// Sleeps in poll on the socket, the cancel event (when cancellable) and the time source's
+// wake-up until the earlier of two moments: the end of the silence (the whole second of
+// the start plus the time-out, so that a silence of n-1 to n seconds ends it) and the
+// reply's deadline.
+int CPop3Socket::WaitFor(short events, bool cancellable, int64_t replyDeadlineMs) {
     if (m_hSocket < 0) {
         return POP3_ERROR;
     }
-    const time_t start = WallSeconds();
+    const IMonotonicClock& clock = *m_pClock;
+    const int64_t startSecond = clock.NowMs() / 1000;
+    const int64_t silenceEndMs = (startSecond + std::max<int64_t>(m_nTimeout, 0)) * 1000;
+    const int64_t deadlineMs = std::min(silenceEndMs, replyDeadlineMs);
+    const int wakeFd = clock.WakeFd();
     for (;;) {
         if (cancellable && m_bCancel.load()) {
             return POP3_CANCELLED;
         }
-        int msToNextSecond = 0;
-        WallSeconds(&msToNextSecond);
-        pollfd fds[2] = {{m_hSocket, events, 0}, {m_hCancelEvent, POLLIN, 0}};
-        const nfds_t count = cancellable && m_hCancelEvent >= 0 ? 2 : 1;
-        const int ready = ::poll(fds, count, m_nTimeout > 0 ? msToNextSecond : 0);
+        pollfd fds[3] = {{m_hSocket, events, 0}, {-1, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+        if (cancellable) {
+            fds[1].fd = m_hCancelEvent; // a negative descriptor is ignored by poll
+        }
+        const int ready = ::poll(fds, 3, clock.SleepMs(deadlineMs));
         if (cancellable && m_bCancel.load()) {
             return POP3_CANCELLED;
         }
@@ -191,10 +201,13 @@ int CPop3Socket::WaitFor(short events, bool cancellable) {
         if (fds[0].revents & POLLNVAL) {
             return POP3_ERROR;
         }
-        if (count == 2 && (fds[1].revents & POLLIN)) {
+        if (fds[1].revents & POLLIN) {
             DrainCancelEvent(); // a wake-up without a request (the flag was cleared since)
         }
-        if (WallSeconds() - start >= m_nTimeout) {
+        if (fds[2].revents & POLLIN) {
+            DrainEvent(wakeFd);
+        }
+        if (clock.NowMs() >= deadlineMs) {
             errno = ETIMEDOUT;
             return POP3_TIMEOUT;
         }
@@ -230,7 +243,8 @@ int CPop3Socket::Exchange(std::string& reply, bool multiLine, bool cancellable) 
     reply.clear();
     std::string text;
     bool statusTested = false;
-    int code = WaitReadable(cancellable);
+    const int64_t deadlineMs = m_pClock->NowMs() + ReplyLimitMs(m_nTimeout);
+    int code = WaitFor(POLLIN, cancellable, deadlineMs);
     if (code != POP3_OK) {
         return code;
     }
@@ -245,25 +259,32 @@ int CPop3Socket::Exchange(std::string& reply, bool multiLine, bool cancellable) 
             errno = EMSGSIZE;
             return POP3_ERROR;
         }
-        if (!drained) {
-            continue;
-        }
-        if (!statusTested && text.size() >= 3) {
-            statusTested = true;
-            if (!IsPositive(text)) {
+        if (drained) {
+            if (!statusTested && text.size() >= 3) {
+                statusTested = true;
+                if (!IsPositive(text)) {
+                    reply = std::move(text);
+                    return POP3_NEGATIVE;
+                }
+            }
+            if (EndsWith(text, multiLine ? "\r\n.\r\n" : "\r\n")) {
+                // A complete reply shorter than a status (a bare CR LF) is not positive either.
+                const bool positive = IsPositive(text);
                 reply = std::move(text);
-                return POP3_NEGATIVE;
+                return positive ? POP3_OK : POP3_NEGATIVE;
             }
         }
-        if (EndsWith(text, multiLine ? "\r\n.\r\n" : "\r\n")) {
-            // A complete reply shorter than a status (a bare CR LF) is not positive either.
-            const bool positive = IsPositive(text);
-            reply = std::move(text);
-            return positive ? POP3_OK : POP3_NEGATIVE;
+        // Tested here as well as in the wait: while a server keeps sending, every wait
+        // finds bytes pending at once and never comes to its own deadline test.
+        if (m_pClock->NowMs() >= deadlineMs) {
+            errno = ETIMEDOUT;
+            return POP3_TIMEOUT;
         }
-        code = WaitReadable(false);
-        if (code != POP3_OK) {
-            return code;
+        if (drained) {
+            code = WaitFor(POLLIN, false, deadlineMs);
+            if (code != POP3_OK) {
+                return code;
+            }
         }
     }
 }

@@ -8,9 +8,12 @@
 //   not undone. Zero bytes inside a reply are dropped, the rest is kept.
 // - Waiting sleeps in the kernel (poll) on the socket and on a cancel event; a cancel
 //   request is tested before readability and takes effect at once. The time-out bounds
-//   each silence (the clock restarts at every wait) and counts whole seconds of wall-clock
-//   time: a time-out of n ends a silence lasting between n-1 and n seconds; 0 ends the
-//   first wait that finds nothing.
+//   each silence (the clock restarts at every wait) and counts whole seconds of the
+//   monotonic time source: a time-out of n ends a silence lasting between n-1 and n
+//   seconds; 0 ends the first wait that finds nothing.
+// - One reply as a whole is bounded too: a reply still incomplete ReplyLimitMs after its
+//   exchange began ends with POP3_TIMEOUT, so that a server trickling a byte at a time
+//   cannot hold the connection (and the user's instance lock) for ever.
 // - Only the wait for the first bytes of a reply is cancellable (QUIT's not at all); once
 //   a reply has begun it is read to its end, to a time-out or to an error.
 // - A refused connection, a reset, a peer that closes before the reply is complete, and a
@@ -20,6 +23,7 @@
 //   any thread (the worker calls it under its lock).
 #pragma once
 
+#include "engine/Clock.h"
 #include "engine/Pop3Result.h"
 
 #include <atomic>
@@ -33,6 +37,11 @@ class CPop3Socket {
 public:
     static constexpr size_t kChunkBytes = 30000;        // one read at most
     static constexpr size_t kMaxReplyBytes = 64u << 20; // a reply larger is refused
+    // A reply may take kReplyTimeFactor time-outs, and never less than kMinReplySeconds:
+    // slower than that, it is broken, however short each pause.
+    static constexpr int64_t kReplyTimeFactor = 10;
+    static constexpr int64_t kMinReplySeconds = 30;
+    static int64_t ReplyLimitMs(int32_t timeoutSeconds);
 
     CPop3Socket();
     virtual ~CPop3Socket();
@@ -71,6 +80,10 @@ public:
     virtual void Close();
     bool IsConnected() const { return m_hSocket >= 0; }
 
+    // The time source of the time-outs (nullptr: the system's monotonic clock). Set before
+    // the socket is used; the clock must outlive its use.
+    void SetTimeSource(const IMonotonicClock* clock);
+
     // Sets the cancel flag to value and wakes a wait in progress. Thread-safe.
     void RequestCancel(int32_t value = 1);
     int32_t GetCancel() const { return m_bCancel.load(); }
@@ -83,11 +96,13 @@ private:
     int Command(const std::string& command, std::string& reply, bool multiLine, bool cancellable);
     void DrainCancelEvent();
     int ConnectTo(const std::string& host, unsigned port);
-    int WaitFor(short events, bool cancellable);
+    // Waits for events until the silence time-out or replyDeadlineMs, whichever is first.
+    int WaitFor(short events, bool cancellable, int64_t replyDeadlineMs);
     int ReadChunk(std::string& text, bool& drained);
 
     int m_hSocket = -1;      // invalid handle = not connected
     int m_hCancelEvent = -1; // eventfd written by RequestCancel
+    const IMonotonicClock* m_pClock = &SystemMonotonicClock();
 };
 
 } // namespace tolvane

@@ -228,7 +228,7 @@ int CWorker::CheckAccount(int index, bool bAllAccounts) {
 
 void CWorker::RunEntryJob(CJobEntry& entry, CAccount& account, const char* titleUtf8,
                           const std::string& failedText, const std::string& incompleteText,
-                          const std::function<bool(CAccount&)>& job) {
+                          const std::function<int32_t(CAccount&)>& job) {
     m_pHost->SetWindowText(TitleWith(account, titleUtf8));
     AccessCurrentAccount(std::nullopt, &account);
     int32_t outcome = OUTCOME_OK;
@@ -240,9 +240,9 @@ void CWorker::RunEntryJob(CJobEntry& entry, CAccount& account, const char* title
             account.m_socket.RequestCancel(1); // the connect cleared an earlier request
         }
         if (account.Login()) {
-            if (!job(account)) {
+            outcome = job(account);
+            if (outcome == OUTCOME_FAILED) {
                 Log(incompleteText);
-                outcome = OUTCOME_FAILED;
             }
         } else {
             outcome = OUTCOME_FAILED;
@@ -252,7 +252,9 @@ void CWorker::RunEntryJob(CJobEntry& entry, CAccount& account, const char* title
             outcome = OUTCOME_FAILED;
         }
     }
-    if (outcome == OUTCOME_FAILED && IsCancelled(account)) {
+    // A job the user stopped ends "normally" (it restores what it began), but its work
+    // was not done.
+    if (IsCancelled(account)) {
         outcome = OUTCOME_CANCELLED;
     }
     Record(entry.m_nAccount, outcome);
@@ -260,7 +262,7 @@ void CWorker::RunEntryJob(CJobEntry& entry, CAccount& account, const char* title
 }
 
 bool CWorker::RunEntries(std::vector<CJobEntry>& entries, size_t count, const EntryTexts& texts,
-                         const std::function<bool(CAccount&, CJobEntry&)>& job) {
+                         const std::function<int32_t(CAccount&, CJobEntry&)>& job) {
     bool bStarted = false;
     for (size_t i = 0; i < count && !m_bStopping; ++i) {
         CJobEntry& entry = entries[i];
@@ -292,9 +294,12 @@ void CWorker::OnDeleteMail(int64_t wParam, JobEntries entries) {
     const bool bStarted =
         entries && RunEntries(*entries, count, texts, [&](CAccount& target, CJobEntry& entry) {
             int nLast = 0;
-            return target.m_bSimpleDelete != 0
-                       ? target.SimpleDeleteMails(entry.m_arrMails, m_strTitle, m_pHost, nLast)
-                       : target.DeleteMarked(entry.m_arrMails, m_strTitle, m_pHost, nLast, false);
+            const bool ok =
+                target.UsesSimpleDelete()
+                    ? target.SimpleDeleteMails(entry.m_arrMails, m_strTitle, m_pHost, nLast)
+                    : target.DeleteMarked(entry.m_arrMails, m_strTitle, m_pHost, nLast, false);
+            // Stopped or declined: nothing of this connection was deleted.
+            return !ok ? OUTCOME_FAILED : nLast == POP3_CANCELLED ? OUTCOME_CANCELLED : OUTCOME_OK;
         });
     entries.reset(); // the mails stay with their accounts
     if (bStarted) {
@@ -312,7 +317,9 @@ void CWorker::OnReloadMail(int64_t wParam, JobEntries entries) {
                            txt::kReloadIncomplete};
     if (entries) {
         RunEntries(*entries, count, texts, [&](CAccount& target, CJobEntry& entry) {
-            return target.ReloadMails(entry.m_arrMails, lines, m_strTitle, m_pHost);
+            return target.ReloadMails(entry.m_arrMails, lines, m_strTitle, m_pHost)
+                       ? OUTCOME_OK
+                       : OUTCOME_FAILED;
         });
     }
     entries.reset();

@@ -58,7 +58,7 @@ using JobEntries = std::unique_ptr<std::vector<CJobEntry>>;
 enum AccountOutcome : int32_t {
     OUTCOME_NONE = 0,      // not processed (skipped as disabled, or not asked for)
     OUTCOME_OK = 1,        // every step succeeded
-    OUTCOME_CANCELLED = 2, // the user cancelled it
+    OUTCOME_CANCELLED = 2, // the user stopped it (cancel, or declined the deletion)
     OUTCOME_FAILED = 3,    // connection, login or job failure
 };
 
@@ -110,10 +110,11 @@ private:
     std::string TitleWith(const CAccount& account, const char* activityUtf8) const;
     bool IsCancelled(CAccount& account);
     // Steps of one deletion or reload entry: title, current account, connection, login,
-    // the job, logout, logging failedText / incompleteText where those steps fail.
+    // the job, logout, logging failedText / incompleteText where those steps fail. The job
+    // returns its outcome; an account whose cancel flag is set ends OUTCOME_CANCELLED.
     void RunEntryJob(CJobEntry& entry, CAccount& account, const char* titleUtf8,
                      const std::string& failedText, const std::string& incompleteText,
-                     const std::function<bool(CAccount&)>& job);
+                     const std::function<int32_t(CAccount&)>& job);
     // The texts of one kind of entry job (UTF-8 string-table formats).
     struct EntryTexts {
         const char* opening;    // time-stamped, before the first non-empty entry
@@ -124,7 +125,7 @@ private:
     // Runs job on the first count entries that have mails and an account, in order.
     // Returns whether any entry ran (the opening line was logged).
     bool RunEntries(std::vector<CJobEntry>& entries, size_t count, const EntryTexts& texts,
-                    const std::function<bool(CAccount&, CJobEntry&)>& job);
+                    const std::function<int32_t(CAccount&, CJobEntry&)>& job);
     void ResetOutcomes();
     void Record(int index, int32_t outcome);
 

@@ -12,6 +12,10 @@ constexpr char kSection[] = "Option";
 int32_t Get(const char* key, int32_t defaultValue) {
     return GetProfileInt(kSection, key, defaultValue);
 }
+// A 0/1 option: any non-zero value reads as 1.
+int32_t GetFlag(const char* key, int32_t defaultValue) {
+    return GetProfileFlag(kSection, key, defaultValue);
+}
 bool Set(const char* key, int32_t value) {
     return WriteProfileInt(kSection, key, value);
 }
@@ -33,19 +37,19 @@ bool SetLogFilePath(const std::string& pathUtf8) {
 }
 
 int32_t GetSaveLog() {
-    return Get("SaveLog", 0);
+    return GetFlag("SaveLog", 0);
 }
 bool SetSaveLog(int32_t value) {
     return Set("SaveLog", value);
 }
 int32_t GetNewSave() {
-    return Get("NewSave", 1);
+    return GetFlag("NewSave", 1);
 }
 bool SetNewSave(int32_t value) {
     return Set("NewSave", value);
 }
 int32_t GetAutoCheck() {
-    return Get("AutoCheck", 0);
+    return GetFlag("AutoCheck", 0);
 }
 bool SetAutoCheck(int32_t value) {
     return Set("AutoCheck", value);
@@ -57,31 +61,31 @@ bool SetAutoCheckInterval(int32_t value) {
     return Set("AutoCheckInterval", value);
 }
 int32_t GetAutoReport() {
-    return Get("AutoReport", 1);
+    return GetFlag("AutoReport", 1);
 }
 bool SetAutoReport(int32_t value) {
     return Set("AutoReport", value);
 }
 int32_t GetReportDisplayMode() {
-    return Get("ReportDisplayMode", 1);
+    return GetFlag("ReportDisplayMode", 1);
 }
 bool SetReportDisplayMode(int32_t value) {
     return Set("ReportDisplayMode", value);
 }
 int32_t GetFirstCheck() {
-    return Get("FirstCheck", 0);
+    return GetFlag("FirstCheck", 0);
 }
 bool SetFirstCheck(int32_t value) {
     return Set("FirstCheck", value);
 }
 int32_t GetQuitConfirm() {
-    return Get("QuitConfirm", 0);
+    return GetFlag("QuitConfirm", 0);
 }
 bool SetQuitConfirm(int32_t value) {
     return Set("QuitConfirm", value);
 }
 int32_t GetAutoHide() {
-    return Get("AutoHide", 1);
+    return GetFlag("AutoHide", 1);
 }
 bool SetAutoHide(int32_t value) {
     return Set("AutoHide", value);

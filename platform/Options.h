@@ -1,5 +1,6 @@
 // The Option section: one getter and one setter per key, with the defaults of the
-// settings table. Getters return the stored value or the default; setters return whether
+// settings table. Getters return the stored value or the default (the 0/1 options read any
+// non-zero value as 1); setters return whether
 // the write succeeded (callers show the write-failure message).
 //
 // The two file paths (LogFile, SoundFile) are the exact bytes of the file name, UTF-8 as

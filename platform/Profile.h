@@ -72,6 +72,13 @@ struct SkippedAccountName {
     AccountNameFault fault;
 };
 
+// A flag (a 0/1 integer key): any non-zero value reads as 1, so that a hand-written 2 means
+// the same "on" to every reader.
+inline int32_t GetProfileFlag(const std::string& section, const std::string& key,
+                              int32_t defaultValue) {
+    return GetProfileInt(section, key, defaultValue) != 0 ? 1 : 0;
+}
+
 // Account list: the sub-key names of <root>\Account in enumeration order (sorted ignoring
 // case), as CP932. A name that cannot be an account's is left out and, when skipped is
 // given, added there with the reason. A missing Account key is an empty list and success;

@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/TestEnv.h"
+#include "tests/support/TestTime.h"
 
 #include <gtest/gtest.h>
 
@@ -164,13 +165,36 @@ TEST_F(AccountConnectionTest, CancelWhileWaitingForTheGreeting) {
     account.m_socket.m_nTimeout = 30;
     server.SetGreeting(FakeReply::Silence());
     std::thread canceller([&] {
-        while (server.Connections() == 0) {
-            std::this_thread::sleep_for(10ms);
-        }
+        ASSERT_TRUE(server.WaitForConnections(1, 10s));
         account.m_socket.RequestCancel();
     });
     ExpectFailedOpen(account, log, txt::kStopCheck);
     canceller.join();
+}
+
+// A reply that trickles in a byte a second never pauses long enough for the time-out, but
+// it ends at its limit all the same, and the user reads the time-out text.
+TEST_F(AccountConnectionTest, TricklingReplyEndsWithTheTimeoutText) {
+    test::ManualMonotonicClock clock;
+    account.m_socket.SetTimeSource(&clock);
+    account.m_socket.m_nTimeout = 2; // a reply may take 30 seconds
+    ASSERT_TRUE(account.OpenConnection());
+    server.Script("USER", FakeReply::Text("+OK"));
+    std::thread trickle([&, sleeps = clock.Sleeps() + 2]() mutable {
+        // Asleep with the first bytes read after two waits; then one wait per pause and byte.
+        ASSERT_TRUE(clock.WaitForSleeps(sleeps));
+        for (int second = 1; second < 30; ++second) {
+            clock.Advance(1000);
+            ASSERT_TRUE(clock.WaitForSleeps(++sleeps));
+            server.Send(" ");
+            ASSERT_TRUE(clock.WaitForSleeps(++sleeps));
+        }
+        clock.Advance(1000);
+    });
+    EXPECT_FALSE(account.Login());
+    trickle.join();
+    EXPECT_EQ(log.Texts(),
+              (std::vector<std::string>{Named(txt::kConnecting), Named(txt::kLoginTimeout)}));
 }
 
 // --- parsers
@@ -201,6 +225,9 @@ INSTANTIATE_TEST_SUITE_P(
         NumberCase{"+OK -5 -7\r\n", -5, -7, "-7"}, NumberCase{"+OK 12abc\r\n", 12, 0, ""},
         // too few words
         NumberCase{"+OK 3\r\n", 3, 0, ""}, NumberCase{"+OK\r\n", -1, 0, ""},
+        // no count: a word without digits, or a status word run into the count
+        NumberCase{"+OK abc\r\n", -1, 0, ""}, NumberCase{"+OK - 3\r\n", -1, 3, "3"},
+        NumberCase{"+OK\t3 0\r\n", -1, 0, ""}, NumberCase{"+OKAY 3 0\r\n", -1, 0, "0"},
         NumberCase{"+OK", -1, 0, ""}, NumberCase{"   ", -1, 0, ""}, NumberCase{"", -1, -1, ""}));
 
 struct ListCase {

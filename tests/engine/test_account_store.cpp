@@ -98,6 +98,34 @@ TEST_F(AccountStore, LoadReadsEveryValueWithItsDefault) {
     EXPECT_TRUE(m_messages.Messages().empty());
 }
 
+// Hand-written flags: every reader must see the same 0 or 1, whatever number was stored.
+TEST_F(AccountStore, FlagsLoadAsZeroOrOne) {
+    WriteValidAccount(2);
+    ASSERT_TRUE(WriteProfileInt(kSection, "LimitDelete", -7));
+    ASSERT_TRUE(WriteProfileInt(kSection, "ConfLimitDelete", 5));
+    ASSERT_TRUE(WriteProfileInt(kSection, "Enable", 0));
+    CAccount account(nullptr, nullptr);
+    ASSERT_TRUE(account.Load("pop", true));
+    EXPECT_EQ(account.m_bNewMailOnly, 1);
+    EXPECT_EQ(account.m_bLimitDelete, 1);
+    EXPECT_EQ(account.m_bConfLimitDelete, 1);
+    EXPECT_EQ(account.m_bEnable, 0);
+}
+
+// Simple deletion sends the stored numbers, which in new-only mode are list positions.
+TEST_F(AccountStore, NewOnlyAccountNeverDeletesInSimpleMode) {
+    WriteValidAccount(1);
+    ASSERT_TRUE(WriteProfileInt(kSection, "SimpleDelete", 1));
+    CAccount account(nullptr, nullptr);
+    ASSERT_TRUE(account.Load("pop", true));
+    EXPECT_EQ(account.m_bSimpleDelete, 0);
+    EXPECT_FALSE(account.UsesSimpleDelete());
+    account.m_bSimpleDelete = 1; // set by other code after loading: still not simple
+    EXPECT_FALSE(account.UsesSimpleDelete());
+    account.m_bNewMailOnly = 0;
+    EXPECT_TRUE(account.UsesSimpleDelete());
+}
+
 struct RejectCase {
     const char* name;
     const char* key;

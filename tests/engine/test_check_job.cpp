@@ -161,12 +161,20 @@ TEST_F(CheckJob, StatFailureEndsTheJob) {
     EXPECT_TRUE(account->m_mails.empty()); // normal mode empties first
 }
 
-TEST_F(CheckJob, AbsurdMessageCountIsNotBelieved) {
-    server.Script("STAT", FakeReply::Text("+OK 4000000000 10\r\n"));
+// A positive STAT reply that holds no believable count is a receive failure, never "no mail".
+class UnusableStat : public CheckJob, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(UnusableStat, IsAReceiveFailure) {
+    server.Script("STAT", FakeReply::Text(GetParam()));
     Check();
     EXPECT_EQ(JobCommands(), (Strings{"STAT", "QUIT"}));
     EXPECT_EQ(JobLog(), (Strings{LOG_TEXT(txt::kReceiveFailed, "pop")}));
+    EXPECT_NE(checkCode, POP3_OK);
 }
+
+INSTANTIATE_TEST_SUITE_P(Replies, UnusableStat,
+                         ::testing::Values("+OK 4000000000 10\r\n", "+OK abc\r\n", "+OK\t3 0\r\n",
+                                           "+OK\r\n"));
 
 // Failures while fetching: a table of where it fails, in which mode, and what is left.
 struct FetchFailure {

@@ -1,6 +1,7 @@
 // CPop3Socket against the fake server (and a raw peer for the exact bytes sent).
 #include "engine/Pop3Socket.h"
 #include "tests/support/FakePop3Server.h"
+#include "tests/support/TestTime.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -20,18 +22,49 @@ using namespace std::chrono_literals;
 using test::FakeMessage;
 using test::FakePop3Server;
 using test::FakeReply;
+using test::ManualMonotonicClock;
 using test::UnusedPort;
-using SteadyClock = std::chrono::steady_clock;
 
-double SecondsSince(SteadyClock::time_point start) {
-    return std::chrono::duration<double>(SteadyClock::now() - start).count();
-}
+// A socket operation on a thread of its own, against a clock that moves only when the test
+// says. Code() collects its result; an operation that wrongly waits on is ended by moving
+// the clock past every deadline, so the test fails on its code instead of hanging.
+class Running {
+public:
+    Running(ManualMonotonicClock& clock, std::function<int()> operation)
+        : m_clock(clock), m_result(std::async(std::launch::async, std::move(operation))) {}
+    ~Running() {
+        if (m_result.valid()) {
+            Code();
+        }
+    }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+    bool Ended() { return m_result.wait_for(0s) == std::future_status::ready; }
+    int Code() {
+        if (m_result.wait_for(30s) != std::future_status::ready) {
+            ADD_FAILURE() << "the operation was still waiting";
+            m_clock.Advance(int64_t{1} << 40);
+        }
+        return m_result.get();
+    }
+
+private:
+    ManualMonotonicClock& m_clock;
+    std::future<int> m_result;
+};
 
 class Pop3SocketTest : public ::testing::Test {
 protected:
     void SetUp() override {
         server.SetMessages({{"UID1", "Subject: one\r\n\r\nbody\r\n"}});
         socket.m_nTimeout = 10;
+        socket.SetTimeSource(&clock);
+    }
+
+    // Waits until the socket went to sleep count more times than it had before.
+    void WaitUntilAsleep(size_t before, size_t count = 1) {
+        ASSERT_TRUE(clock.WaitForSleeps(before + count));
     }
 
     // Connects and logs in.
@@ -43,6 +76,7 @@ protected:
         ASSERT_EQ(socket.CmdPass("secret", greeting), POP3_OK);
     }
 
+    ManualMonotonicClock clock{1500}; // half-way through a second
     FakePop3Server server;
     CPop3Socket socket;
     std::string reply;
@@ -78,41 +112,86 @@ TEST_F(Pop3SocketTest, TimeoutOfZeroEndsTheFirstEmptyWait) {
     EXPECT_EQ(reply, "");
 }
 
-TEST_F(Pop3SocketTest, SilenceEndsAfterTheTimeout) {
+// Whole seconds are counted: the silence that began at 1.5 s ends a time-out of 2 at 3.0 s.
+TEST_F(Pop3SocketTest, SilenceEndsWhenTheWholeSecondsReachTheTimeout) {
     Open();
-    socket.m_nTimeout = 1;
+    socket.m_nTimeout = 2;
     server.Script("STAT", FakeReply::Silence());
-    auto start = SteadyClock::now();
-    EXPECT_EQ(socket.CmdStat(reply), POP3_TIMEOUT);
-    EXPECT_LT(SecondsSince(start), 3.0);
+    const size_t before = clock.Sleeps();
+    Running stat(clock, [&] { return socket.CmdStat(reply); });
+    WaitUntilAsleep(before);
+    clock.Advance(1499); // 2.999 s
+    WaitUntilAsleep(before, 2);
+    EXPECT_FALSE(stat.Ended());
+    clock.Advance(1);
+    EXPECT_EQ(stat.Code(), POP3_TIMEOUT);
+    EXPECT_EQ(reply, "");
 }
 
 TEST_F(Pop3SocketTest, SlowReplyWithShortPausesNeverTimesOut) {
     Open();
-    socket.m_nTimeout = 2; // every pause is at least a second shorter; the whole is longer
-    server.Script("TOP 1", FakeReply::Text("+OK\r\n")
-                               .Then("Subject: one\r\n", 800ms)
-                               .Then("\r\n", 800ms)
-                               .Then(".\r\n", 800ms));
-    EXPECT_EQ(socket.CmdTop(1, 0, reply), POP3_OK);
+    socket.m_nTimeout = 2; // every pause is a second shorter; the whole takes four seconds
+    server.Script("TOP 1", FakeReply::Text("+OK\r\n"));
+    const size_t before = clock.Sleeps();
+    Running top(clock, [&] { return socket.CmdTop(1, 0, reply); });
+    // Asleep with every byte sent so far read: the status line after two waits, and then
+    // one wait more for every pause and for every piece.
+    size_t sleeps = before + 2;
+    ASSERT_TRUE(clock.WaitForSleeps(sleeps));
+    for (const std::string piece : {"Subject: one\r\n", "\r\n", "."}) {
+        clock.Advance(1000);
+        ASSERT_TRUE(clock.WaitForSleeps(++sleeps));
+        server.Send(piece);
+        ASSERT_TRUE(clock.WaitForSleeps(++sleeps));
+    }
+    clock.Advance(1000);
+    ASSERT_TRUE(clock.WaitForSleeps(++sleeps));
+    server.Send("\r\n");
+    EXPECT_EQ(top.Code(), POP3_OK);
     EXPECT_EQ(reply, "+OK\r\nSubject: one\r\n\r\n.\r\n");
 }
+
+// A server that sends a byte a second for ever: each pause is well within the time-out,
+// but the reply as a whole ends at ten time-outs, and never before 30 seconds.
+struct TrickleCase {
+    int32_t timeout;
+    int64_t limitSeconds;
+};
+
+class TrickleTest : public Pop3SocketTest, public ::testing::WithParamInterface<TrickleCase> {};
+
+TEST_P(TrickleTest, ReplyEndsAtItsTotalLimit) {
+    Open();
+    socket.m_nTimeout = GetParam().timeout;
+    ASSERT_EQ(CPop3Socket::ReplyLimitMs(socket.m_nTimeout), GetParam().limitSeconds * 1000);
+    server.Script("TOP 1", FakeReply::Text("+OK\r\n"));
+    size_t sleeps = clock.Sleeps() + 2; // the status line read (see the test above)
+    Running top(clock, [&] { return socket.CmdTop(1, 0, reply); });
+    ASSERT_TRUE(clock.WaitForSleeps(sleeps));
+    for (int64_t second = 1; second < GetParam().limitSeconds; ++second) {
+        clock.Advance(1000);
+        ASSERT_TRUE(clock.WaitForSleeps(++sleeps));
+        server.Send("x");
+        ASSERT_TRUE(clock.WaitForSleeps(++sleeps));
+    }
+    EXPECT_FALSE(top.Ended());
+    clock.Advance(1000);
+    EXPECT_EQ(top.Code(), POP3_TIMEOUT);
+}
+
+INSTANTIATE_TEST_SUITE_P(Timeouts, TrickleTest,
+                         ::testing::Values(TrickleCase{2, 30}, TrickleCase{5, 50}));
 
 TEST_F(Pop3SocketTest, CancelWhileWaitingForTopReturnsAtOnce) {
     Open();
     socket.m_nTimeout = 30;
     server.Script("TOP 1", FakeReply::Silence());
-    SteadyClock::time_point requested;
-    std::thread canceller([&] {
-        ASSERT_TRUE(server.WaitForCommand("TOP 1", 10s));
-        std::this_thread::sleep_for(50ms); // let the worker settle in its wait
-        requested = SteadyClock::now();
-        socket.RequestCancel();
-    });
-    EXPECT_EQ(socket.CmdTop(1, 5, reply), POP3_CANCELLED);
-    const auto returned = SteadyClock::now();
-    canceller.join();
-    EXPECT_LT(std::chrono::duration<double>(returned - requested).count(), 1.0);
+    const size_t before = clock.Sleeps();
+    Running top(clock, [&] { return socket.CmdTop(1, 5, reply); });
+    ASSERT_TRUE(server.WaitForCommand("TOP 1", 10s));
+    WaitUntilAsleep(before);
+    socket.RequestCancel(); // the clock stands still: only the cancel can end the wait
+    EXPECT_EQ(top.Code(), POP3_CANCELLED);
     // The request stays until the next connection: later cancellable commands stop at once.
     EXPECT_EQ(socket.CmdStat(reply), POP3_CANCELLED);
     EXPECT_EQ(socket.GetCancel(), 1);
@@ -134,14 +213,13 @@ TEST_F(Pop3SocketTest, ConnectClearsTheCancelRequest) {
 
 TEST_F(Pop3SocketTest, CancelAfterTheFirstBytesWaitsForTheNextCommand) {
     Open();
-    server.Script("TOP 1", FakeReply::Text("+OK\r\nSubject: one\r\n").Then("\r\n.\r\n", 700ms));
-    std::thread canceller([&] {
-        ASSERT_TRUE(server.WaitForCommand("TOP 1", 10s));
-        std::this_thread::sleep_for(200ms); // the first chunk has arrived by now
-        socket.RequestCancel();
-    });
-    EXPECT_EQ(socket.CmdTop(1, 0, reply), POP3_OK);
-    canceller.join();
+    server.Script("TOP 1", FakeReply::Text("+OK\r\nSubject: one\r\n"));
+    const size_t before = clock.Sleeps();
+    Running top(clock, [&] { return socket.CmdTop(1, 0, reply); });
+    WaitUntilAsleep(before, 2); // the first bytes were read; it waits for the rest
+    socket.RequestCancel();
+    server.Send("\r\n.\r\n");
+    EXPECT_EQ(top.Code(), POP3_OK);
     EXPECT_EQ(reply, "+OK\r\nSubject: one\r\n\r\n.\r\n");
     EXPECT_EQ(socket.CmdStat(reply), POP3_CANCELLED);
     EXPECT_EQ(socket.CmdQuit(reply), POP3_OK); // QUIT is never cancelled
@@ -156,8 +234,12 @@ TEST_F(Pop3SocketTest, EmptyListingIsComplete) {
 
 TEST_F(Pop3SocketTest, StatusSplitBeforeThreeBytesIsStillPositive) {
     Open();
-    server.Script("STAT", FakeReply::Text("+O").Then("K 1 24\r\n", 100ms));
-    EXPECT_EQ(socket.CmdStat(reply), POP3_OK);
+    server.Script("STAT", FakeReply::Text("+O"));
+    const size_t before = clock.Sleeps();
+    Running stat(clock, [&] { return socket.CmdStat(reply); });
+    WaitUntilAsleep(before, 2);
+    server.Send("K 1 24\r\n");
+    EXPECT_EQ(stat.Code(), POP3_OK);
     EXPECT_EQ(reply, "+OK 1 24\r\n");
 }
 
@@ -176,10 +258,9 @@ TEST_F(Pop3SocketTest, NegativeReplyKeepsTheServersText) {
     // A multi-line command's -ERR is a single line: no wait for a terminator.
     socket.m_nTimeout = 30;
     server.Script("TOP 1", FakeReply::Err("-ERR no such message"));
-    auto start = SteadyClock::now();
-    EXPECT_EQ(socket.CmdTop(1, 3, reply), POP3_NEGATIVE);
+    Running top(clock, [&] { return socket.CmdTop(1, 3, reply); });
+    EXPECT_EQ(top.Code(), POP3_NEGATIVE);
     EXPECT_EQ(reply, "-ERR no such message\r\n");
-    EXPECT_LT(SecondsSince(start), 5.0);
 }
 
 TEST_F(Pop3SocketTest, ZeroBytesAreDroppedAndTheRestKept) {
@@ -210,8 +291,12 @@ TEST_P(SplitTerminatorTest, CompleteOnlyAfterTheSecondPart) {
     Open();
     const std::string whole = "+OK\r\n1 AAA\r\n2 BBB\r\n.\r\n";
     const size_t cut = whole.size() - GetParam();
-    server.Script("UIDL", FakeReply::Text(whole.substr(0, cut)).Then(whole.substr(cut), 100ms));
-    EXPECT_EQ(socket.CmdUidlAll(reply), POP3_OK);
+    server.Script("UIDL", FakeReply::Text(whole.substr(0, cut)));
+    const size_t before = clock.Sleeps();
+    Running uidl(clock, [&] { return socket.CmdUidlAll(reply); });
+    WaitUntilAsleep(before, 2); // the first part was read and found incomplete
+    server.Send(whole.substr(cut));
+    EXPECT_EQ(uidl.Code(), POP3_OK);
     EXPECT_EQ(reply, whole);
 }
 
@@ -225,13 +310,12 @@ struct BrokenCase {
 
 class BrokenServerTest : public Pop3SocketTest, public ::testing::WithParamInterface<BrokenCase> {};
 
-TEST_P(BrokenServerTest, ErrorWithinASecond) {
+TEST_P(BrokenServerTest, ErrorWithoutWaitingForTheTimeout) {
     Open();
     socket.m_nTimeout = 30;
     server.Script("TOP 1", GetParam().reply);
-    auto start = SteadyClock::now();
-    EXPECT_EQ(socket.CmdTop(1, 5, reply), POP3_ERROR);
-    EXPECT_LT(SecondsSince(start), 1.0);
+    Running top(clock, [&] { return socket.CmdTop(1, 5, reply); });
+    EXPECT_EQ(top.Code(), POP3_ERROR); // the clock stands still: a wait would never end
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -253,13 +337,14 @@ INSTANTIATE_TEST_SUITE_P(
                                  }()}),
     [](const auto& testParam) { return std::string(testParam.param.name); });
 
-TEST(Pop3SocketConnect, RefusedPortGivesErrorWithinASecond) {
+TEST(Pop3SocketConnect, RefusedPortGivesErrorWithoutWaiting) {
+    ManualMonotonicClock clock;
     CPop3Socket socket;
     socket.m_nTimeout = 30;
+    socket.SetTimeSource(&clock);
     std::string reply;
-    auto start = SteadyClock::now();
-    EXPECT_EQ(socket.ConnectServer("127.0.0.1", UnusedPort(), reply), POP3_ERROR);
-    EXPECT_LT(SecondsSince(start), 1.0);
+    Running connect(clock, [&] { return socket.ConnectServer("127.0.0.1", UnusedPort(), reply); });
+    EXPECT_EQ(connect.Code(), POP3_ERROR);
     EXPECT_FALSE(socket.IsConnected());
 }
 
@@ -286,9 +371,7 @@ TEST(Pop3SocketConnect, CancelWhileWaitingForTheGreeting) {
     CPop3Socket socket;
     socket.m_nTimeout = 30;
     std::thread canceller([&] {
-        while (server.Connections() == 0) {
-            std::this_thread::sleep_for(10ms);
-        }
+        ASSERT_TRUE(server.WaitForConnections(1, 10s));
         socket.RequestCancel();
     });
     std::string reply;

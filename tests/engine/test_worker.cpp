@@ -219,6 +219,52 @@ TEST_F(WorkerTest, DeletionAtAnUnreachableAccountLogsItsFailureLine) {
     EXPECT_EQ(worker->GetOutcomes()[0], OUTCOME_FAILED);
 }
 
+// A new-only account's numbers are list positions: after a new mail arrived before the
+// known ones, simple mode would send DELE 2 for the mail now numbered 3 on the server.
+TEST_F(WorkerTest, NewOnlyAccountDeletesVerifiedEvenWhenMarkedSimple) {
+    accounts[1]->m_bNewMailOnly = 1;
+    accounts[1]->m_bSimpleDelete = 1;
+    StartWorker();
+    RunCheck(1);
+    servers[1]->SetMessages(
+        {Message("fresh", "arrived first"), Message("u1a", "first"), Message("u1b", "second")});
+    JobEntries entries = EmptyEntries();
+    (*entries)[1].m_arrMails.push_back(accounts[1]->GetMail(1)); // u1b, number 2 in the list
+    ASSERT_TRUE(worker->PostDelete(std::move(entries)));
+    ASSERT_TRUE(host.WaitForCommands(3));
+
+    std::vector<std::string> left;
+    for (const auto& message : servers[1]->Messages()) {
+        left.push_back(message.uidl);
+    }
+    EXPECT_EQ(left, (std::vector<std::string>{"fresh", "u1a"}));
+    EXPECT_FALSE(LogHas(LOG_TEXT(txt::kSimpleDeleting, "a2")));
+}
+
+// A deletion the user stopped did not delete: the account's outcome says so.
+TEST_F(WorkerTest, StoppedDeletionsAreRecordedAsCancelled) {
+    StartWorker();
+    RunCheck(-1);
+    // a1: cancelled while DELE waits; a2: the content changed and the question is declined.
+    servers[0]->Script("DELE 1", FakeReply::Silence());
+    servers[1]->AddMessage(Message("u1c", "third"));
+    host.QueueAnswer(false);
+    JobEntries entries = EmptyEntries();
+    (*entries)[0].m_arrMails.push_back(accounts[0]->GetMail(0));
+    (*entries)[1].m_arrMails.push_back(accounts[1]->GetMail(0));
+    ASSERT_TRUE(worker->PostDelete(std::move(entries)));
+    ASSERT_TRUE(servers[0]->WaitForCommand("DELE 1", 10s));
+    EXPECT_EQ(worker->AccessCurrentAccount(1, std::nullopt), 1);
+    ASSERT_TRUE(host.WaitForCommands(3));
+
+    EXPECT_TRUE(LogHas(LOG_TEXT(txt::kStopDelete, "a1")));
+    EXPECT_TRUE(LogHas(LOG_TEXT(txt::kDeleteDeclined, "a2")));
+    EXPECT_EQ(servers[0]->Messages().size(), 2u);
+    EXPECT_EQ(servers[1]->Messages().size(), 3u);
+    EXPECT_EQ(worker->GetOutcomes(),
+              (std::vector<int32_t>{OUTCOME_CANCELLED, OUTCOME_CANCELLED, OUTCOME_OK}));
+}
+
 TEST_F(WorkerTest, ReloadWithEmptyListsLogsItsClosingLine) {
     StartWorker();
     ASSERT_TRUE(worker->PostReload(5, EmptyEntries()));

@@ -16,6 +16,7 @@ struct IntOption {
     int32_t (*get)();
     bool (*set)(int32_t);
     int32_t defaultValue;
+    bool flag = true; // a 0/1 option: any non-zero stored value reads as 1
 };
 
 class IntOptionTest : public ::testing::TestWithParam<IntOption> {
@@ -29,8 +30,10 @@ TEST_P(IntOptionTest, DefaultThenStoredValueUnderItsKey) {
     EXPECT_EQ(option.get(), option.defaultValue);
     const int32_t stored = option.defaultValue == 7 ? 8 : 7;
     ASSERT_TRUE(option.set(stored));
-    EXPECT_EQ(option.get(), stored);
+    EXPECT_EQ(option.get(), option.flag ? 1 : stored);
     EXPECT_EQ(GetProfileInt("Option", option.key, -99), stored);
+    ASSERT_TRUE(option.set(0));
+    EXPECT_EQ(option.get(), 0);
     EXPECT_TRUE(m_messages.Messages().empty());
 }
 
@@ -40,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
                       IntOption{"NewSave", options::GetNewSave, options::SetNewSave, 1},
                       IntOption{"AutoCheck", options::GetAutoCheck, options::SetAutoCheck, 0},
                       IntOption{"AutoCheckInterval", options::GetAutoCheckInterval,
-                                options::SetAutoCheckInterval, 30},
+                                options::SetAutoCheckInterval, 30, false},
                       IntOption{"AutoReport", options::GetAutoReport, options::SetAutoReport, 1},
                       IntOption{"ReportDisplayMode", options::GetReportDisplayMode,
                                 options::SetReportDisplayMode, 1},
@@ -48,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       IntOption{"QuitConfirm", options::GetQuitConfirm, options::SetQuitConfirm, 0},
                       IntOption{"AutoHide", options::GetAutoHide, options::SetAutoHide, 1},
                       IntOption{"AutoHideInterval", options::GetAutoHideInterval,
-                                options::SetAutoHideInterval, 30}),
+                                options::SetAutoHideInterval, 30, false}),
     [](const auto& testParam) { return testParam.param.key; });
 
 // Paths are the file names' exact bytes: characters CP932 lacks ("é", "😀") and

@@ -159,6 +159,7 @@ struct FakePop3Server::Impl {
     std::vector<std::string> commands;
     int connections = 0;
     bool stop = false;
+    std::string pushed; // bytes of Send, not yet taken by the server thread
     // Session state that concerns the mailbox (guarded too, since Messages() reads it).
     std::vector<bool> deleted;
     bool userGiven = false;
@@ -306,6 +307,21 @@ int FakePop3Server::Connections() const {
     return m_impl->connections;
 }
 
+bool FakePop3Server::WaitForConnections(int n, std::chrono::milliseconds timeout) {
+    std::unique_lock lock(m_impl->mutex);
+    return m_impl->commandArrived.wait_for(lock, timeout, [&] { return m_impl->connections >= n; });
+}
+
+void FakePop3Server::Send(std::string bytes) {
+    {
+        std::lock_guard lock(m_impl->mutex);
+        m_impl->pushed += bytes;
+    }
+    char byte = 1;
+    while (::write(m_impl->wakeWrite, &byte, 1) < 0 && errno == EINTR) {
+    }
+}
+
 // --- the server thread
 
 int FakePop3Server::Impl::PollTimeoutMs() const {
@@ -338,6 +354,15 @@ void FakePop3Server::Impl::Run() {
             if (stop) {
                 return;
             }
+            if (fds[0].revents & POLLIN) {
+                char drain[64];
+                while (::read(wakeRead, drain, sizeof drain) > 0) {
+                }
+            }
+            if (clientFd >= 0) {
+                output += pushed; // written as soon as the client can take it
+            }
+            pushed.clear();
         }
         if (ready > 0) {
             if (fds[1].revents & POLLIN) {
@@ -370,6 +395,7 @@ void FakePop3Server::Impl::Accept() {
     {
         std::lock_guard lock(mutex);
         ++connections;
+        commandArrived.notify_all();
         deleted.clear();
         userGiven = false;
         authenticated = false;

@@ -72,6 +72,10 @@ public:
     // Overrides the reply to the next command matching pattern (e.g. "TOP 2", "PASS").
     void Script(const std::string& pattern, FakeReply reply, bool sticky = false);
 
+    // Writes bytes to the connected client now, outside any reply (also after a Silent
+    // one): a test paces a trickle itself, one piece at a time.
+    void Send(std::string bytes);
+
     // Called on the server thread with each command line as it arrives, before replying.
     void OnCommand(std::function<void(const std::string& line)> hook);
 
@@ -81,6 +85,8 @@ public:
     // by the rule of Script; true if so.
     bool WaitForCommand(const std::string& pattern, std::chrono::milliseconds timeout);
     int Connections() const; // accepted so far
+    // Blocks until n connections were accepted; true if so.
+    bool WaitForConnections(int n, std::chrono::milliseconds timeout);
 
 private:
     struct Impl;

@@ -4,9 +4,15 @@
 
 #include "engine/Clock.h"
 
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <mutex>
 #include <string>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace tolvane::test {
 
@@ -23,6 +29,58 @@ public:
 private:
     std::time_t m_now;
     const IClock* m_previous = nullptr;
+};
+
+// The socket's time source under the test's control: the time moves only by Advance, which
+// wakes a socket sleeping on it. Sleeps() counts the polls that were to sleep (deadline
+// not yet come), so a test waits until the socket is asleep instead of sleeping itself.
+class ManualMonotonicClock final : public IMonotonicClock {
+public:
+    explicit ManualMonotonicClock(int64_t startMs = 0)
+        : m_nowMs(startMs), m_wakeFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
+    ~ManualMonotonicClock() override { ::close(m_wakeFd); }
+    ManualMonotonicClock(const ManualMonotonicClock&) = delete;
+    ManualMonotonicClock& operator=(const ManualMonotonicClock&) = delete;
+
+    int64_t NowMs() const override {
+        std::lock_guard lock(m_mutex);
+        return m_nowMs;
+    }
+    int SleepMs(int64_t deadlineMs) const override {
+        std::lock_guard lock(m_mutex);
+        if (deadlineMs <= m_nowMs) {
+            return 0;
+        }
+        ++m_sleeps;
+        m_changed.notify_all();
+        return -1; // until the socket's bytes, a cancel or Advance wake it
+    }
+    int WakeFd() const override { return m_wakeFd; }
+
+    void Advance(int64_t ms) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_nowMs += ms;
+        }
+        const uint64_t one = 1;
+        [[maybe_unused]] const ssize_t written = ::write(m_wakeFd, &one, sizeof one);
+    }
+    size_t Sleeps() const {
+        std::lock_guard lock(m_mutex);
+        return m_sleeps;
+    }
+    // Blocks until at least n sleeps began (a bound only against a test that would hang).
+    bool WaitForSleeps(size_t n) const {
+        std::unique_lock lock(m_mutex);
+        return m_changed.wait_for(lock, std::chrono::seconds(30), [&] { return m_sleeps >= n; });
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    int64_t m_nowMs;
+    mutable size_t m_sleeps = 0;
+    int m_wakeFd;
 };
 
 // Sets TZ for its lifetime, then restores (or removes) the old value.
