@@ -10,6 +10,7 @@
 #include "platform/CodePage.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageHost.h"
+#include "platform/Paths.h"
 #include "platform/Profile.h"
 
 #include <algorithm>
@@ -236,6 +237,9 @@ int RunCli(const std::vector<std::string>& args) {
     }
     CTerminalHost host(arguments.bYes, arguments.bQuiet);
     MessageHostScope messages(&host);
+    if (!CheckPrivateFolders()) {
+        return EXIT_USAGE; // the message says which folder and why
+    }
     CInstanceLock lock;
     if (!lock.TryAcquire()) {
         if (lock.HeldElsewhere()) {

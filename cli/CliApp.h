@@ -5,8 +5,9 @@
 //   1   an account could not be checked or its deletion failed (connection, login, job
 //       failure, or cancelled with Ctrl+C); the list of what was checked is still printed;
 //   2   usage or settings errors: unknown command or option, a settings file that cannot
-//       be read, no accounts, an unknown account name, an unknown UIDL or a declined
-//       deletion question (nothing deleted);
+//       be read, no accounts, an unknown account name, an unknown UIDL, a declined
+//       deletion question (nothing deleted), or a settings or data folder that is not the
+//       user's own (or the lock file unusable);
 //   3   another Tolvane program runs on the same data folder (the instance lock);
 //   130 the second Ctrl+C.
 // Accounts skipped for their names are told on standard error, also with --quiet.

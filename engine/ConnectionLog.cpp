@@ -3,6 +3,7 @@
 #include "platform/CodePage.h"
 #include "platform/MessageHost.h"
 #include "platform/Options.h"
+#include "platform/PrivateFile.h"
 #include "platform/Texts.h"
 
 #include <cerrno>
@@ -97,8 +98,9 @@ int CConnectionLog::WriteLogFile(const std::string& textCp932, size_t length) {
 
 int CConnectionLog::OpenLogFile(bool bOverwrite) {
     const std::string path = options::GetLogFilePath();
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (bOverwrite ? O_TRUNC : O_APPEND);
-    const int fd = path.empty() ? -1 : ::open(path.c_str(), flags, 0600);
+    const int fd = path.empty()
+                       ? -1
+                       : OpenPrivateFile(path, O_WRONLY | (bOverwrite ? 0 : O_APPEND), bOverwrite);
     {
         std::lock_guard lock(m_lock);
         if (m_fileLog >= 0) {

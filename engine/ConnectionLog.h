@@ -4,8 +4,9 @@
 // Contract:
 // - AppendLog may be called from any thread. One lock serialises appends, so the log
 //   text, the file and the sink always receive the texts whole and in the same order.
-// - The file (options::GetLogFilePath(), the exact UTF-8 bytes of its name) is opened with
-//   open(2), mode 0600, O_APPEND or O_TRUNC; other programs may read and write it while it
+// - The file (options::GetLogFilePath(), the exact UTF-8 bytes of its name) is opened by
+//   OpenPrivateFile, mode 0600, appending or emptied: a link or another user's file in its
+//   place is refused, never written through. Other programs may read and write it while it
 //   is open. Each text reaches it with one write(). It is a log, so it is extended in
 //   place, not replaced.
 // - A text reaches the file with its line end as CR LF: a text ending in CR LF is written

@@ -195,8 +195,9 @@ bool GetRecord(Reader& in, bool first, uint16_t& schema, uint32_t loadTime, Mail
 enum class FileRead { Ok, Missing, Unreadable, TooLarge };
 
 FileRead ReadWholeFile(const std::filesystem::path& path, std::string& bytes) {
-    // O_NONBLOCK: a FIFO put in the store's place must not hang the start-up.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // O_NONBLOCK: a FIFO put in the store's place must not hang the start-up. O_NOFOLLOW:
+    // a link there is no store of ours (the next save replaces the link itself).
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0) {
         return errno == ENOENT ? FileRead::Missing : FileRead::Unreadable;
     }

@@ -33,7 +33,7 @@ bool DecodeMailStore(std::string_view bytes, uint32_t loadTime, MailList& mails)
 // Reads the store at path, appending to mails. Missing/Unreadable leave mails unchanged.
 // A damaged file (or one over 1 GiB) is moved aside as path + ".damaged", or
 // ".damaged.N" when that is taken (kept, never overwritten), and reported as Damaged with
-// mails unchanged. A path that is not a regular file is Unreadable.
+// mails unchanged. A path that is not a regular file, or is a link, is Unreadable.
 StoreReadResult ReadMailStore(const std::filesystem::path& path, uint32_t loadTime,
                               MailList& mails);
 

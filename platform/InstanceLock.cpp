@@ -1,6 +1,7 @@
 #include "platform/InstanceLock.h"
 
 #include "platform/Paths.h"
+#include "platform/PrivateFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -24,7 +25,8 @@ bool CInstanceLock::TryAcquire() {
         return true;
     }
     m_bHeldElsewhere = false;
-    const int fd = ::open(LockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // A link planted in the lock's place is refused, never followed to create its target.
+    const int fd = OpenPrivateFile(LockPath(), O_RDWR, false);
     if (fd < 0) {
         return false;
     }

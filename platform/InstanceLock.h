@@ -20,7 +20,8 @@ public:
     CInstanceLock& operator=(const CInstanceLock&) = delete;
 
     // True when this object now holds the lock (also when it already did). False when
-    // another process holds it, or the lock file cannot be opened.
+    // another process holds it, or the lock file cannot be opened (OpenPrivateFile: a link
+    // or another user's file in its place is refused).
     bool TryAcquire();
     bool IsHeld() const { return m_fd >= 0; }
     // After a failed TryAcquire: true when another process holds the lock, false when the

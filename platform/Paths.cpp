@@ -1,9 +1,13 @@
 #include "platform/Paths.h"
 
 #include "platform/CodePage.h"
+#include "platform/MessageHost.h"
+#include "platform/Texts.h"
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <pwd.h>
 #include <string>
@@ -90,6 +94,25 @@ fs::path DesktopFromUserDirs(const fs::path& file) {
     return {};
 }
 
+// Shows why folder cannot be used (stop icon).
+void ShowRefusal(const fs::path& folder, FolderState state, int error) {
+    const std::string path = Utf8ToCp932(folder.string());
+    std::string text;
+    switch (state) {
+    case FolderState::NotOwned:
+        text = SjisFormat(txt::kFolderNotOwned, path.c_str());
+        break;
+    case FolderState::NotAFolder:
+        text = SjisFormat(txt::kFolderNotAFolder, path.c_str());
+        break;
+    default:
+        text = SjisFormat(txt::kFolderUnusable, path.c_str(),
+                          Utf8ToCp932(std::strerror(error)).c_str());
+        break;
+    }
+    ShowMessage(text, MsgButtons::Ok, MsgIcon::Stop);
+}
+
 char HexDigit(unsigned value) {
     return "0123456789ABCDEF"[value & 0x0F];
 }
@@ -120,6 +143,52 @@ fs::path XdgDataHome() {
 
 fs::path DataFolder() {
     return PrivateFolder("XDG_DATA_HOME", ".local/share");
+}
+
+FolderState CheckPrivateFolder(const fs::path& folder, int& error) {
+    error = 0;
+    CreatePrivateFolder(folder);
+    struct stat st {};
+    if (::lstat(folder.c_str(), &st) != 0) {
+        error = errno;
+        return FolderState::Unusable;
+    }
+    const bool bLink = S_ISLNK(st.st_mode);
+    if (bLink && st.st_uid != ::geteuid()) {
+        return FolderState::NotOwned; // planted: whatever it points at is not ours to use
+    }
+    // Checked and tightened through one descriptor, so that what is checked is what is
+    // changed. A link of the user's own (the folder moved elsewhere) is followed.
+    const int fd =
+        ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (bLink ? 0 : O_NOFOLLOW));
+    if (fd < 0) {
+        error = errno;
+        return error == ENOTDIR ? FolderState::NotAFolder : FolderState::Unusable;
+    }
+    FolderState state = FolderState::Private;
+    if (::fstat(fd, &st) != 0) {
+        error = errno;
+        state = FolderState::Unusable;
+    } else if (st.st_uid != ::geteuid()) {
+        state = FolderState::NotOwned;
+    } else if ((st.st_mode & 0077) != 0) {
+        state = ::fchmod(fd, 0700) == 0 ? FolderState::Tightened : FolderState::Unusable;
+        error = state == FolderState::Unusable ? errno : 0;
+    }
+    ::close(fd);
+    return state;
+}
+
+bool CheckPrivateFolders() {
+    for (const fs::path& folder : {ConfigFolder(), DataFolder()}) {
+        int error = 0;
+        const FolderState state = CheckPrivateFolder(folder, error);
+        if (state != FolderState::Private && state != FolderState::Tightened) {
+            ShowRefusal(folder, state, error);
+            return false;
+        }
+    }
+    return true;
 }
 
 fs::path DesktopFolder() {

@@ -23,6 +23,23 @@ std::filesystem::path XdgDataHome();
 // program writes (mail store NAME.dat, default log Tolvane.log).
 std::filesystem::path DataFolder();
 
+// The settings and data folders hold passwords and what the user has seen, so they must be
+// the user's own: what one folder was found to be (and made).
+enum class FolderState {
+    Private,   // a folder of this user that no one else may use (created when missing)
+    Tightened, // a folder of this user that others could use: now mode 0700
+    NotOwned,  // another user's folder, or another user's link to one: refused
+    NotAFolder,
+    Unusable, // could not be created, opened or tightened (error says why)
+};
+
+// Checks folder (creating it 0700 when missing); error is the errno of Unusable.
+FolderState CheckPrivateFolder(const std::filesystem::path& folder, int& error);
+
+// Checks ConfigFolder() and DataFolder(). A folder refused shows a message naming it and
+// the reason (stop icon) and gives false: front ends stop before touching either folder.
+bool CheckPrivateFolders();
+
 // The desktop folder: `xdg-user-dir DESKTOP`'s answer (read from user-dirs.dirs), else
 // ~/Desktop.
 std::filesystem::path DesktopFolder();

@@ -44,5 +44,13 @@ inline constexpr char kSettingsNotPrivate[] =
     "設定ファイル %s は他のユーザーも読み書きできる状態ですが、変更できませんでした（%s）。\r\n";
 inline constexpr char kOutOfMemory[] = "例外エラー発生しました(メモリ)。";
 
+// The settings and data folders (%s: the folder; the second %s: the system's reason).
+inline constexpr char kFolderNotOwned[] =
+    "フォルダー[%s]は他のユーザーのものです。\n"
+    "他のユーザーが変更できる場所には、設定とメールの情報を保存できません。";
+inline constexpr char kFolderNotAFolder[] =
+    "[%s]はフォルダーではないため、設定とメールの情報を保存できません。";
+inline constexpr char kFolderUnusable[] = "フォルダー[%s]を使用できません。\n理由: %s";
+
 } // namespace txt
 } // namespace tolvane

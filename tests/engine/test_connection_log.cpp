@@ -150,6 +150,29 @@ TEST_F(ConnectionLogTest, WriteFailureAbandonsTheFileOnce) {
     EXPECT_EQ(log.GetLog(), "one\r\ntwo\r\n");
 }
 
+// A link where the log belongs (planted in a folder others may write) is never written
+// through, neither truncated nor extended: the log is refused as an invalid path.
+class PlantedLog : public ConnectionLogTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(PlantedLog, IsRefusedAndTheTargetKeptWhole) {
+    const std::filesystem::path victim = home.Path() / "victim";
+    WriteFileBytes(victim, "precious");
+    std::filesystem::create_symlink(victim, LogPath());
+    const std::filesystem::path hardLink = home.Path() / "hard.log";
+    std::filesystem::create_hard_link(victim, hardLink);
+    for (const auto& planted : {LogPath(), hardLink}) {
+        options::SetLogFile(Utf8ToCp932(planted.string()));
+        CConnectionLog log;
+        EXPECT_EQ(log.OpenLogFile(GetParam()), 0) << planted;
+        log.AppendLog("text\r\n");
+    }
+    EXPECT_EQ(ReadFileBytes(victim), "precious");
+    EXPECT_TRUE(std::filesystem::is_symlink(LogPath()));
+    EXPECT_EQ(messages.Messages().size(), 2u); // the invalid-path message, once per open
+}
+
+INSTANTIATE_TEST_SUITE_P(OverwriteOrAppend, PlantedLog, ::testing::Bool());
+
 TEST_F(ConnectionLogTest, ConcurrentAppendsNeverInterleave) {
     CConnectionLog log;
     std::vector<std::string> seen;

@@ -1,12 +1,15 @@
 #include "platform/Paths.h"
 
 #include "platform/CodePage.h"
+#include "platform/MessageHost.h"
+#include "platform/Texts.h"
 #include "tests/support/TestEnv.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace tolvane {
 namespace {
@@ -52,6 +55,71 @@ TEST(Paths, DesktopFolderFromUserDirs) {
     EXPECT_EQ(DesktopFolder(), fs::path("/srv/desk"));
     test::WriteFileBytes(dirs, "XDG_DESKTOP_DIR=\"$HOME/\"\n");
     EXPECT_EQ(DesktopFolder(), home.Path());
+}
+
+// --- the settings and data folders must be the user's own
+
+TEST(PrivateFolders, OursAreCreatedOrTightened) {
+    test::ScopedHome home;
+    int error = 0;
+    const fs::path fresh = home.Path() / "fresh" / "tolvane";
+    EXPECT_EQ(CheckPrivateFolder(fresh, error), FolderState::Private);
+    EXPECT_EQ(ModeOf(fresh), 0700u);
+
+    const fs::path open = home.Path() / "open";
+    fs::create_directory(open);
+    ASSERT_EQ(::chmod(open.c_str(), 0777), 0);
+    EXPECT_EQ(CheckPrivateFolder(open, error), FolderState::Tightened);
+    EXPECT_EQ(ModeOf(open), 0700u);
+    EXPECT_EQ(CheckPrivateFolder(open, error), FolderState::Private);
+
+    // The user's own link to a folder moved elsewhere is followed.
+    fs::create_directory_symlink(open, home.Path() / "moved");
+    EXPECT_EQ(CheckPrivateFolder(home.Path() / "moved", error), FolderState::Private);
+}
+
+TEST(PrivateFolders, AFileInThePlaceOfTheFolderIsRefusedByName) {
+    test::ScopedHome home;
+    test::RecordingMessageHost messages;
+    fs::create_directories(home.DataHome());
+    test::WriteFileBytes(home.DataHome() / "tolvane", "not a folder");
+    int error = 0;
+    EXPECT_EQ(CheckPrivateFolder(home.DataHome() / "tolvane", error), FolderState::NotAFolder);
+    EXPECT_FALSE(CheckPrivateFolders());
+    const auto shown = messages.Messages();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].textUtf8.find((home.DataHome() / "tolvane").string()), std::string::npos);
+    EXPECT_EQ(shown[0].icon, MsgIcon::Stop);
+    EXPECT_EQ(test::ReadFileBytes(home.DataHome() / "tolvane"), "not a folder");
+}
+
+// Another user's folder, or another user's link (planted in a folder anyone may write),
+// is never used, and never changed.
+TEST(PrivateFolders, AnotherUsersFolderOrLinkIsRefused) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "giving a folder to another user needs root";
+    }
+    test::ScopedHome home;
+    test::RecordingMessageHost messages;
+    const uid_t nobody = 65534;
+    const fs::path theirs = home.DataHome() / "tolvane";
+    fs::create_directories(theirs);
+    ASSERT_EQ(::chmod(theirs.c_str(), 0777), 0);
+    ASSERT_EQ(::chown(theirs.c_str(), nobody, nobody), 0);
+    int error = 0;
+    EXPECT_EQ(CheckPrivateFolder(theirs, error), FolderState::NotOwned);
+    EXPECT_EQ(ModeOf(theirs), 0777u);
+    EXPECT_FALSE(CheckPrivateFolders());
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(messages.Messages()[0].textUtf8,
+              Cp932ToUtf8(SjisFormat(txt::kFolderNotOwned, theirs.string().c_str())));
+
+    const fs::path mine = home.Path() / "mine";
+    fs::create_directory(mine);
+    const fs::path planted = home.Path() / "planted";
+    fs::create_directory_symlink(mine, planted);
+    ASSERT_EQ(::lchown(planted.c_str(), nobody, nobody), 0);
+    EXPECT_EQ(CheckPrivateFolder(planted, error), FolderState::NotOwned);
 }
 
 struct Stem {
