@@ -61,6 +61,29 @@ private:
     IMessageHost* m_previous;
 };
 
+// The document of a run: a store that cannot be saved is told on standard error even when
+// the log is silenced.
+class CCliDocument final : public CDocumentCore {
+public:
+    CCliDocument(CTerminalHost& host, bool bQuiet)
+        : CDocumentCore(&host), m_host(host), m_bQuiet(bQuiet) {}
+    ~CCliDocument() override { Close(); }
+    CCliDocument(const CCliDocument&) = delete;
+    CCliDocument& operator=(const CCliDocument&) = delete;
+
+protected:
+    void OnStoreSaveFailed(const CAccount& account, int error) override {
+        CDocumentCore::OnStoreSaveFailed(account, error); // the log: standard error unless quiet
+        if (m_bQuiet) {
+            m_host.WriteError(LogTextForTerminal(StoreSaveFailedText(account, error)));
+        }
+    }
+
+private:
+    CTerminalHost& m_host;
+    const bool m_bQuiet;
+};
+
 // One run of a command against the loaded document.
 class CSession {
 public:
@@ -254,7 +277,7 @@ int RunCli(const std::vector<std::string>& args) {
         host.ShowMessage(settingsProblem, MsgButtons::Ok, MsgIcon::Stop);
         return EXIT_USAGE; // a run on defaults would check nothing the user set up
     }
-    CDocumentCore doc(&host);
+    CCliDocument doc(host, arguments.bQuiet);
     doc.m_log.SetViewSink([&host](const std::string& textCp932) { host.WriteLog(textCp932); });
     if (!doc.Create()) {
         host.WriteError(txt::kCreateFailed);
@@ -282,7 +305,11 @@ int RunCli(const std::vector<std::string>& args) {
             break;
         }
     }
-    doc.Close();
+    // The stores are saved before the status is decided: a check whose seen mails could not
+    // be remembered did not fully succeed.
+    if (!doc.Close() && status == EXIT_ALL_CHECKED) {
+        status = EXIT_ACCOUNT_FAILED;
+    }
     return status;
 }
 

@@ -2,8 +2,9 @@
 //
 // Exit status:
 //   0   every account the command asked for was checked (and every deletion done);
-//   1   an account could not be checked or its deletion failed (connection, login, job
-//       failure, or cancelled with Ctrl+C); the list of what was checked is still printed;
+//   1   an account could not be checked or its deletion was not done (connection, login
+//       or job failure, stopped with Ctrl+C, or a deletion question declined), or a mail
+//       store could not be saved; the list of what was checked is still printed;
 //   2   usage or settings errors: unknown command or option, a settings file that cannot
 //       be read, no accounts, an unknown account name, an unknown UIDL, a declined
 //       deletion question (nothing deleted), or a settings or data folder that is not the

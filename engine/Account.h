@@ -20,6 +20,7 @@
 #include "platform/Profile.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -82,10 +83,13 @@ public:
     static bool EnumAccountNames(std::vector<std::string>& names,
                                  std::vector<SkippedAccountName>* skipped = nullptr);
     static bool DeleteAccountKey(const std::string& name);
-    // Save: in new-only mode with at least one mail, writes the store atomically;
-    // otherwise deletes the file. Load: in new-only mode reads the file (a damaged one is
-    // moved aside as NAME.dat.damaged and the list starts empty), then CompactMails.
-    void StoreMails(bool bSave);
+    // Save: in new-only mode with at least one mail, writes the store atomically (a file
+    // that holds exactly the bytes this account wrote last is left alone); otherwise
+    // deletes the file. Returns 0, or the errno of a save that failed: the old file then
+    // stays as it was, and the caller tells the user. Load: in new-only mode reads the
+    // file (a damaged one is moved aside as NAME.dat.damaged and the list starts empty),
+    // then CompactMails; returns 0.
+    int StoreMails(bool bSave);
 
     // --- mail list
     int GetMailCount() const { return static_cast<int>(m_mails.size()); }
@@ -189,6 +193,8 @@ private:
     // was never read nor written.
     std::vector<std::string> m_arrSavedSettings;
 
+    int WriteStore(const std::filesystem::path& path);
+    int RemoveStore(const std::filesystem::path& path);
     // Formats a text of the string table with the account name as its first argument.
     void ReportName(const char* formatUtf8) const;
     // A cancel among the DELEs: says so and sends RSET, so this connection deletes nothing.
@@ -200,6 +206,8 @@ private:
     bool CommitSettings(ProfileBatch& batch);
     std::string Progress(const std::string& prefix, const char* activityUtf8, long index,
                          long count) const;
+
+    std::string m_strStoreWritten; // the store's bytes as this account last wrote them
 };
 
 } // namespace tolvane

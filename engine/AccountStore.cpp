@@ -4,12 +4,15 @@
 
 #include "engine/Clock.h"
 #include "engine/JobTexts.h"
+#include "platform/AtomicFile.h"
 #include "platform/MessageHost.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 
 #include <array>
+#include <cerrno>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace tolvane {
@@ -36,9 +39,11 @@ enum : size_t {
     kSettingCount
 };
 constexpr const char* kSettingKeys[kSettingCount] = {
-    "Servername",         "Username",    "Password",     "PortNo",
-    "ReceiveCount",       "Timeout",     "SimpleDelete", "Enable",
-    "ReceiveNewMailOnly", "LimitDelete", "LimitDays",    "ConfLimitDelete", "Decode",
+    "Servername",   "Username",     "Password",
+    "PortNo",       "ReceiveCount", "Timeout",
+    "SimpleDelete", "Enable",       "ReceiveNewMailOnly",
+    "LimitDelete",  "LimitDays",    "ConfLimitDelete",
+    "Decode",
 };
 constexpr size_t kTextSettings = 3;
 
@@ -243,27 +248,47 @@ bool CAccount::DeleteAccountKey(const std::string& name) {
 
 // --- store file
 
-void CAccount::StoreMails(bool bSave) {
+int CAccount::StoreMails(bool bSave) {
     if (m_strName.empty()) {
-        return; // never loaded: no file of its own
+        return 0; // never loaded: no file of its own
     }
     const std::filesystem::path path = StoreFilePath(m_strName);
     if (bSave) {
-        if (m_bNewMailOnly == 1 && !m_mails.empty()) {
-            WriteMailStore(path, m_mails); // a failed write leaves the old file; silent
-        } else {
-            std::error_code ignored; // a missing file is no error
-            std::filesystem::remove(path, ignored);
-        }
-        return;
+        return m_bNewMailOnly == 1 && !m_mails.empty() ? WriteStore(path) : RemoveStore(path);
     }
     if (m_bNewMailOnly != 1) {
-        return;
+        return 0;
     }
     const auto loadTime = static_cast<uint32_t>(Clock().Now());
     if (ReadMailStore(path, loadTime, m_mails) == StoreReadResult::Ok) {
         CompactMails();
     }
+    return 0;
+}
+
+int CAccount::WriteStore(const std::filesystem::path& path) {
+    std::string bytes = EncodeMailStore(m_mails);
+    // Saved after every check and again at exit: a file that already holds exactly what
+    // this account wrote last is left alone.
+    struct stat st {};
+    if (bytes == m_strStoreWritten && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+        static_cast<size_t>(st.st_size) == bytes.size()) {
+        return 0;
+    }
+    if (!WriteFileAtomic(path, bytes, 0600)) {
+        const int error = errno;
+        m_strStoreWritten.clear();
+        return error; // the old file stays as it was
+    }
+    m_strStoreWritten = std::move(bytes);
+    return 0;
+}
+
+int CAccount::RemoveStore(const std::filesystem::path& path) {
+    m_strStoreWritten.clear();
+    std::error_code error;
+    std::filesystem::remove(path, error); // a missing file is no error
+    return error ? error.value() : 0;
 }
 
 // --- mail list

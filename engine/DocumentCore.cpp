@@ -1,13 +1,14 @@
 #include "engine/DocumentCore.h"
 
 #include "engine/JobTexts.h"
+#include "platform/CodePage.h"
 #include "platform/MessageHost.h"
 #include "platform/Options.h"
-
-#include "platform/CodePage.h"
+#include "platform/Paths.h"
 #include "platform/Profile.h"
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 namespace tolvane {
@@ -210,7 +211,34 @@ bool CDocumentCore::StartReload(unsigned lines, JobEntries entries) {
 }
 
 void CDocumentCore::OnJobComplete() {
+    SaveStores(); // what the check saw survives a crash or a power cut
     EndJob();
+}
+
+bool CDocumentCore::SaveStores() {
+    bool bAllSaved = true;
+    for (const auto& account : m_arrAccounts) {
+        const int error = account->StoreMails(true);
+        if (error == 0) {
+            m_failedStores.erase(account->m_strName);
+            continue;
+        }
+        bAllSaved = false;
+        if (m_failedStores.insert(account->m_strName).second) {
+            OnStoreSaveFailed(*account, error);
+        }
+    }
+    return bAllSaved;
+}
+
+std::string CDocumentCore::StoreSaveFailedText(const CAccount& account, int error) {
+    const std::string path = Utf8ToCp932(StoreFilePath(account.m_strName).string());
+    return SjisFormat(txt::kStoreSaveFailed, account.m_strName.c_str(), path.c_str(),
+                      Utf8ToCp932(std::strerror(error)).c_str());
+}
+
+void CDocumentCore::OnStoreSaveFailed(const CAccount& account, int error) {
+    AppendLog(StoreSaveFailedText(account, error));
 }
 
 void CDocumentCore::OnReloadComplete() {
@@ -237,14 +265,18 @@ bool CDocumentCore::CanCancel() {
            m_bBusy == 1;
 }
 
-void CDocumentCore::Close() {
+bool CDocumentCore::Close() {
     if (m_bClosed) {
-        return;
+        return false;
     }
     m_bClosed = true;
     SetCheckTimer(false);
     // The worker goes first: a job still under way must not outlive the accounts it uses.
     m_pWorker.reset();
+    // The stores first, so that what the run saw is kept (and its failure told) before
+    // anything else can fail; the accounts' own save at destruction then finds nothing
+    // changed.
+    const bool bStored = SaveStores();
     ProfileBatch changes;
     for (const auto& account : m_arrAccounts) {
         account->AddChanges(changes);
@@ -260,6 +292,7 @@ void CDocumentCore::Close() {
     if (m_log.IsSaving()) {
         m_log.CloseLogFile();
     }
+    return bStored;
 }
 
 int CDocumentCore::GetAccountCount() const {

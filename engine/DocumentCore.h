@@ -18,10 +18,16 @@
 //   reads them without a lock.
 // - Window parts of a job (system menu, list window, tray tip, check timer) are the
 //   virtual hooks; a front end without windows leaves them as they are.
+// - Stores: SaveStores writes the store of every new-mail-only account (and removes those
+//   of the others) after each completed check (OnJobComplete) and at Close, so that a
+//   crash never makes seen mails new again. A store that cannot be saved goes to the
+//   OnStoreSaveFailed hook, once for an account until its store is saved again.
 // - Close (also run by the destructor): stops the worker first (a job under way is
-//   cancelled and joined), then writes back what changed in the accounts (CAccount::
-//   AddChanges: never an account another process removed) in one file write, showing the
-//   write-failure message when it fails, destroys the accounts, then closes the log file.
+//   cancelled and joined), saves the stores, then writes back what changed in the accounts
+//   (CAccount::AddChanges: never an account another process removed) in one file write,
+//   showing the write-failure message when it fails, destroys the accounts, then closes
+//   the log file. A front end that overrides a hook calls Close in its own destructor,
+//   while its overrides still exist.
 #pragma once
 
 #include "engine/Account.h"
@@ -31,6 +37,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -59,7 +66,8 @@ public:
     bool StartDelete(JobEntries entries);
     bool StartReload(unsigned lines, JobEntries entries);
 
-    // Completion commands 32806 / 32807 and 32836: the timer and the busy state.
+    // Completion commands 32806 / 32807 (the stores are saved, then the timer and the busy
+    // state) and 32836 (the timer and the busy state).
     void OnJobComplete();
     void OnReloadComplete();
     // True when any account holds at least one mail.
@@ -69,7 +77,14 @@ public:
     void Cancel();
     bool CanCancel();
 
-    void Close();
+    // Saves every account's store now; false when any could not be saved (reported).
+    bool SaveStores();
+    // The log text of a store that could not be saved (CP932): the account, the file and
+    // the system's reason, and what it means for the next check.
+    static std::string StoreSaveFailedText(const CAccount& account, int error);
+
+    // True when every store was saved (false also when Close already ran).
+    bool Close();
 
     // IWorkerDocument
     int GetAccountCount() const override;
@@ -93,6 +108,9 @@ protected:
     virtual void SetTrayTip(JobKind /*kind*/) {}
     // Timer 2 with m_nAutoCheckInterval minutes, or off.
     virtual void SetCheckTimer(bool /*bOn*/) {}
+    // A store that could not be saved (error: the errno), on the thread that saved. The
+    // default appends StoreSaveFailedText to the log; the GUI shows it in a message box.
+    virtual void OnStoreSaveFailed(const CAccount& account, int error);
 
 private:
     void ReadOptions();
@@ -103,6 +121,7 @@ private:
 
     IHost* m_pHost = nullptr;
     bool m_bClosed = false;
+    std::set<std::string> m_failedStores; // names of the accounts whose failure was told
 };
 
 } // namespace tolvane

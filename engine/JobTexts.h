@@ -99,6 +99,11 @@ inline constexpr char kReloadIncomplete[] =
     "%sからのメール再読み込み処理が完了できませんでした。\r\n";
 inline constexpr char kReloadDone[] = "再読み込みを完了しました。\r\n\r\n";
 
+// Document: a store that could not be saved (%s: account, file, the system's reason).
+inline constexpr char kStoreSaveFailed[] =
+    "%sの受信済みメールの情報をファイル[%s]に保存できませんでした。（%s）\r\n"
+    "次回の受信確認では、受信済みのメールが新着メールとして表示されることがあります。\r\n";
+
 // Document: the question of the deletion request.
 inline constexpr char kAskDeleteMarked[] =
     "チェックがついているメールをメールサーバーから\n削除してもよろしいですか？\n\n注意\n  "

@@ -2,14 +2,20 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tolvane {
 
 namespace {
+
+// Temporary files are named target + ".tmp-" + six characters of mkstemp.
+constexpr char kTempInfix[] = ".tmp-";
+constexpr size_t kTempRandomBytes = 6;
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -53,25 +59,58 @@ int RenameNoReplace(const char* from, const char* to) {
 
 } // namespace
 
+size_t RemoveStaleTemporaries(const std::filesystem::path& path) {
+    const std::filesystem::path folder = path.parent_path().empty() ? "." : path.parent_path();
+    const std::string prefix = path.filename().string() + kTempInfix;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return 0;
+    }
+    size_t removed = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != prefix.size() + kTempRandomBytes || name.rfind(prefix, 0) != 0) {
+            continue;
+        }
+        const std::filesystem::path stale = folder / std::string(name);
+        // Its writer holds a lock on it until the temporary file has its final name; a
+        // lock we can take means the writer is gone.
+        const int fd = ::open(stale.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            continue;
+        }
+        struct stat locked {};
+        struct stat named {};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &locked) == 0 &&
+            ::lstat(stale.c_str(), &named) == 0 && locked.st_ino == named.st_ino &&
+            locked.st_dev == named.st_dev && ::unlink(stale.c_str()) == 0) {
+            ++removed; // still the file we locked: not a new one that took the name since
+        }
+        ::close(fd);
+    }
+    ::closedir(dir);
+    return removed;
+}
+
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, unsigned mode) {
-    std::string pattern = path.string() + ".tmp-XXXXXX";
-    int fd = ::mkstemp(pattern.data());
+    // A killed save left its temporary file; on a full disk it may be what is missing.
+    RemoveStaleTemporaries(path);
+    std::string pattern = path.string() + kTempInfix + std::string(kTempRandomBytes, 'X');
+    const int fd = ::mkstemp(pattern.data());
     if (fd < 0) {
         return false;
     }
-    bool ok =
-        ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    int savedErrno = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        savedErrno = errno;
-    }
-    if (ok && ::rename(pattern.c_str(), path.c_str()) != 0) {
-        ok = false;
-        savedErrno = errno;
-    }
+    // Held until the rename, so that another save's clean-up never takes this file away.
+    bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fchmod(fd, static_cast<mode_t>(mode)) == 0 &&
+              WriteAll(fd, bytes) && ::fsync(fd) == 0 &&
+              ::rename(pattern.c_str(), path.c_str()) == 0;
+    const int savedErrno = errno;
     if (!ok) {
         ::unlink(pattern.c_str());
+    }
+    // After fsync the bytes are on the disk; a close can no longer lose them.
+    ::close(fd);
+    if (!ok) {
         errno = savedErrno;
         return false;
     }

@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/MessageHost.h"
+#include "platform/Sha256.h"
 #include "platform/Texts.h"
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace tolvane {
 
@@ -201,11 +203,15 @@ std::string AccountFileStem(std::string_view accountNameCp932) {
     if (accountNameCp932.empty()) {
         return "%"; // no encoded name is a lone "%", so this cannot meet another account
     }
-    std::string utf8 = Cp932ToUtf8(accountNameCp932);
+    const std::string utf8 = Cp932ToUtf8(accountNameCp932);
     std::string stem;
     stem.reserve(utf8.size() + 8);
+    std::vector<size_t> starts; // where each whole character or escape begins in stem
     for (size_t i = 0; i < utf8.size(); ++i) {
         auto c = static_cast<unsigned char>(utf8[i]);
+        if ((c & 0xC0) != 0x80) {
+            starts.push_back(stem.size());
+        }
         // A NUL would cut the name short in every system call; encode it like the others.
         if (c == '/' || c == '%' || c == '\0' || (c == '.' && i == 0)) {
             stem += '%';
@@ -215,7 +221,25 @@ std::string AccountFileStem(std::string_view accountNameCp932) {
             stem += static_cast<char>(c);
         }
     }
-    return stem;
+    if (stem.size() <= kMaxStemBytes && Utf8ToCp932(utf8) == accountNameCp932) {
+        return stem;
+    }
+    // Shortened (or not convertible both ways): whole characters, then the whole name's
+    // digest, which tells apart names alike in their first characters or their "?"s.
+    constexpr size_t kDigestHex = 32;
+    constexpr size_t kPrefixBytes = kMaxStemBytes - 2 - kDigestHex;
+    size_t cut = 0;
+    for (size_t start : starts) {
+        if (start > kPrefixBytes) {
+            break;
+        }
+        cut = start;
+    }
+    if (stem.size() <= kPrefixBytes) {
+        cut = stem.size();
+    }
+    stem.resize(cut);
+    return stem + "%~" + Sha256Hex(accountNameCp932).substr(0, kDigestHex);
 }
 
 fs::path StoreFilePath(std::string_view accountNameCp932) {

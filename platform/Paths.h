@@ -47,6 +47,13 @@ std::filesystem::path DesktopFolder();
 // File-name form of an account name (CP932): its UTF-8 form with "/", "%" and a leading
 // "." percent-encoded (%2F, %25, %2E), so that no name can leave the data folder. A NUL
 // byte is encoded too (%00), and the empty name gives "%", so a stem is never empty.
+// Every file made from a stem ("NAME.dat.damaged.999" the longest) must fit a file name of
+// kMaxFileNameBytes: a longer stem, or a name whose UTF-8 form does not convert back to
+// the same bytes, becomes its first whole characters, "%~" and 32 hex digits of the
+// SHA-256 of the whole name. "%~" never stands in an encoded name, so two different
+// accounts never share a file.
+inline constexpr size_t kMaxFileNameBytes = 255;
+inline constexpr size_t kMaxStemBytes = kMaxFileNameBytes - sizeof(".dat.damaged.999") + 1;
 std::string AccountFileStem(std::string_view accountNameCp932);
 
 // DataFolder() / (AccountFileStem(name) + ".dat").

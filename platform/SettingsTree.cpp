@@ -138,20 +138,6 @@ std::string UtcStamp() {
     return text;
 }
 
-// Temporary files of writers that died before their rename. Only called under the lock,
-// when no other writer of this file can be half-way.
-void RemoveStaleTemporaries(const fs::path& file) {
-    std::string prefix = file.filename().string() + ".tmp-";
-    std::error_code error;
-    for (fs::directory_iterator it(file.parent_path(), error), end; !error && it != end;
-         it.increment(error)) {
-        if (it->path().filename().string().rfind(prefix, 0) == 0) {
-            std::error_code ignored;
-            fs::remove(it->path(), ignored);
-        }
-    }
-}
-
 // A name or text as the tree keeps it: up to its first NUL, and UTF-8.
 bool Stored(std::string_view given, std::string& stored) {
     stored = std::string(given.substr(0, given.find('\0')));
@@ -468,8 +454,7 @@ long SettingsTree::Replace(SettingsNode next) {
     if (bytes.size() > kMaxSettingsFileBytes) {
         return REG_WRITE_FAILED; // the next start would have to call it damaged
     }
-    RemoveStaleTemporaries(m_file);
-    if (!WriteFileAtomic(m_file, bytes, 0600)) {
+    if (!WriteFileAtomic(m_file, bytes, 0600)) { // it clears what a killed writer left
         return REG_WRITE_FAILED;
     }
     m_root = std::move(next);

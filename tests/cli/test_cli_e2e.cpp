@@ -1,8 +1,10 @@
 // tolvane-cli as a program, against the fake POP3 server: the instance lock, Ctrl+C,
 // usage errors and the accounts listing.
 #include "engine/JobTexts.h"
+#include "engine/MailStore.h"
 #include "platform/CodePage.h"
 #include "platform/InstanceLock.h"
+#include "platform/Paths.h"
 #include "tests/cli/CliRunner.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/TestEnv.h"
@@ -10,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <thread>
+#include <csignal>
 
 namespace tolvane::test {
 namespace {
@@ -73,13 +75,98 @@ TEST_F(CliFakeServerTest, FirstCtrlCCancelsTheAccountThenLogsOutAndEnds) {
 }
 
 TEST_F(CliFakeServerTest, SecondCtrlCEndsAtOnce) {
-    server.Script("TOP 1", FakeReply::Silence());
+    server.Script("TOP 1", FakeReply{}); // no answer, but later commands are heard
+    server.Script("QUIT", FakeReply::Silence());
     CliProcess process({"check"});
     ASSERT_TRUE(server.WaitForCommand("TOP 1", 10s));
     ::kill(process.Pid(), SIGINT);
-    std::this_thread::sleep_for(100ms);
+    // The first one was handled: the account logs out, and QUIT waits for its answer.
+    ASSERT_TRUE(server.WaitForCommand("QUIT", 10s));
     ::kill(process.Pid(), SIGINT);
     EXPECT_EQ(process.Wait().status, 130);
+}
+
+// A positive STAT reply without a count says nothing about the mailbox: not "no mail".
+TEST_F(CliFakeServerTest, StatWithoutACountIsAFailure) {
+    for (const char* reply : {"+OK abc\r\n", "+OK\t3 0\r\n"}) {
+        server.Script("STAT", FakeReply::Text(reply));
+        const CliResult result = RunCli({"check"});
+        EXPECT_EQ(result.status, 1) << reply;
+        EXPECT_NE(result.err.find(OnTerminal(SjisFormat(txt::kReceiveFailed, "pop"))),
+                  std::string::npos)
+            << result.err;
+        EXPECT_EQ(result.err.find(OnTerminal(SjisFormat(txt::kNoMail, "pop"))), std::string::npos);
+    }
+}
+
+// Ctrl+C while a deletion runs: nothing is deleted, and the run says so by its status.
+TEST_F(CliFakeServerTest, StoppedDeletionExitsOne) {
+    server.Script("DELE 1", FakeReply::Silence());
+    CliProcess process({"delete", "u1", "--yes"});
+    ASSERT_TRUE(server.WaitForCommand("DELE 1", 10s));
+    ::kill(process.Pid(), SIGINT);
+    const CliResult result = process.Wait();
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_NE(result.err.find(OnTerminal(SjisFormat(txt::kStopDelete, "pop"))), std::string::npos)
+        << result.err;
+    EXPECT_EQ(server.Messages().size(), 2u);
+}
+
+// A new-mail-only account: checks remember U3; then two mails arrive before it on the
+// server. Its list numbers U3 1 but the server 3: simple mode would delete U1.
+TEST(CliNewOnly, SimpleDeleteSettingStillDeletesTheMailAsked) {
+    ScopedHome home;
+    FakePop3Server server;
+    server.SetMessages({{"U3", MakeMessage({"Subject: three"}, {"3"})}});
+    AccountSettings settings;
+    settings.port = server.Port();
+    settings.newOnly = 1;
+    settings.simpleDelete = 1; // written by hand or another tool
+    WriteAccount(settings);
+    ASSERT_EQ(RunCli({"check"}).status, 0);
+    server.SetMessages({{"U1", MakeMessage({"Subject: one"}, {"1"})},
+                        {"U2", MakeMessage({"Subject: two"}, {"2"})},
+                        {"U3", MakeMessage({"Subject: three"}, {"3"})}});
+
+    const CliResult result = RunCli({"delete", "U3", "--yes"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::vector<std::string> left;
+    for (const auto& message : server.Messages()) {
+        left.push_back(message.uidl);
+    }
+    EXPECT_EQ(left, (std::vector<std::string>{"U1", "U2"}));
+}
+
+// The expiry question of a check: without a terminal it is answered Cancel, and the hint
+// says --yes answers OK, which check accepts.
+TEST(CliExpiry, CheckYesAnswersTheExpiryQuestion) {
+    ScopedHome home;
+    FakePop3Server server;
+    server.SetMessages({{"old", MakeMessage({"Subject: old"}, {"1"})}});
+    AccountSettings settings;
+    settings.port = server.Port();
+    settings.newOnly = 1;
+    WriteAccount(settings);
+    ASSERT_TRUE(WriteProfileInt("Account\\pop", "LimitDelete", 1));
+    ASSERT_TRUE(WriteProfileInt("Account\\pop", "LimitDays", 1));
+    MailList seen; // first seen in 2001
+    seen.push_back(std::make_unique<CMail>());
+    seen[0]->m_strUidl = "old";
+    seen[0]->m_strAccount = "pop";
+    seen[0]->m_nState = MAIL_KNOWN;
+    seen[0]->m_timeReceived = 1000000000;
+    ASSERT_TRUE(WriteMailStore(StoreFilePath("pop"), seen));
+
+    CliResult result = RunCli({"check"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.err.find("--yes を指定すると OK と答えます"), std::string::npos) << result.err;
+    EXPECT_EQ(server.Messages().size(), 1u);
+
+    result = RunCli({"check", "--yes"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.err.find(OnTerminal(SjisFormat(txt::kExpired, "pop", 1u))), std::string::npos)
+        << result.err;
+    EXPECT_TRUE(server.Messages().empty());
 }
 
 TEST_F(CliFakeServerTest, AccountsNeverShowThePassword) {

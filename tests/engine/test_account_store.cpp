@@ -8,10 +8,12 @@
 #include "platform/Profile.h"
 #include "platform/SettingsTree.h"
 #include "tests/support/TestEnv.h"
+#include "tests/support/UnwritableFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sys/stat.h>
 
 namespace tolvane {
 namespace {
@@ -452,6 +454,80 @@ TEST_P(AccountStoreNames, StoreStaysInsideTheDataFolder) {
 INSTANTIATE_TEST_SUITE_P(Unsafe, AccountStoreNames,
                          ::testing::Values("../evil", "a/b", "..", ".", ".hidden", "%2F", "/abs",
                                            "ぽっぷ"));
+
+// Names whose file names would not fit (250 letters, 90 kana) get shortened ones.
+const std::string kLongAscii(250, 'a');
+const std::string kLongKana = [] {
+    std::string text;
+    for (int i = 0; i < 90; ++i) {
+        text += "あ";
+    }
+    return text;
+}();
+INSTANTIATE_TEST_SUITE_P(Long, AccountStoreNames,
+                         ::testing::Values(kLongAscii.c_str(), kLongKana.c_str()));
+
+ino_t InodeOf(const fs::path& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// Saved after every check: a store whose bytes did not change is not written again.
+TEST_F(AccountStore, UnchangedStoreIsLeftAlone) {
+    CAccount account(nullptr, nullptr);
+    account.Load("pop", false);
+    account.m_bNewMailOnly = 1;
+    account.m_mails.push_back(MakeMail("u1", MAIL_NEW));
+    const fs::path store = StoreFilePath("pop");
+    ASSERT_EQ(account.StoreMails(true), 0);
+    const ino_t first = InodeOf(store);
+    ASSERT_EQ(account.StoreMails(true), 0);
+    EXPECT_EQ(InodeOf(store), first);
+
+    account.m_mails[0]->m_nState = MAIL_KNOWN;
+    ASSERT_EQ(account.StoreMails(true), 0);
+    EXPECT_NE(InodeOf(store), first);
+    EXPECT_EQ(ReadFileBytes(store), EncodeMailStore(account.m_mails));
+    fs::remove(store); // gone behind its back: written again
+    ASSERT_EQ(account.StoreMails(true), 0);
+    EXPECT_EQ(ReadFileBytes(store), EncodeMailStore(account.m_mails));
+}
+
+// A store that cannot be saved says why (the caller tells the user), leaves nothing half
+// written, and is saved at the next chance.
+class AccountStoreUnwritable : public AccountStore,
+                               public ::testing::WithParamInterface<test::UnwritableFolder::Kind> {
+};
+
+TEST_P(AccountStoreUnwritable, SaveGivesTheReasonAndSucceedsLater) {
+    test::UnwritableFolder folder(m_home.DataHome(), GetParam());
+    if (!folder.Usable()) {
+        GTEST_SKIP() << "root that may not mount cannot be refused a write";
+    }
+    CAccount account(nullptr, nullptr);
+    account.Load("pop", false);
+    account.m_bNewMailOnly = 1;
+    account.m_mails.push_back(MakeMail("u1", MAIL_NEW));
+    const int error = account.StoreMails(true);
+    EXPECT_NE(error, 0);
+    EXPECT_FALSE(fs::exists(StoreFilePath("pop")));
+    for (const auto& entry : fs::directory_iterator(DataFolder())) {
+        EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos);
+    }
+
+    folder.Free();
+    EXPECT_EQ(account.StoreMails(true), 0);
+    EXPECT_EQ(ReadFileBytes(StoreFilePath("pop")), EncodeMailStore(account.m_mails));
+}
+
+INSTANTIATE_TEST_SUITE_P(Folders, AccountStoreUnwritable,
+                         ::testing::Values(test::UnwritableFolder::Kind::Full,
+                                           test::UnwritableFolder::Kind::ReadOnly),
+                         [](const auto& testParam) {
+                             return testParam.param == test::UnwritableFolder::Kind::Full
+                                        ? "FullDisk"
+                                        : "ReadOnly";
+                         });
 
 // --- mail list
 

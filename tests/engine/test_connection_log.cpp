@@ -161,7 +161,7 @@ TEST_P(PlantedLog, IsRefusedAndTheTargetKeptWhole) {
     const std::filesystem::path hardLink = home.Path() / "hard.log";
     std::filesystem::create_hard_link(victim, hardLink);
     for (const auto& planted : {LogPath(), hardLink}) {
-        options::SetLogFile(Utf8ToCp932(planted.string()));
+        options::SetLogFilePath(planted.string());
         CConnectionLog log;
         EXPECT_EQ(log.OpenLogFile(GetParam()), 0) << planted;
         log.AppendLog("text\r\n");

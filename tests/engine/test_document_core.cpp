@@ -1,15 +1,19 @@
 #include "engine/DocumentCore.h"
 
 #include "engine/JobTexts.h"
+#include "engine/MailStore.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/SettingsTree.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/TestEnv.h"
+#include "tests/support/UnwritableFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <sys/stat.h>
@@ -182,6 +186,77 @@ TEST_F(DocumentCoreTest, CreateLogsSkippedAccountsAndSettingsNotices) {
     EXPECT_NE(log.find(SjisFormat(txt::kSettingsMadePrivate, file.c_str())), std::string::npos)
         << Cp932ToUtf8(log);
     EXPECT_TRUE(messages.Messages().empty());
+}
+
+// What a check saw is on the disk as soon as the check completes, not only at exit: a
+// crash or a power cut afterwards must not make the seen mails new again.
+TEST_F(DocumentCoreTest, CompletedCheckWritesTheNewOnlyStores) {
+    FakePop3Server server;
+    server.SetMessages({{"u1", MakeMessage({"Subject: hi"}, {"body"})}});
+    WriteAccount("pop", server.Port());
+    WriteAccount("plain", server.Port());
+    ASSERT_TRUE(WriteProfileInt("Account\\pop", "ReceiveNewMailOnly", 1));
+    CDocumentCore doc(&host);
+    ASSERT_TRUE(doc.Create());
+    ASSERT_TRUE(doc.StartCheck(-1));
+    ASSERT_TRUE(host.WaitForCommands(1));
+    EXPECT_FALSE(std::filesystem::exists(StoreFilePath("pop")));
+    doc.OnJobComplete();
+
+    MailList stored;
+    ASSERT_EQ(ReadMailStore(StoreFilePath("pop"), 0, stored), StoreReadResult::Ok);
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0]->m_strUidl, "u1");
+    EXPECT_FALSE(std::filesystem::exists(StoreFilePath("plain")));
+}
+
+// Records the stores the document could not save.
+class RecordingDocument final : public CDocumentCore {
+public:
+    using CDocumentCore::CDocumentCore;
+    ~RecordingDocument() override { Close(); }
+    std::vector<std::string> failed;
+
+protected:
+    void OnStoreSaveFailed(const CAccount& account, int error) override {
+        failed.push_back(account.m_strName);
+        CDocumentCore::OnStoreSaveFailed(account, error);
+    }
+};
+
+// A store that cannot be saved is told once per account (not after every check), and
+// again only after it was saved in between.
+TEST_F(DocumentCoreTest, FailedStoreIsToldOncePerAccountUntilSaved) {
+    RecordingDocument doc(&host);
+    for (const char* name : {"pop", "work"}) {
+        doc.m_arrAccounts.push_back(
+            std::make_unique<CAccount>(&CConnectionLog::Report, &doc.m_log));
+        CAccount& account = *doc.m_arrAccounts.back();
+        account.Load(name, false);
+        account.m_bNewMailOnly = 1;
+        account.m_mails.push_back(MailOf(name, "u1"));
+    }
+    {
+        UnwritableFolder full(home.DataHome(), UnwritableFolder::Kind::Full);
+        ASSERT_TRUE(full.Usable());
+        EXPECT_FALSE(doc.SaveStores());
+        EXPECT_FALSE(doc.SaveStores());
+        EXPECT_EQ(doc.failed, (std::vector<std::string>{"pop", "work"}));
+        const std::string log = doc.m_log.GetLog();
+        const CAccount& pop = *doc.GetAccount(0);
+        EXPECT_TRUE(log.find(CDocumentCore::StoreSaveFailedText(pop, ENOSPC)) !=
+                        std::string::npos ||
+                    log.find(CDocumentCore::StoreSaveFailedText(pop, EFBIG)) != std::string::npos)
+            << Cp932ToUtf8(log);
+        full.Free();
+        EXPECT_TRUE(doc.SaveStores());
+    }
+    for (int i = 0; i < doc.GetAccountCount(); ++i) {
+        doc.GetAccount(i)->m_mails[0]->m_nState = MAIL_KNOWN; // changed: to be written again
+    }
+    UnwritableFolder full(home.DataHome(), UnwritableFolder::Kind::Full);
+    EXPECT_FALSE(doc.Close()); // the stores are saved (and told) before the accounts go
+    EXPECT_EQ(doc.failed, (std::vector<std::string>{"pop", "work", "pop", "work"}));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -144,6 +145,54 @@ INSTANTIATE_TEST_SUITE_P(
                       Stem{"InnerDot", "mail.example", "mail.example"},
                       Stem{"Nul", std::string("a\0b", 3), "a%00b"}),
     [](const auto& testParam) { return testParam.param.name; });
+
+// Every file made from a stem must fit a file name (the longest is NAME.dat.damaged.999):
+// a long name is shortened, with the digest of the whole name, so no two names meet.
+TEST(AccountFileStem, LongNamesFitAndStayApart) {
+    const std::string a250(250, 'a');
+    const std::string hiragana90 = [] {
+        std::string text;
+        for (int i = 0; i < 90; ++i) {
+            text += "あ";
+        }
+        return text;
+    }();
+    const std::vector<std::string> names = {
+        a250,       a250 + "b",        std::string(239, 'a'), std::string(240, 'a'),
+        hiragana90, hiragana90 + "い", std::string(300, '/'), std::string(300, '%')};
+    std::set<std::string> stems;
+    for (const std::string& utf8 : names) {
+        const std::string stem = AccountFileStem(Utf8ToCp932(utf8));
+        EXPECT_LE(stem.size() + sizeof(".dat.damaged.999") - 1, kMaxFileNameBytes) << utf8;
+        EXPECT_TRUE(stems.insert(stem).second) << "shared: " << stem;
+        EXPECT_EQ(stem.find('/'), std::string::npos);
+    }
+    EXPECT_EQ(AccountFileStem(std::string(239, 'a')), std::string(239, 'a')); // fits as it is
+    // Shortened at whole characters, then the digest of the whole (CP932) name.
+    const std::string stem = AccountFileStem(Utf8ToCp932(hiragana90));
+    EXPECT_EQ(stem, [&] {
+        std::string prefix;
+        while (prefix.size() + 3 <= kMaxStemBytes - 34) {
+            prefix += "あ";
+        }
+        return prefix + "%~4030f57c121e3774f3ea693027c836ec";
+    }());
+    // An escape is never cut apart.
+    std::string escapes;
+    for (int i = 0; i < 68; ++i) {
+        escapes += "%2F";
+    }
+    EXPECT_EQ(AccountFileStem(std::string(300, '/')).substr(0, 68 * 3 + 2), escapes + "%~");
+}
+
+// A name whose UTF-8 form does not convert back (bytes that are no CP932 character all
+// become "?") must not share the file of the name that really is "?".
+TEST(AccountFileStem, NamesThatDoNotConvertBackAreKeptApart) {
+    const std::string stray = "\x81"; // a lead byte without its trail byte
+    EXPECT_NE(AccountFileStem(stray), AccountFileStem("?"));
+    EXPECT_NE(AccountFileStem(stray), AccountFileStem("\x82"));
+    EXPECT_EQ(AccountFileStem("?"), "?");
+}
 
 TEST(AccountFileStem, NoNameLeavesTheDataFolder) {
     test::ScopedHome home;
