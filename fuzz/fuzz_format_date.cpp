@@ -2,20 +2,12 @@
 // fourth word, the two-digit-or-more month and day, and the fifth word, so the result is
 // never much longer than the value.
 #include "engine/Account.h"
+#include "fuzz/Require.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-} // namespace
+using tolvane::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string value(reinterpret_cast<const char*>(data), size);

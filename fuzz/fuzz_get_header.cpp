@@ -2,18 +2,14 @@
 // byte naming none of them, a key taken from the input up to its first NUL): no crash,
 // never a value longer than the text after the key, and nothing for a key not in the text.
 #include "engine/Account.h"
+#include "fuzz/Require.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using tolvane::fuzz::Require;
 
 const char* const kKeys[] = {
     "\r\nFrom:", "\r\nContent-Type:", "\r\nSubject:", "\r\nX-UIDL:", "\r\nDate:"};

@@ -2,20 +2,16 @@
 // measure and write passes of both stages agree; the result holds no zero byte and is
 // never longer than the input.
 #include "engine/HeaderDecoder.h"
+#include "fuzz/Require.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using tolvane::fuzz::Require;
 
 // Writes into a buffer of exactly the measured size; a guard after it must stay intact.
 template <typename Stage> std::string MeasureThenWrite(std::string_view input, Stage stage) {

@@ -2,21 +2,13 @@
 // the not-plain flag is 0 or 1; no decoded field is longer than the reply; the unique id
 // is the X-UIDL value as written.
 #include "engine/Account.h"
+#include "fuzz/Require.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
-
-} // namespace
+using tolvane::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using tolvane::CAccount;

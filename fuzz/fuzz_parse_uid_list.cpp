@@ -2,20 +2,16 @@
 // after the status line (never more entries than line ends) and the count it returns; no
 // identifier holds a space, CR or LF; a count is -1 unless the reply has a "+OK" word.
 #include "engine/Account.h"
+#include "fuzz/Require.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using tolvane::fuzz::Require;
 
 bool IsWord(const std::string& text) {
     return text.find_first_of(" \r\n") == std::string::npos;

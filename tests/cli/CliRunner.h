@@ -75,8 +75,8 @@ struct AccountSettings {
     int enable = 1;
 };
 
-// Writes an account (ASCII name; server, user and password UTF-8) into the settings of
-// the current (private) home.
+// Writes an account (its name CP932, the engine's form; server, user and password UTF-8)
+// into the settings of the current (private) home.
 inline void WriteAccount(const AccountSettings& a) {
     const std::string section = "Account\\" + a.name;
     ASSERT_TRUE(WriteProfileStringUtf8(section, "Servername", a.server));
@@ -88,6 +88,17 @@ inline void WriteAccount(const AccountSettings& a) {
     ASSERT_TRUE(WriteProfileInt(section, "SimpleDelete", a.simpleDelete));
     ASSERT_TRUE(WriteProfileInt(section, "Enable", a.enable));
     ASSERT_TRUE(WriteProfileInt(section, "ReceiveNewMailOnly", a.newOnly));
+}
+
+// Writes a new-mail-only account on 127.0.0.1:port (nameCp932: the engine's form).
+inline void WriteNewOnlyAccount(unsigned port, const std::string& nameCp932 = "pop",
+                                int simpleDelete = 0) {
+    AccountSettings settings;
+    settings.name = nameCp932;
+    settings.port = port;
+    settings.newOnly = 1;
+    settings.simpleDelete = simpleDelete;
+    WriteAccount(settings);
 }
 
 } // namespace tolvane::test

@@ -112,17 +112,22 @@ TEST_F(CliFakeServerTest, StoppedDeletionExitsOne) {
     EXPECT_EQ(server.Messages().size(), 2u);
 }
 
-// A new-mail-only account: checks remember U3; then two mails arrive before it on the
-// server. Its list numbers U3 1 but the server 3: simple mode would delete U1.
-TEST(CliNewOnly, SimpleDeleteSettingStillDeletesTheMailAsked) {
+// An account "pop" in new-mail-only mode on a fake server holding one mail.
+class CliNewOnly : public ::testing::Test {
+protected:
+    void Start(const std::string& uidl, int simpleDelete = 0) {
+        server.SetMessages({{uidl, MakeMessage({"Subject: " + uidl}, {"1"})}});
+        WriteNewOnlyAccount(server.Port(), "pop", simpleDelete);
+    }
+
     ScopedHome home;
     FakePop3Server server;
-    server.SetMessages({{"U3", MakeMessage({"Subject: three"}, {"3"})}});
-    AccountSettings settings;
-    settings.port = server.Port();
-    settings.newOnly = 1;
-    settings.simpleDelete = 1; // written by hand or another tool
-    WriteAccount(settings);
+};
+
+// A new-mail-only account: checks remember U3; then two mails arrive before it on the
+// server. Its list numbers U3 1 but the server 3: simple mode would delete U1.
+TEST_F(CliNewOnly, SimpleDeleteSettingStillDeletesTheMailAsked) {
+    Start("U3", 1); // simple deletion written by hand or another tool
     ASSERT_EQ(RunCli({"check"}).status, 0);
     server.SetMessages({{"U1", MakeMessage({"Subject: one"}, {"1"})},
                         {"U2", MakeMessage({"Subject: two"}, {"2"})},
@@ -139,14 +144,8 @@ TEST(CliNewOnly, SimpleDeleteSettingStillDeletesTheMailAsked) {
 
 // The expiry question of a check: without a terminal it is answered Cancel, and the hint
 // says --yes answers OK, which check accepts.
-TEST(CliExpiry, CheckYesAnswersTheExpiryQuestion) {
-    ScopedHome home;
-    FakePop3Server server;
-    server.SetMessages({{"old", MakeMessage({"Subject: old"}, {"1"})}});
-    AccountSettings settings;
-    settings.port = server.Port();
-    settings.newOnly = 1;
-    WriteAccount(settings);
+TEST_F(CliNewOnly, CheckYesAnswersTheExpiryQuestion) {
+    Start("old");
     ASSERT_TRUE(WriteProfileInt("Account\\pop", "LimitDelete", 1));
     ASSERT_TRUE(WriteProfileInt("Account\\pop", "LimitDays", 1));
     MailList seen; // first seen in 2001

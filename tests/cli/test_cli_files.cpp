@@ -32,13 +32,6 @@ protected:
         server.SetMessages({{"u1", MakeMessage({"Subject: one"}, {"1"})},
                             {"u2", MakeMessage({"Subject: two"}, {"2"})}});
     }
-    void WriteNewOnlyAccount(const std::string& nameCp932 = "pop") {
-        AccountSettings settings;
-        settings.name = nameCp932;
-        settings.port = server.Port();
-        settings.newOnly = 1;
-        WriteAccount(settings);
-    }
 
     ScopedHome home;
     FakePop3Server server;
@@ -46,7 +39,7 @@ protected:
 
 // Seen mails that cannot be remembered are told, and the run does not end as a success.
 TEST_F(CliFilesTest, StoreThatCannotBeSavedIsToldAndFailsTheRun) {
-    WriteNewOnlyAccount();
+    WriteNewOnlyAccount(server.Port());
     UnwritableFolder full(home.DataHome(), UnwritableFolder::Kind::Full);
     ASSERT_TRUE(full.Usable());
     const std::string told = "受信済みメールの情報をファイル[";
@@ -61,13 +54,10 @@ TEST_F(CliFilesTest, StoreThatCannotBeSavedIsToldAndFailsTheRun) {
 // Names whose file names would pass 255 bytes (with the temporary and damaged suffixes)
 // are remembered all the same, each in a file of its own.
 TEST_F(CliFilesTest, LongAccountNamesAreRemembered) {
-    std::string kana;
-    for (int i = 0; i < 90; ++i) {
-        kana += "あ";
-    }
-    const std::vector<std::string> names = {std::string(250, 'a'), std::string(251, 'a'), kana};
+    const std::vector<std::string> names = {std::string(250, 'a'), std::string(251, 'a'),
+                                            Repeated("あ", 90)};
     for (const std::string& name : names) {
-        WriteNewOnlyAccount(Utf8ToCp932(name));
+        WriteNewOnlyAccount(server.Port(), Utf8ToCp932(name));
     }
     CliResult result = RunCli({"check"});
     ASSERT_EQ(result.status, 0) << result.err;

@@ -457,13 +457,7 @@ INSTANTIATE_TEST_SUITE_P(Unsafe, AccountStoreNames,
 
 // Names whose file names would not fit (250 letters, 90 kana) get shortened ones.
 const std::string kLongAscii(250, 'a');
-const std::string kLongKana = [] {
-    std::string text;
-    for (int i = 0; i < 90; ++i) {
-        text += "あ";
-    }
-    return text;
-}();
+const std::string kLongKana = test::Repeated("あ", 90);
 INSTANTIATE_TEST_SUITE_P(Long, AccountStoreNames,
                          ::testing::Values(kLongAscii.c_str(), kLongKana.c_str()));
 

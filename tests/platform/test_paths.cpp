@@ -150,13 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
 // a long name is shortened, with the digest of the whole name, so no two names meet.
 TEST(AccountFileStem, LongNamesFitAndStayApart) {
     const std::string a250(250, 'a');
-    const std::string hiragana90 = [] {
-        std::string text;
-        for (int i = 0; i < 90; ++i) {
-            text += "あ";
-        }
-        return text;
-    }();
+    const std::string hiragana90 = test::Repeated("あ", 90);
     const std::vector<std::string> names = {
         a250,       a250 + "b",        std::string(239, 'a'), std::string(240, 'a'),
         hiragana90, hiragana90 + "い", std::string(300, '/'), std::string(300, '%')};
@@ -170,19 +164,11 @@ TEST(AccountFileStem, LongNamesFitAndStayApart) {
     EXPECT_EQ(AccountFileStem(std::string(239, 'a')), std::string(239, 'a')); // fits as it is
     // Shortened at whole characters, then the digest of the whole (CP932) name.
     const std::string stem = AccountFileStem(Utf8ToCp932(hiragana90));
-    EXPECT_EQ(stem, [&] {
-        std::string prefix;
-        while (prefix.size() + 3 <= kMaxStemBytes - 34) {
-            prefix += "あ";
-        }
-        return prefix + "%~4030f57c121e3774f3ea693027c836ec";
-    }());
+    // 68 kana of three bytes fit the 205 bytes before "%~" and the 32 digits.
+    EXPECT_EQ(stem, test::Repeated("あ", 68) + "%~4030f57c121e3774f3ea693027c836ec");
     // An escape is never cut apart.
-    std::string escapes;
-    for (int i = 0; i < 68; ++i) {
-        escapes += "%2F";
-    }
-    EXPECT_EQ(AccountFileStem(std::string(300, '/')).substr(0, 68 * 3 + 2), escapes + "%~");
+    EXPECT_EQ(AccountFileStem(std::string(300, '/')).substr(0, 68 * 3 + 2),
+              test::Repeated("%2F", 68) + "%~");
 }
 
 // A name whose UTF-8 form does not convert back (bytes that are no CP932 character all

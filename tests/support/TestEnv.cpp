@@ -252,4 +252,13 @@ void WriteFileBytes(const fs::path& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
+std::string Repeated(const std::string& text, size_t count) {
+    std::string repeated;
+    repeated.reserve(text.size() * count);
+    for (size_t i = 0; i < count; ++i) {
+        repeated += text;
+    }
+    return repeated;
+}
+
 } // namespace tolvane::test

@@ -136,6 +136,9 @@ bool RunningAsRoot();
 // Gives the tree below path (and path) to kNobodyId when running as root.
 void HandToNobody(const std::filesystem::path& path);
 
+// text, count times over (long names and values).
+std::string Repeated(const std::string& text, size_t count);
+
 // Reads a whole file as bytes ("" when it cannot be read).
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
