@@ -9,19 +9,15 @@
 #include "engine/HtmlText.h"
 #include "engine/MailHeaderDecoder.h"
 #include "engine/TransferDecode.h"
+#include "fuzz/Require.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 namespace {
 
-void Require(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
+using tolvane::fuzz::Require;
 
 bool HasZero(const std::string& text) {
     return text.find('\0') != std::string::npos;
