@@ -100,16 +100,28 @@ bool WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes, 
     if (fd < 0) {
         return false;
     }
-    // Held until the rename, so that another save's clean-up never takes this file away.
-    bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fchmod(fd, static_cast<mode_t>(mode)) == 0 &&
-              WriteAll(fd, bytes) && ::fsync(fd) == 0 &&
-              ::rename(pattern.c_str(), path.c_str()) == 0;
-    const int savedErrno = errno;
+    // The lock is held through a descriptor of its own until the rename, so that another
+    // save's clean-up never takes this file away, while the written one is closed (and
+    // its close checked) before the file gets its final name.
+    const int lockFd = ::open(pattern.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    bool ok = lockFd >= 0 && ::flock(lockFd, LOCK_EX | LOCK_NB) == 0 &&
+              ::fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteAll(fd, bytes) &&
+              ::fsync(fd) == 0;
+    int savedErrno = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        savedErrno = errno;
+    }
+    if (ok && ::rename(pattern.c_str(), path.c_str()) != 0) {
+        ok = false;
+        savedErrno = errno;
+    }
     if (!ok) {
         ::unlink(pattern.c_str());
     }
-    // After fsync the bytes are on the disk; a close can no longer lose them.
-    ::close(fd);
+    if (lockFd >= 0) {
+        ::close(lockFd);
+    }
     if (!ok) {
         errno = savedErrno;
         return false;

@@ -107,13 +107,13 @@ TEST_F(CliFilesTest, PlantedLockLinkIsRefusedAndItsTargetNeverCreated) {
 }
 
 TEST_F(CliFilesTest, AnotherUsersDataFolderIsRefused) {
-    if (::geteuid() != 0) {
+    if (!RunningAsRoot()) {
         GTEST_SKIP() << "giving a folder to another user needs root";
     }
     AccountSettings settings;
     settings.port = server.Port();
     WriteAccount(settings);
-    ASSERT_EQ(::chown(DataFolder().c_str(), 65534, 65534), 0);
+    ASSERT_EQ(::chown(DataFolder().c_str(), kNobodyId, kNobodyId), 0);
 
     const CliResult result = RunCli({"check"});
     EXPECT_EQ(result.status, 2);

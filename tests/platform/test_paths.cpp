@@ -97,12 +97,12 @@ TEST(PrivateFolders, AFileInThePlaceOfTheFolderIsRefusedByName) {
 // Another user's folder, or another user's link (planted in a folder anyone may write),
 // is never used, and never changed.
 TEST(PrivateFolders, AnotherUsersFolderOrLinkIsRefused) {
-    if (::geteuid() != 0) {
+    if (!test::RunningAsRoot()) {
         GTEST_SKIP() << "giving a folder to another user needs root";
     }
     test::ScopedHome home;
     test::RecordingMessageHost messages;
-    const uid_t nobody = 65534;
+    const uid_t nobody = test::kNobodyId;
     const fs::path theirs = home.DataHome() / "tolvane";
     fs::create_directories(theirs);
     ASSERT_EQ(::chmod(theirs.c_str(), 0777), 0);
