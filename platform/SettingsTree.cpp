@@ -4,6 +4,7 @@
 #include "platform/CodePage.h"
 #include "platform/MessageHost.h"
 #include "platform/Paths.h"
+#include "platform/PrivateFile.h"
 #include "platform/Texts.h"
 
 #include <cerrno>
@@ -29,7 +30,7 @@ class FileLock {
 public:
     explicit FileLock(const fs::path& settingsFile) {
         std::string lockPath = settingsFile.string() + ".lock";
-        m_fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        m_fd = OpenPrivateFile(lockPath, O_RDWR, false); // never through a planted link
         if (m_fd < 0) {
             return;
         }

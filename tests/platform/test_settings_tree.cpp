@@ -355,6 +355,18 @@ TEST_F(SettingsTreeTest, TwoProcessesWritingAtOnceLeaveAllValues) {
     EXPECT_EQ(tree.QueryValue(key, "first0", value), REG_OK);
 }
 
+// The lock file beside the settings: a link planted in its place fails the write, and its
+// target is never created.
+TEST_F(SettingsTreeTest, PlantedLockLinkFailsTheWriteAndCreatesNothing) {
+    const fs::path target = m_dir.Path() / "created-through-the-link";
+    fs::create_symlink(target, File().string() + ".lock");
+    SettingsTree tree(File());
+    RegKey key;
+    EXPECT_NE(tree.CreateKey(tree.Root(), "Software", key), REG_OK);
+    EXPECT_FALSE(fs::exists(fs::symlink_status(target)));
+    EXPECT_FALSE(fs::exists(File()));
+}
+
 TEST_F(SettingsTreeTest, AWriterKilledMidWriteNeverLeavesADamagedFile) {
     for (int round = 0; round < 8; ++round) {
         int ready[2];
