@@ -278,7 +278,8 @@ int RunCli(const std::vector<std::string>& args) {
         return EXIT_USAGE; // a run on defaults would check nothing the user set up
     }
     CCliDocument doc(host, arguments.bQuiet);
-    doc.m_log.SetViewSink([&host](const std::string& textCp932) { host.WriteLog(textCp932); });
+    doc.m_log.SetViewSink(
+        [&host](const std::string& textCp932, bool) { host.WriteLog(textCp932); });
     if (!doc.Create()) {
         host.WriteError(txt::kCreateFailed);
         return EXIT_USAGE;

@@ -27,7 +27,12 @@ void CConnectionLog::AppendLog(const std::string& textCp932) {
     {
         std::lock_guard lock(m_lock);
         if (m_sink) {
-            m_sink(textCp932);
+            const bool bRestart =
+                m_nSinkLimit != 0 && m_strLog.size() + textCp932.size() > m_nSinkLimit;
+            if (bRestart) {
+                m_strLog.clear();
+            }
+            m_sink(textCp932, bRestart);
         }
         if (m_bSaveLog && !WriteLocked(textCp932, textCp932.size())) {
             failed = true;
@@ -148,8 +153,14 @@ void CConnectionLog::ClearLog() {
 }
 
 void CConnectionLog::SetViewSink(ViewSink sink) {
+    FollowLog(std::move(sink), 0);
+}
+
+std::string CConnectionLog::FollowLog(ViewSink sink, size_t limitBytes) {
     std::lock_guard lock(m_lock);
     m_sink = std::move(sink);
+    m_nSinkLimit = limitBytes;
+    return m_strLog;
 }
 
 } // namespace tolvane

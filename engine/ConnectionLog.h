@@ -15,6 +15,9 @@
 //   that waits for the user interface cannot deadlock against an append from there.
 // - The sink runs under the lock on the appending thread; it must not wait for another
 //   thread that may itself append (the GUI posts the text to its view).
+// - A view that holds at most a number of bytes follows the log with FollowLog: a text
+//   that would take the log text beyond that limit starts both the view and the log text
+//   again with that text (the sink is told so), so the view and the log stay alike.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +30,8 @@ namespace tolvane {
 
 class CConnectionLog {
 public:
-    using ViewSink = std::function<void(const std::string& textCp932)>;
+    // bRestart: the view starts again with this text instead of adding it.
+    using ViewSink = std::function<void(const std::string& textCp932, bool bRestart)>;
 
     CConnectionLog() = default;
     ~CConnectionLog(); // closes the file without a message
@@ -55,9 +59,13 @@ public:
     // 1 while the file is open and every text is also written to it.
     int32_t IsSaving() const;
     std::string GetLog() const;
-    // Empties the log text (the view emptied itself when it ran out of space).
+    // Empties the log text.
     void ClearLog();
+    // A sink that keeps everything (no limit); nullptr: none.
     void SetViewSink(ViewSink sink);
+    // Installs sink with the view's limit in bytes (0: none) and returns the log text so
+    // far, in one step: every text reaches either the returned text or the sink, once.
+    std::string FollowLog(ViewSink sink, size_t limitBytes);
 
     // The bytes one text becomes in the file (pure; see the line-end rule above).
     static std::string FileBytes(const std::string& textCp932, size_t length);
@@ -72,6 +80,7 @@ private:
     int32_t m_bSaveLog = 0;
     int m_fileLog = -1;
     ViewSink m_sink;
+    size_t m_nSinkLimit = 0;
 };
 
 } // namespace tolvane

@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(OverwriteOrAppend, PlantedLog, ::testing::Bool());
 TEST_F(ConnectionLogTest, ConcurrentAppendsNeverInterleave) {
     CConnectionLog log;
     std::vector<std::string> seen;
-    log.SetViewSink([&seen](const std::string& text) { seen.push_back(text); });
+    log.SetViewSink([&seen](const std::string& text, bool) { seen.push_back(text); });
     ASSERT_EQ(log.OpenLogFile(true), 1);
     constexpr int kTexts = 2000;
     auto writer = [&log](char tag) {
@@ -202,6 +202,26 @@ TEST_F(ConnectionLogTest, ConcurrentAppendsNeverInterleave) {
         ++next[who];
     }
     EXPECT_EQ(joined, text);
+}
+
+// A view that follows the log gets what came before in one piece and every later text
+// once; a text that would take it beyond its limit starts the view and the log again.
+TEST_F(ConnectionLogTest, FollowingViewSeesEachTextOnceAndRestartsAtItsLimit) {
+    CConnectionLog log;
+    log.AppendLog("one\r\n");
+    std::vector<std::pair<std::string, bool>> seen;
+    EXPECT_EQ(
+        log.FollowLog(
+            [&](const std::string& text, bool bRestart) { seen.emplace_back(text, bRestart); }, 12),
+        "one\r\n");
+    log.AppendLog("two\r\n");   // 10 bytes: fits
+    log.AppendLog("three\r\n"); // 17 bytes: does not
+    EXPECT_EQ(log.GetLog(), "three\r\n");
+    log.SetViewSink(nullptr);
+    log.AppendLog("four\r\n");
+    EXPECT_EQ(log.GetLog(), "three\r\nfour\r\n"); // no view, no limit
+    EXPECT_EQ(seen,
+              (std::vector<std::pair<std::string, bool>>{{"two\r\n", false}, {"three\r\n", true}}));
 }
 
 } // namespace
