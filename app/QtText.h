@@ -11,6 +11,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -21,6 +22,28 @@ namespace tolvane {
 inline QString FromCp932(std::string_view cp932) {
     const std::u16string utf16 = Cp932ToUtf16(cp932);
     return QString::fromUtf16(utf16.data(), static_cast<qsizetype>(utf16.size()));
+}
+
+// The longest prefix of cp932 of at most maxBytes that ends on a character boundary.
+inline std::string_view Cp932Prefix(std::string_view cp932, size_t maxBytes) {
+    size_t end = 0;
+    while (end < cp932.size()) {
+        const size_t width = IsCp932LeadByte(static_cast<unsigned char>(cp932[end])) ? 2 : 1;
+        if (end + width > maxBytes) {
+            break;
+        }
+        end += width;
+    }
+    return cp932.substr(0, std::min(end, cp932.size()));
+}
+
+// A CP932 text with CR LF line ends (a mail's lines, the log) for a text box: at most
+// maxBytes of it, line ends as the box wants them.
+inline QString FromCp932Text(std::string_view cp932, size_t maxBytes) {
+    QString text = FromCp932(Cp932Prefix(cp932, maxBytes));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
 }
 
 // A QString to CP932 bytes for the engine.

@@ -1,0 +1,479 @@
+#include "app/MainFrame.h"
+
+#include "app/CommandIds.h"
+#include "app/GuiTexts.h"
+#include "app/InformationView.h"
+#include "app/LayoutWrites.h"
+#include "app/MainMenus.h"
+#include "app/QtText.h"
+#include "app/Resources.h"
+#include "app/StatusTexts.h"
+#include "app/TolvaneDoc.h"
+#include "app/TolvaneView.h"
+#include "app/TrayIcon.h"
+#include "engine/Clock.h"
+#include "platform/Options.h"
+#include "platform/Profile.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+
+namespace tolvane::gui {
+
+namespace {
+
+constexpr char kSection[] = "Environment";
+constexpr int kClockPeriodMs = 2000;
+
+enum ShowState : int32_t { SHOW_NORMAL = 1, SHOW_MINIMIZED = 2, SHOW_MAXIMIZED = 3 };
+
+} // namespace
+
+CMainFrame::CMainFrame() : m_bridge(this) {
+    EnsureResources();
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tolvane.svg")));
+    setWindowTitle(Tr(txt::kProductTitle));
+    m_bridge.SetTitle(ToCp932(windowTitle()));
+
+    m_pMenus = new CMainMenus(this);
+    connect(m_pMenus, &CMainMenus::commandTriggered, this, &CMainFrame::OnCommand);
+    connect(m_pMenus, &CMainMenus::menuAboutToShow, this, &CMainFrame::UpdateCommands);
+
+    m_pMessage = new QLabel(this);
+    m_pMessage->setObjectName(QStringLiteral("messagePane"));
+    m_pMessage->setAccessibleName(Tr(txt::kAccessibleMessagePane));
+    m_pClock = new QLabel(this);
+    m_pClock->setObjectName(QStringLiteral("clockPane"));
+    m_pClock->setAccessibleName(Tr(txt::kAccessibleClock));
+    statusBar()->addWidget(m_pMessage, 1);
+    statusBar()->addPermanentWidget(m_pClock);
+    m_clockTimer.setInterval(kClockPeriodMs);
+    connect(&m_clockTimer, &QTimer::timeout, this, &CMainFrame::DrawClock);
+    m_clockTimer.start();
+    DrawClock();
+
+    CTrayIcon::State trayState;
+    trayState.windowHidden = [this] { return isHidden() || isMinimized(); };
+    trayState.busy = [this] { return m_pDoc && m_pDoc->m_bBusy != 0; };
+    m_pTray = new CTrayIcon(this, std::move(trayState));
+    connect(m_pTray, &CTrayIcon::commandRequested, this, &CMainFrame::PostCommand);
+
+    m_pSplitter = new QSplitter(Qt::Vertical, this);
+    m_pSplitter->setObjectName(QStringLiteral("panes"));
+    m_pList = new CTolvaneView(m_pSplitter);
+    m_pInfo = new CInformationView(m_pSplitter);
+    m_pSplitter->addWidget(m_pList);
+    m_pSplitter->addWidget(m_pInfo);
+    m_pSplitter->setStretchFactor(0, 0); // the list keeps its height; the pane takes the rest
+    m_pSplitter->setStretchFactor(1, 1);
+    m_pSplitter->setCollapsible(0, false);
+    m_pSplitter->setCollapsible(1, true);
+    m_pSplitter->installEventFilter(this);
+    connect(m_pSplitter, &QSplitter::splitterMoved, this, &CMainFrame::UpdateCommands);
+    setCentralWidget(m_pSplitter);
+    m_nPendingViewHeight = GetProfileInt(kSection, "ViewHeight", 200);
+    m_pList->setFocus();
+
+    m_pList->SetAutoWidthAction(m_pMenus->Action(ID_AUTO_WIDTH));
+    connect(m_pList, &CTolvaneView::filled, this, [this](int count) {
+        ShowIdlePrompt(); // the count in the status line is current again
+        SetTrayTip(MailCountTip(count));
+        UpdateCommands();
+    });
+    connect(m_pList, &CTolvaneView::commandRequested, this, &CMainFrame::OnCommand);
+    connect(m_pList, &CTolvaneView::stateChanged, this, &CMainFrame::UpdateCommands);
+
+    connect(&m_checkTimer, &QTimer::timeout, this, [this] {
+        if (m_pDoc && !m_pDoc->m_arrAccounts.empty()) {
+            PostCommand(ID_CHECK_ALL);
+        }
+    });
+
+    CWorkerBridge::Receivers receivers;
+    receivers.title = [this](const QString& title) { setWindowTitle(title); };
+    receivers.cancelText = [this](const QString& text) {
+        if (QAction* cancel = m_pMenus->Action(ID_CANCEL_CHECK)) {
+            cancel->setText(text);
+        }
+    };
+    receivers.command = [this](int id) { OnCommand(id); };
+    m_bridge.SetReceivers(std::move(receivers));
+}
+
+CMainFrame::~CMainFrame() = default;
+
+void CMainFrame::SetDocument(CTolvaneDoc* doc) {
+    m_pDoc = doc;
+}
+
+void CMainFrame::RestoreAndShow() {
+    const QString title = Tr(txt::kProductTitle);
+    setWindowTitle(title);
+    m_pMenus->ToolBar()->setWindowTitle(title);
+    m_bridge.SetTitle(ToCp932(title));
+    statusBar()->setVisible(GetProfileInt(kSection, "Statusbar", 1) != 0);
+    m_pMenus->ToolBar()->setVisible(GetProfileInt(kSection, "Toolbar", 1) != 0);
+    if (GetProfileInt(kSection, "ViewInfo", 1) != 0) {
+        m_pList->m_bShowContent = 1;
+    } else {
+        m_pDoc->ShowLogInPane();
+    }
+    const int32_t status = GetProfileInt(kSection, "Status", SHOW_NORMAL);
+    RestorePlacement();
+    m_pDoc->ArmCheckTimer();
+    if (options::GetFirstCheck() != 0 && !m_pDoc->m_arrAccounts.empty()) {
+        PostCommand(ID_CHECK_ALL);
+    }
+    m_pDoc->RebuildAccountMenus();
+    ShowIdlePrompt();
+    UpdateCommands();
+    if (status == SHOW_MINIMIZED) {
+        // Hidden in the tray; without a tray it must stay reachable on the task bar.
+        if (!m_pTray->IsAvailable()) {
+            showMinimized();
+        }
+    } else if (status == SHOW_MAXIMIZED) {
+        showMaximized();
+    } else {
+        show();
+    }
+}
+
+void CMainFrame::RestorePlacement() {
+    const int left = GetProfileInt(kSection, "Left", 0);
+    const int top = GetProfileInt(kSection, "Top", 0);
+    const int right = GetProfileInt(kSection, "Right", 600);
+    const int bottom = GetProfileInt(kSection, "Bottom", 480);
+    const QSize minimum = minimumSizeHint();
+    QRect rect(left, top, std::max(right - left, minimum.width()),
+               std::max(bottom - top, minimum.height()));
+    // A window placed off every screen (a screen that has gone) comes back onto the
+    // primary one, where it can be reached.
+    bool bOnScreen = false;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        bOnScreen = bOnScreen || screen->availableGeometry().intersects(rect);
+    }
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!bOnScreen && primary) {
+        rect.moveTopLeft(primary->availableGeometry().topLeft());
+    }
+    setGeometry(rect);
+}
+
+int CMainFrame::ViewHeight() const {
+    if (m_nPendingViewHeight >= 0) {
+        return m_nPendingViewHeight;
+    }
+    return m_pSplitter->sizes().value(0);
+}
+
+void CMainFrame::ApplyViewHeight() {
+    const int total = m_pSplitter->height() - m_pSplitter->handleWidth();
+    if (m_nPendingViewHeight < 0 || total <= 0) {
+        return;
+    }
+    const int list = std::clamp(m_nPendingViewHeight, 0, total);
+    m_pSplitter->setSizes({list, total - list});
+    m_nPendingViewHeight = -1;
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_pSplitter && event->type() == QEvent::Resize) {
+        ApplyViewHeight(); // the first real size: the list gets its stored height
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool CMainFrame::IsHiddenInTray() const {
+    return isHidden() && m_pTray->IsAvailable();
+}
+
+void CMainFrame::SaveLayout() {
+    m_pTray->Remove();
+    const QRect normal = normalGeometry();
+    if (!normal.isValid()) {
+        ShowLayoutWriteFailed();
+    } else {
+        int32_t status = SHOW_NORMAL;
+        if (isMinimized() || isHidden()) {
+            status = SHOW_MINIMIZED;
+        } else if (isMaximized()) {
+            status = SHOW_MAXIMIZED;
+        }
+        WriteLayoutInt(kSection, "Left", normal.left());
+        WriteLayoutInt(kSection, "Top", normal.top());
+        WriteLayoutInt(kSection, "Right", normal.left() + normal.width());
+        WriteLayoutInt(kSection, "Bottom", normal.top() + normal.height());
+        WriteLayoutInt(kSection, "Status", status);
+        WriteLayoutInt(kSection, "ViewHeight", ViewHeight());
+        WriteLayoutInt(kSection, "Toolbar", m_pMenus->ToolBar()->isHidden() ? 0 : 1);
+        WriteLayoutInt(kSection, "Statusbar", statusBar()->isHidden() ? 0 : 1);
+        WriteLayoutInt(kSection, "ViewInfo", m_pList->m_bShowContent);
+    }
+    m_pList->SaveSettings();
+    m_pInfo->SaveSettings();
+    m_clockTimer.stop();
+    m_checkTimer.stop();
+}
+
+// --- Commands
+
+bool CMainFrame::IsFrameCommand(int id) const {
+    switch (id) {
+    case ID_VIEW_INFO:
+    case ID_INFO_CONTENT:
+    case ID_INFO_LOG:
+    case ID_INFO_FONT:
+    case ID_SHOW_HIDE:
+    case ID_VIEW_TOOLBAR:
+    case ID_VIEW_STATUS_BAR:
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE:
+    case ID_APP_ABOUT:
+    case ID_HELP_FINDER:
+    case ID_CONTEXT_HELP:
+    case ID_HELP:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMainFrame::IsCommandEnabled(int id, bool bArriving) const {
+    if (IsFrameCommand(id)) {
+        return id != ID_INFO_CONTENT || (m_pDoc && m_pDoc->m_bBusy == 0);
+    }
+    if (CTolvaneView::HandlesCommand(id)) {
+        return m_pList->IsCommandEnabled(id);
+    }
+    if (m_pDoc && CTolvaneDoc::HandlesCommand(id)) {
+        return m_pDoc->IsCommandEnabled(id, bArriving);
+    }
+    return false;
+}
+
+bool CMainFrame::IsFrameCommandChecked(int id, bool& bChecked) const {
+    switch (id) {
+    case ID_VIEW_INFO:
+        bChecked = m_nPendingViewHeight >= 0 || m_pSplitter->sizes().value(1) > 0;
+        return true;
+    case ID_INFO_CONTENT:
+        bChecked = m_pList->m_bShowContent != 0;
+        return true;
+    case ID_INFO_LOG:
+        bChecked = m_pDoc && m_pDoc->m_bInfoShowsLog != 0;
+        return true;
+    case ID_VIEW_TOOLBAR:
+        bChecked = !m_pMenus->ToolBar()->isHidden();
+        return true;
+    case ID_VIEW_STATUS_BAR:
+        bChecked = !statusBar()->isHidden();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CMainFrame::OnCommand(int id) {
+    if (!IsCommandEnabled(id, true)) {
+        UpdateCommands();
+        return; // its rule does not hold now (a posted command arrives late)
+    }
+    if (IsFrameCommand(id)) {
+        OnFrameCommand(id);
+    } else if (CTolvaneView::HandlesCommand(id)) {
+        m_pList->OnCommand(id);
+    } else if (m_pDoc) {
+        m_pDoc->OnCommand(id);
+    }
+    UpdateCommands();
+}
+
+void CMainFrame::PostCommand(int id) {
+    QMetaObject::invokeMethod(
+        this, [this, id] { OnCommand(id); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::OnFrameCommand(int id) {
+    switch (id) {
+    case ID_VIEW_INFO:
+        ToggleInfoPane();
+        break;
+    case ID_INFO_CONTENT:
+        m_pDoc->ShowContentInPane();
+        break;
+    case ID_INFO_LOG:
+        m_pDoc->ShowLogInPane();
+        break;
+    case ID_INFO_FONT:
+        m_pInfo->ChooseTextFont();
+        break;
+    case ID_SHOW_HIDE:
+        ShowOrHide();
+        break;
+    case ID_VIEW_TOOLBAR:
+        m_pMenus->ToolBar()->setVisible(m_pMenus->ToolBar()->isHidden());
+        break;
+    case ID_VIEW_STATUS_BAR:
+        statusBar()->setVisible(statusBar()->isHidden());
+        break;
+    case ID_NEXT_PANE:
+    case ID_PREV_PANE:
+        FocusOtherPane();
+        break;
+    case ID_APP_ABOUT:
+        Q_EMIT aboutRequested();
+        break;
+    default:
+        Q_EMIT helpRequested(id);
+        break;
+    }
+}
+
+void CMainFrame::UpdateCommands() {
+    for (const auto& [id, action] : m_pMenus->Actions()) {
+        action->setEnabled(IsCommandEnabled(id, false));
+        bool bChecked = false;
+        if (IsFrameCommandChecked(id, bChecked) ||
+            (m_pDoc && m_pDoc->IsCommandChecked(id, bChecked))) {
+            action->setChecked(bChecked);
+        }
+    }
+}
+
+void CMainFrame::ToggleInfoPane() {
+    m_nPendingViewHeight = -1;
+    const int total = m_pSplitter->height() - m_pSplitter->handleWidth();
+    if (m_pSplitter->sizes().value(1) > 0) {
+        m_pSplitter->setSizes({total, 0});
+    } else {
+        m_pSplitter->setSizes({total / 2, total - total / 2});
+    }
+}
+
+void CMainFrame::FocusOtherPane() {
+    const bool bPaneShown = m_pSplitter->sizes().value(1) > 0;
+    if (m_pList->hasFocus() && bPaneShown) {
+        m_pInfo->setFocus(Qt::ShortcutFocusReason);
+    } else {
+        m_pList->setFocus(Qt::ShortcutFocusReason);
+    }
+}
+
+void CMainFrame::ShowRestored() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+    m_pTray->Refresh();
+}
+
+void CMainFrame::ShowOrHide() {
+    if (isMinimized() || isHidden()) {
+        ShowRestored();
+    } else {
+        showMinimized(); // hides it in the tray where one exists
+    }
+}
+
+void CMainFrame::ShowFromAnotherStart() {
+    if (isMinimized() || isHidden()) {
+        ShowRestored();
+    } else {
+        raise();
+        activateWindow();
+    }
+}
+
+// --- Status bar, tray, busy state
+
+void CMainFrame::DrawClock() {
+    const IClock& clock = Clock();
+    const QString text = tolvane::gui::ClockText(clock.ToLocal(clock.Now()));
+    const QMargins margins = m_pClock->contentsMargins();
+    // The pane is exactly as wide as its text.
+    m_pClock->setFixedWidth(m_pClock->fontMetrics().horizontalAdvance(text) + margins.left() +
+                            margins.right());
+    m_pClock->setText(text);
+}
+
+QString CMainFrame::ClockPaneText() const {
+    return m_pClock->text();
+}
+
+QString CMainFrame::MessagePaneText() const {
+    return m_pMessage->text();
+}
+
+void CMainFrame::ShowIdlePrompt() {
+    m_pMessage->setText(CountedPrompt(m_pDoc ? m_pDoc->TotalMailCount() : 0, Tr(txt::kIdlePrompt)));
+}
+
+void CMainFrame::SetTrayTip(const QString& text) {
+    m_pTray->SetTip(text);
+}
+
+void CMainFrame::SetCheckTimer(int milliseconds) {
+    if (milliseconds > 0) {
+        m_checkTimer.start(milliseconds); // a running timer starts its period again
+    } else {
+        m_checkTimer.stop();
+    }
+}
+
+void CMainFrame::SetBusyWindow(bool bBusy) {
+    m_bCloseDisabled = bBusy;
+    m_pList->setEnabled(!bBusy);
+    m_pTray->Refresh();
+    UpdateCommands();
+}
+
+bool CMainFrame::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+        if (tip.isEmpty()) {
+            ShowIdlePrompt();
+        } else {
+            m_pMessage->setText(CountedPrompt(m_pDoc ? m_pDoc->TotalMailCount() : 0, tip));
+        }
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) {
+        return;
+    }
+    if (isMinimized() && m_pTray->IsAvailable()) {
+        // After the state change has finished: a minimised window lives in the tray.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isMinimized() && m_pTray->IsAvailable()) {
+                    hide();
+                }
+                m_pTray->Refresh();
+            },
+            Qt::QueuedConnection);
+    }
+    m_pTray->Refresh();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    event->ignore(); // the application ends the program (after its question)
+    if (!m_bCloseDisabled) {
+        Q_EMIT exitRequested();
+    }
+}
+
+} // namespace tolvane::gui

@@ -1,0 +1,157 @@
+#include "app/TolvaneApp.h"
+
+#include "app/GuiTexts.h"
+#include "app/InformationView.h"
+#include "app/MainFrame.h"
+#include "app/QuitSignals.h"
+#include "app/SingleInstance.h"
+#include "app/TolvaneDoc.h"
+#include "app/TolvaneView.h"
+#include "platform/CodePage.h"
+#include "platform/Profile.h"
+#include "platform/Texts.h"
+
+#include <QApplication>
+#include <QDialog>
+
+namespace tolvane::gui {
+
+namespace {
+
+// How often the end waits for modal windows to go before it ends regardless.
+constexpr int kMaxFinishAttempts = 100;
+
+} // namespace
+
+CTolvaneApp::CTolvaneApp() {
+    // The window may sit in the tray while a dialog closes: only the exit ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+CTolvaneApp::~CTolvaneApp() {
+    if (m_bStarted && !m_bFinished) {
+        m_bFinished = true;
+        m_pDoc->CloseDocument();
+        m_pFrame->SaveLayout();
+    }
+    m_pDoc.reset(); // the worker is gone before the window it reports to
+    m_pFrame.reset();
+}
+
+CTolvaneApp::StartResult CTolvaneApp::InitApplication() {
+    m_pSingle = std::make_unique<CSingleInstance>(CSingleInstance::DefaultFolder(),
+                                                  CSingleInstance::DefaultKey());
+    if (!m_pSingle->Claim()) {
+        return StartResult::OtherRuns;
+    }
+    if (!m_instanceLock.TryAcquire()) {
+        if (m_instanceLock.HeldElsewhere()) {
+            ShowMessage(Sjis(txt::kInstanceRunning), MsgButtons::Ok, MsgIcon::Stop);
+        } else {
+            const std::string path = Utf8ToCp932(CInstanceLock::LockPath().string());
+            ShowMessage(SjisFormat(txt::kInstanceLockFailed, path.c_str()), MsgButtons::Ok,
+                        MsgIcon::Stop);
+        }
+        return StartResult::Refused;
+    }
+    return StartResult::First;
+}
+
+bool CTolvaneApp::InitInstance() {
+    m_pSignals = std::make_unique<CQuitSignals>();
+    connect(m_pSignals.get(), &CQuitSignals::quitRequested, this,
+            &CTolvaneApp::QuitWithoutQuestion);
+    SetRegistryKey(txt::kCompanyName, txt::kAppName);
+
+    m_pFrame = std::make_unique<CMainFrame>();
+    m_messages.SetMainWindow(m_pFrame.get());
+    m_pDoc = std::make_unique<CTolvaneDoc>(&m_pFrame->Bridge(), *m_pFrame, &m_messages);
+    m_pFrame->SetDocument(m_pDoc.get());
+    if (!m_pDoc->OnNewDocument()) {
+        return false;
+    }
+    m_pFrame->InfoView()->InitialUpdate();
+    m_pFrame->ListView()->InitialUpdate();
+
+    connect(m_pFrame.get(), &CMainFrame::exitRequested, this, &CTolvaneApp::RequestQuit);
+    connect(m_pDoc.get(), &CTolvaneDoc::exitRequested, this, &CTolvaneApp::RequestQuit);
+    connect(m_pFrame.get(), &CMainFrame::aboutRequested, this, &CTolvaneApp::RunAboutBox);
+    connect(m_pFrame.get(), &CMainFrame::helpRequested, this, &CTolvaneApp::RunHelp);
+    if (m_pSingle) {
+        connect(m_pSingle.get(), &CSingleInstance::showRequested, m_pFrame.get(),
+                &CMainFrame::ShowFromAnotherStart);
+    }
+    m_bStarted = true;
+    m_pFrame->RestoreAndShow();
+    m_pFrame->update();
+    return true;
+}
+
+void CTolvaneApp::RequestQuit() {
+    if (!m_bStarted || m_bQuitting || !m_pDoc->SaveModified()) {
+        return;
+    }
+    BeginQuit();
+}
+
+void CTolvaneApp::QuitWithoutQuestion() {
+    if (!m_bStarted || m_bQuitting) {
+        return;
+    }
+    BeginQuit();
+}
+
+void CTolvaneApp::BeginQuit() {
+    m_bQuitting = true;
+    m_messages.CloseQuestions();
+    CloseModalWindows();
+    // From the event loop: the command or dialog that led here unwinds first.
+    QMetaObject::invokeMethod(this, &CTolvaneApp::FinishQuit, Qt::QueuedConnection);
+}
+
+bool CTolvaneApp::CloseModalWindows() {
+    bool bAny = false;
+    while (QWidget* popup = QApplication::activePopupWidget()) {
+        bAny = true;
+        if (!popup->close()) {
+            break;
+        }
+    }
+    QWidget* previous = nullptr;
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (modal == previous) {
+            break; // it would not go
+        }
+        bAny = true;
+        previous = modal;
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->done(QDialog::Rejected);
+        } else {
+            modal->close();
+        }
+    }
+    return bAny;
+}
+
+void CTolvaneApp::FinishQuit() {
+    if (m_bFinished) {
+        return;
+    }
+    if (CloseModalWindows() && ++m_nFinishAttempts < kMaxFinishAttempts) {
+        // A modal loop is still on the stack: end after it has returned.
+        QMetaObject::invokeMethod(this, &CTolvaneApp::FinishQuit, Qt::QueuedConnection);
+        return;
+    }
+    m_bFinished = true;
+    m_pDoc->CloseDocument();
+    m_pFrame->SaveLayout();
+    m_pFrame->hide();
+    Q_EMIT finished();
+}
+
+// The About box and the help window arrive with a later change.
+void CTolvaneApp::RunAboutBox() {}
+
+void CTolvaneApp::RunHelp(int /*id*/) {}
+
+} // namespace tolvane::gui

@@ -1,0 +1,78 @@
+// CTolvaneApp: the program Tolvane: the single instance, the message boxes, the start-up
+// in its order and the end.
+//
+// Start-up: InitApplication first (single instance, then the per-user instance lock that
+// tolvane-cli also takes); then InitInstance: the settings root, the main window created
+// hidden, the document (accounts, options, log file), the views' settings and the list,
+// then the window's layout restored and the window shown (or left in the tray).
+//
+// Ending: the exit command and the close box ask first (the document's quit question);
+// SIGTERM, SIGINT and SIGHUP do not. Both answer every pending question of the worker
+// "not OK", close what modal windows are open, and then, from the event loop, close the
+// document (worker joined, accounts and stores written, log closed), save the window
+// layout, hide the window and emit finished; main() then leaves the event loop. The
+// destructor does the same if that has not happened.
+#pragma once
+
+#include "app/MessageBoxHost.h"
+#include "platform/InstanceLock.h"
+
+#include <QObject>
+
+#include <memory>
+
+namespace tolvane::gui {
+
+class CMainFrame;
+class CQuitSignals;
+class CSingleInstance;
+class CTolvaneDoc;
+
+class CTolvaneApp final : public QObject {
+    Q_OBJECT
+public:
+    enum class StartResult {
+        First,     // go on with InitInstance
+        OtherRuns, // another instance was asked to show itself: end quietly
+        Refused,   // the instance lock is held by another program (or unusable): told so
+    };
+
+    CTolvaneApp();
+    ~CTolvaneApp() override;
+
+    StartResult InitApplication();
+    bool InitInstance();
+
+    CMainFrame* Frame() const { return m_pFrame.get(); }
+    CTolvaneDoc* Document() const { return m_pDoc.get(); }
+    CMessageBoxHost& Messages() { return m_messages; }
+    bool IsFinished() const { return m_bFinished; }
+
+    // The exit command and the close box: the quit question, then the end.
+    void RequestQuit();
+    // Signals and session end: the end without a question.
+    void QuitWithoutQuestion();
+
+Q_SIGNALS:
+    void finished();
+
+private:
+    void BeginQuit();
+    void FinishQuit();
+    static bool CloseModalWindows();
+    void RunAboutBox();
+    void RunHelp(int id);
+
+    CMessageBoxHost m_messages;
+    CInstanceLock m_instanceLock;
+    std::unique_ptr<CSingleInstance> m_pSingle;
+    std::unique_ptr<CQuitSignals> m_pSignals;
+    std::unique_ptr<CMainFrame> m_pFrame;
+    std::unique_ptr<CTolvaneDoc> m_pDoc;
+    bool m_bStarted = false;
+    bool m_bQuitting = false;
+    bool m_bFinished = false;
+    int m_nFinishAttempts = 0;
+};
+
+} // namespace tolvane::gui

@@ -1,0 +1,398 @@
+#include "app/TolvaneDoc.h"
+
+#include "app/CommandIds.h"
+#include "app/DialogCommands.h"
+#include "app/GuiTexts.h"
+#include "app/InformationView.h"
+#include "app/MainFrame.h"
+#include "app/MainMenus.h"
+#include "app/MessageBoxHost.h"
+#include "app/QtText.h"
+#include "app/TolvaneView.h"
+#include "app/ViewerDialog.h"
+#include "engine/JobTexts.h"
+#include "platform/MessageHost.h"
+#include "platform/Options.h"
+#include "platform/Texts.h"
+
+#include <QApplication>
+
+#include <algorithm>
+#include <climits>
+
+namespace tolvane::gui {
+
+namespace {
+
+// A damaged interval (0, negative, huge) must neither fire checks back to back nor
+// overflow the timer: the period is held within 1 minute and the timer's range.
+constexpr int kMaxIntervalMinutes = INT_MAX / 60000;
+
+} // namespace
+
+CTolvaneDoc::CTolvaneDoc(IHost* pHost, CMainFrame& frame, CMessageBoxHost* pMessages)
+    : CDocumentCore(pHost), m_frame(frame), m_pMessages(pMessages) {}
+
+CTolvaneDoc::~CTolvaneDoc() {
+    CloseDocument(); // while the overrides still exist
+}
+
+bool CTolvaneDoc::OnNewDocument() {
+    m_pListView = m_frame.ListView();
+    m_pInfoView = m_frame.InfoView();
+    m_pListView->SetInfoView(m_pInfoView);
+    m_pListView->SetDocument(this);
+    return Create();
+}
+
+bool CTolvaneDoc::HandlesCommand(int id) {
+    switch (id) {
+    case ID_CHECK_ALL:
+    case ID_CANCEL_CHECK:
+    case ID_AUTO_CHECK:
+    case ID_DELETE_MARKED:
+    case ID_RELOAD_SELECTED:
+    case ID_MARK_SELECTED:
+    case ID_UNMARK_SELECTED:
+    case ID_SELECT_ALL:
+    case ID_SAVE_ALL:
+    case ID_SAVE_SELECTED:
+    case ID_ACCOUNTS:
+    case ID_OPTIONS:
+    case ID_APP_EXIT:
+    case ID_REPORT:
+    case ID_VIEWER_LOG:
+    case ID_CHECK_COMPLETE:
+    case ID_DELETE_COMPLETE:
+    case ID_RELOAD_COMPLETE:
+        return true;
+    default:
+        return IsToggleAccountId(id) || IsCheckAccountId(id);
+    }
+}
+
+bool CTolvaneDoc::IsIdle(bool bArriving) const {
+    return m_bBusy == 0 && !(bArriving && QApplication::activeModalWidget());
+}
+
+bool CTolvaneDoc::IsCommandEnabled(int id, bool bArriving) const {
+    if (m_bDocClosed) {
+        return false;
+    }
+    const bool bIdle = IsIdle(bArriving);
+    const bool bFree = m_bBusy == 0;
+    if (IsToggleAccountId(id) || IsCheckAccountId(id)) {
+        return bIdle;
+    }
+    switch (id) {
+    case ID_CHECK_ALL:
+        return !m_arrAccounts.empty() && bIdle;
+    case ID_CANCEL_CHECK:
+        return const_cast<CTolvaneDoc*>(this)->CanCancel();
+    case ID_DELETE_MARKED:
+        return bFree && m_pListView->IsMarked(-1);
+    case ID_RELOAD_SELECTED:
+    case ID_MARK_SELECTED:
+    case ID_UNMARK_SELECTED:
+    case ID_SAVE_SELECTED:
+        return bFree && m_pListView->HasSelection();
+    case ID_SELECT_ALL:
+    case ID_SAVE_ALL:
+        return bFree && m_pListView->RowCount() > 0;
+    case ID_ACCOUNTS:
+    case ID_OPTIONS:
+    case ID_APP_EXIT:
+        return bIdle;
+    default:
+        return true; // auto check, report, log viewer, completions
+    }
+}
+
+bool CTolvaneDoc::IsCommandChecked(int id, bool& bChecked) const {
+    if (id == ID_AUTO_CHECK) {
+        bChecked = m_bAutoCheck == 1;
+        return true;
+    }
+    if (IsToggleAccountId(id)) {
+        const CAccount* account = GetAccount(id - ID_TOGGLE_ACCOUNT_0);
+        bChecked = account && account->m_bEnable == 1;
+        return account != nullptr;
+    }
+    return false;
+}
+
+void CTolvaneDoc::OnCommand(int id) {
+    if (m_bDocClosed) {
+        return;
+    }
+    if (IsCheckAccountId(id)) {
+        if (GetAccount(id - ID_CHECK_ACCOUNT_0)) {
+            StartCheck(id - ID_CHECK_ACCOUNT_0);
+        }
+        return;
+    }
+    if (IsToggleAccountId(id)) {
+        ToggleAccount(id - ID_TOGGLE_ACCOUNT_0);
+        return;
+    }
+    switch (id) {
+    case ID_CHECK_ALL:
+        StartCheck(-1);
+        break;
+    case ID_CANCEL_CHECK:
+        Cancel();
+        break;
+    case ID_AUTO_CHECK:
+        ToggleAutoCheck();
+        break;
+    case ID_DELETE_MARKED:
+        RequestDelete();
+        break;
+    case ID_RELOAD_SELECTED:
+        RequestReload();
+        break;
+    case ID_MARK_SELECTED:
+        m_pListView->MarkSelected(CMailListModel::MARK_DELETE);
+        break;
+    case ID_UNMARK_SELECTED:
+        m_pListView->MarkSelected(CMailListModel::MARK_NONE);
+        break;
+    case ID_SELECT_ALL:
+        m_pListView->SelectMail(-1);
+        break;
+    case ID_SAVE_ALL:
+        m_pListView->SaveAsText(false);
+        break;
+    case ID_SAVE_SELECTED:
+        m_pListView->SaveAsText(true);
+        break;
+    case ID_ACCOUNTS:
+        RunAccountsCommand();
+        break;
+    case ID_OPTIONS:
+        RunOptionsCommand();
+        break;
+    case ID_APP_EXIT:
+        Q_EMIT exitRequested();
+        break;
+    case ID_REPORT:
+        ShowReportWindow();
+        break;
+    case ID_VIEWER_LOG:
+        ShowLogViewer();
+        break;
+    case ID_CHECK_COMPLETE:
+    case ID_DELETE_COMPLETE:
+        OnCheckComplete(id);
+        break;
+    case ID_RELOAD_COMPLETE:
+        OnReloadDone();
+        Q_EMIT jobCompleted(id);
+        break;
+    default:
+        break;
+    }
+}
+
+void CTolvaneDoc::UpdateAllViews() {
+    m_pListView->OnUpdate(0);
+    m_pListView->OnUpdate(1);
+}
+
+void CTolvaneDoc::RebuildAccountMenus() {
+    std::vector<CMainMenus::AccountItem> items;
+    for (const auto& account : m_arrAccounts) {
+        items.push_back({account->m_strName, account->m_bEnable == 1});
+    }
+    m_frame.Menus().RebuildAccountMenus(items);
+}
+
+void CTolvaneDoc::ToggleAccount(int index) {
+    CAccount* account = GetAccount(index);
+    if (!account) {
+        return;
+    }
+    account->m_bEnable = account->m_bEnable == 1 ? 0 : 1;
+    m_frame.Menus().SetAccountEnabled(index, account->m_strName, account->m_bEnable == 1);
+    if (!account->WriteEnable()) {
+        // The flag stays flipped for this run.
+        ShowMessage(Sjis(tolvane::txt::kRegistryWriteFailed), MsgButtons::Ok, MsgIcon::Stop);
+    }
+}
+
+void CTolvaneDoc::ToggleAutoCheck() {
+    m_bAutoCheck = m_bAutoCheck == 1 ? 0 : 1;
+    if (!options::SetAutoCheck(m_bAutoCheck)) {
+        ShowMessage(Sjis(tolvane::txt::kRegistryWriteFailed), MsgButtons::Ok, MsgIcon::Stop);
+    }
+    SetCheckTimer(m_bAutoCheck == 1);
+}
+
+void CTolvaneDoc::ArmCheckTimer() {
+    SetCheckTimer(m_bAutoCheck == 1);
+}
+
+unsigned CTolvaneDoc::TotalMailCount() const {
+    unsigned total = 0;
+    for (const auto& account : m_arrAccounts) {
+        total += static_cast<unsigned>(account->GetMailCount());
+    }
+    return total;
+}
+
+void CTolvaneDoc::OnBusyWindow(bool bBusy) {
+    m_frame.SetBusyWindow(bBusy);
+    Q_EMIT busyChanged(bBusy);
+}
+
+void CTolvaneDoc::SetTrayTip(JobKind kind) {
+    const char* tip = txt::kTipChecking;
+    if (kind == JobKind::Delete) {
+        tip = txt::kTipDeleting;
+    } else if (kind == JobKind::Reload) {
+        tip = txt::kTipReloading;
+    }
+    m_frame.SetTrayTip(Tr(tip));
+}
+
+void CTolvaneDoc::SetCheckTimer(bool bOn) {
+    const int minutes = std::clamp(m_nAutoCheckInterval, 1, kMaxIntervalMinutes);
+    m_frame.SetCheckTimer(bOn ? minutes * 60000 : 0);
+}
+
+void CTolvaneDoc::OnCheckComplete(int id) {
+    UpdateAllViews();
+    const bool bHeld = RefreshReportWindow();
+    if (m_bAutoReport == 1 && (m_nReportDisplayMode != 0 || bHeld)) {
+        ShowReportAfterCheck();
+    }
+    if (bHeld) {
+        PlayMailSound();
+    }
+    OnReloadDone();
+    Q_EMIT jobCompleted(id);
+}
+
+void CTolvaneDoc::OnReloadDone() {
+    if (m_bInfoShowsLog == 0) {
+        m_pInfoView->ClearText(); // the mail it showed may have been replaced
+    }
+    CDocumentCore::OnReloadComplete();
+}
+
+void CTolvaneDoc::RequestDelete() {
+    if (ShowMessage(Sjis(tolvane::txt::kAskDeleteMarked), MsgButtons::OkCancel,
+                    MsgIcon::Question) != IDOK ||
+        m_bDocClosed || m_arrAccounts.empty()) {
+        return;
+    }
+    JobEntries entries = BuildDeleteEntries(m_pListView->MarkedMails());
+    if (entries) {
+        StartDelete(std::move(entries));
+    }
+}
+
+void CTolvaneDoc::RequestReload() {
+    unsigned lines = 0;
+    if (!RunReloadLinesDialog(&m_frame, lines) || m_bDocClosed || m_arrAccounts.empty()) {
+        return;
+    }
+    JobEntries entries = BuildReloadEntries(m_pListView->SelectedMails());
+    if (entries) {
+        StartReload(lines, std::move(entries));
+    }
+}
+
+void CTolvaneDoc::RunAccountsCommand() {
+    // The dialog may remove accounts and their mails at once; the list borrows those
+    // records, so it lets go of them first and is filled again after every change.
+    m_pListView->OnUpdate(0);
+    RunAccountDialog(*this, &m_frame, [this] { AfterAccountsChanged(); });
+    AfterAccountsChanged();
+}
+
+void CTolvaneDoc::AfterAccountsChanged() {
+    if (m_bDocClosed) {
+        return;
+    }
+    UpdateAllViews();
+    if (m_bInfoShowsLog == 0) {
+        m_pInfoView->ClearText();
+    }
+    RefreshReportWindow();
+    RebuildAccountMenus();
+}
+
+void CTolvaneDoc::RunOptionsCommand() {
+    RunOptionsSheet();
+    if (m_bDocClosed) {
+        return;
+    }
+    ReloadOptions();
+    SetCheckTimer(false);
+    SetCheckTimer(m_bAutoCheck == 1);
+}
+
+void CTolvaneDoc::ShowLogViewer() {
+    CViewerDialog viewer(&m_frame, Tr(txt::kViewerLogCaption), m_log.GetLog());
+    viewer.exec();
+}
+
+void CTolvaneDoc::ShowLogInPane() {
+    if (m_bInfoShowsLog != 0) {
+        return;
+    }
+    m_pListView->m_bShowContent = 0;
+    m_bInfoShowsLog = 1;
+    m_pInfoView->FollowLog(m_log); // empties the pane, then the whole log
+}
+
+void CTolvaneDoc::ShowContentInPane() {
+    if (m_pListView->m_bShowContent != 0) {
+        return;
+    }
+    m_bInfoShowsLog = 0;
+    m_pInfoView->StopFollowingLog(m_log);
+    m_pListView->m_bShowContent = 1;
+    m_pListView->ShowFocusedContent();
+}
+
+bool CTolvaneDoc::SaveModified() {
+    if (options::GetQuitConfirm() != 0 || m_pListView->RowCount() == 0) {
+        return true;
+    }
+    return ShowMessage(Sjis(txt::kAskQuit), MsgButtons::OkCancel, MsgIcon::Question) == IDOK;
+}
+
+void CTolvaneDoc::CloseDocument() {
+    if (m_bDocClosed) {
+        return;
+    }
+    m_bDocClosed = true;
+    if (m_pMessages) {
+        m_pMessages->CloseQuestions(); // the worker must not wait for an answer while joined
+    }
+    if (m_pInfoView) {
+        m_pInfoView->StopFollowingLog(m_log);
+    }
+    if (m_pListView) {
+        m_pListView->OnUpdate(0);
+    }
+    Close();
+}
+
+// --- Steps that arrive with the report window, the sound and the options sheet.
+
+bool CTolvaneDoc::RefreshReportWindow() {
+    return IsMailHeld(); // refreshing the report window also tells whether mail is held
+}
+
+void CTolvaneDoc::ShowReportAfterCheck() {}
+
+void CTolvaneDoc::PlayMailSound() {}
+
+void CTolvaneDoc::ShowReportWindow() {}
+
+void CTolvaneDoc::RunOptionsSheet() {}
+
+} // namespace tolvane::gui

@@ -1,0 +1,105 @@
+// CTolvaneDoc: the program's one document: CDocumentCore (accounts, log, worker, options,
+// jobs) plus what windows add: the commands with their enable rules, the busy state
+// shown in the windows, the check timer, the views' refills, the account menus, the quit
+// question and the log in the information pane.
+//
+// - A command runs only if its rule holds when it arrives (OnCommand checks it; posted
+//   commands arrive later than they were raised). "Idle" means not busy and the main
+//   window not behind a modal window; for showing menus and buttons the modal part is
+//   left out (a modal window blocks them anyway).
+// - The completion commands (32806, 32807, 32836) always run: they end the busy state.
+//   Each emits jobCompleted(id) when handled.
+// - CloseDocument (also run by the destructor, first): answers every pending question
+//   of the worker "not OK", stops the pane following the log, empties the list (it
+//   borrows the records), then closes the core (worker joined, accounts written back and
+//   destroyed, log file closed). After it, commands do nothing.
+// - The report window and the sound arrive with a later change: their steps are the
+//   named no-ops below.
+#pragma once
+
+#include "engine/DocumentCore.h"
+
+#include <QObject>
+
+#include <cstdint>
+
+namespace tolvane::gui {
+
+class CInformationView;
+class CMainFrame;
+class CMessageBoxHost;
+class CTolvaneView;
+
+class CTolvaneDoc final : public QObject, public CDocumentCore {
+    Q_OBJECT
+public:
+    CTolvaneDoc(IHost* pHost, CMainFrame& frame, CMessageBoxHost* pMessages);
+    ~CTolvaneDoc() override;
+
+    // Finds the views, loads accounts and options, opens the log file. False: the
+    // program cannot start (out of memory; the message has been shown).
+    bool OnNewDocument();
+
+    static bool HandlesCommand(int id);
+    // bArriving: the command is about to run (the modal part of "idle" counts).
+    bool IsCommandEnabled(int id, bool bArriving) const;
+    // False when the command shows no tick.
+    bool IsCommandChecked(int id, bool& bChecked) const;
+    void OnCommand(int id);
+
+    // Hints 0 and 1 to the views: the list empties and refills from the accounts.
+    void UpdateAllViews();
+    void RebuildAccountMenus();
+    void ToggleAccount(int index);
+    // Timer 2 as the options say (on with the interval, or off).
+    void ArmCheckTimer();
+    unsigned TotalMailCount() const;
+    bool IsIdle(bool bArriving) const;
+
+    // The quit question: false keeps the program running.
+    bool SaveModified();
+    void CloseDocument();
+    bool IsClosed() const { return m_bDocClosed; }
+
+    // The information pane's two modes (commands 32788 and 32789 of the frame).
+    void ShowLogInPane();
+    void ShowContentInPane();
+
+    int32_t m_bInfoShowsLog = 0;
+    CTolvaneView* m_pListView = nullptr;
+    CInformationView* m_pInfoView = nullptr;
+
+Q_SIGNALS:
+    void jobCompleted(int id);
+    void busyChanged(bool bBusy);
+    void exitRequested();
+
+protected:
+    void OnBusyWindow(bool bBusy) override;
+    void SetTrayTip(JobKind kind) override;
+    void SetCheckTimer(bool bOn) override;
+
+private:
+    void OnCheckComplete(int id);
+    void OnReloadDone();
+    void RequestDelete();
+    void RequestReload();
+    void RunAccountsCommand();
+    void AfterAccountsChanged();
+    void RunOptionsCommand();
+    void ShowLogViewer();
+    void ToggleAutoCheck();
+
+    // Steps of the report window, the sound and the options sheet, which arrive later.
+    bool RefreshReportWindow();
+    void ShowReportAfterCheck();
+    void PlayMailSound();
+    void ShowReportWindow();
+    void RunOptionsSheet();
+
+    CMainFrame& m_frame;
+    CMessageBoxHost* m_pMessages;
+    bool m_bDocClosed = false;
+};
+
+} // namespace tolvane::gui

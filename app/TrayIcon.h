@@ -1,0 +1,69 @@
+// CTrayIcon: the notification-area icon through which the program lives while its window
+// is hidden. The icon never changes; only its tip does.
+//
+// - It exists only where the desktop offers a tray. A tray that starts after the program
+//   (a desktop still starting up) is watched for a while and the icon appears then.
+//   Without a tray the tip is still kept (Tip) and nothing is shown.
+// - Tips are plain text of at most 63 bytes of CP932 (TrayTipText).
+// - Double-click asks for the show/hide command; the context menu is menu 143 while the
+//   window is minimised or hidden (first item "トルヴェインを表示(&D)"), else menu 144
+//   ("トルヴェインを非表示(&N)"), the first item drawn as the default; while busy the
+//   check, options, accounts and exit items are greyed. Every item is posted as a
+//   command (commandRequested), so its enable rule is checked when it arrives.
+// - Tests may replace the desktop's answer to "is there a tray?" (SetTrayProbe).
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+class QTimer;
+
+namespace tolvane::gui {
+
+class CTrayIcon final : public QObject {
+    Q_OBJECT
+public:
+    struct State {
+        std::function<bool()> windowHidden; // minimised or hidden in the tray
+        std::function<bool()> busy;
+    };
+
+    CTrayIcon(QObject* parent, State state);
+    ~CTrayIcon() override;
+
+    bool IsAvailable() const { return m_pIcon != nullptr; }
+    void SetTip(const QString& text);
+    const QString& Tip() const { return m_strTip; }
+    // Removes the icon (the window is going away).
+    void Remove();
+    // The context menu, its texts and greying brought up to date.
+    QMenu* Menu();
+    // Brings texts and greying up to date (the menu also does so when it opens).
+    void Refresh();
+
+    static void SetTrayProbe(std::function<bool()> probe);
+
+Q_SIGNALS:
+    void commandRequested(int id);
+    void availabilityChanged(bool bAvailable);
+
+private:
+    void TryCreate();
+    QAction* AddItem(int id, const char* textUtf8);
+
+    State m_state;
+    QString m_strTip;
+    QSystemTrayIcon* m_pIcon = nullptr;
+    QMenu* m_pMenu = nullptr;
+    QAction* m_pShowHide = nullptr;
+    QTimer* m_pWatch = nullptr;
+    int m_nWatchesLeft = 0;
+    bool m_bRemoved = false;
+};
+
+} // namespace tolvane::gui

@@ -1,0 +1,23 @@
+// Tolvane: the program is CTolvaneApp; main() only runs it.
+#include "app/TolvaneApp.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    tolvane::gui::CTolvaneApp tolvane;
+    switch (tolvane.InitApplication()) {
+    case tolvane::gui::CTolvaneApp::StartResult::OtherRuns:
+        return 0;
+    case tolvane::gui::CTolvaneApp::StartResult::Refused:
+        return 1;
+    case tolvane::gui::CTolvaneApp::StartResult::First:
+        break;
+    }
+    if (!tolvane.InitInstance()) {
+        return 1;
+    }
+    QObject::connect(&tolvane, &tolvane::gui::CTolvaneApp::finished, &application,
+                     &QCoreApplication::quit, Qt::QueuedConnection);
+    return QApplication::exec();
+}
