@@ -1,0 +1,261 @@
+// The mail list as the user works it: sorting by header clicks, deletion marks by check
+// box, keys and menu, the colours, refills, the column layout kept between runs, and the
+// list saved as text.
+#include "app/Choosers.h"
+#include "app/ColumnLayout.h"
+#include "app/CommandIds.h"
+#include "app/InformationView.h"
+#include "app/MainFrame.h"
+#include "app/MainMenus.h"
+#include "app/QtText.h"
+#include "app/TolvaneDoc.h"
+#include "app/TolvaneView.h"
+#include "platform/CodePage.h"
+#include "platform/Profile.h"
+#include "tests/support/gui/AppTest.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBrush>
+#include <QHeaderView>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace tolvane::test {
+namespace {
+
+using gui::CMailListModel;
+
+class MailListTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(app.Start()); }
+
+    CAccount* AddAccount(const std::string& nameUtf8) {
+        auto account = std::make_unique<CAccount>(nullptr, nullptr);
+        account->m_strName = Utf8ToCp932(nameUtf8);
+        account->m_strSection = "Account\\" + account->m_strName;
+        app.Doc()->m_arrAccounts.push_back(std::move(account));
+        return app.Doc()->m_arrAccounts.back().get();
+    }
+
+    CMail* AddMail(CAccount* account, const std::string& subjectUtf8, const std::string& size,
+                   const std::string& fromUtf8 = "x", uint32_t state = MAIL_KNOWN,
+                   const std::string& bodyUtf8 = "") {
+        auto mail = std::make_unique<CMail>();
+        mail->m_strSubject = Utf8ToCp932(subjectUtf8);
+        mail->m_strSize = size;
+        mail->m_strFrom = Utf8ToCp932(fromUtf8);
+        mail->m_strAccount = account->m_strName;
+        mail->m_nState = state;
+        mail->m_strBody = Utf8ToCp932(bodyUtf8);
+        account->m_mails.push_back(std::move(mail));
+        return account->m_mails.back().get();
+    }
+
+    gui::CTolvaneView* List() { return app.List(); }
+    CMailListModel& Model() { return List()->Model(); }
+
+    std::vector<std::string> Column(int column) {
+        std::vector<std::string> texts;
+        for (int row = 0; row < Model().rowCount(); ++row) {
+            texts.push_back(Model().index(row, column).data().toString().toStdString());
+        }
+        return texts;
+    }
+
+    void ClickHeader(int column) {
+        QHeaderView* header = List()->header();
+        const QPoint point(header->sectionViewportPosition(column) +
+                               header->sectionSize(column) / 2,
+                           header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, point);
+    }
+
+    QPoint CheckBoxPoint(int row) {
+        const QRect rect = List()->visualRect(Model().index(row, 0));
+        return QPoint(rect.left() + 8, rect.center().y());
+    }
+
+    GuiHome home;
+    MessageBoxAnswers boxes;
+    RunningApp app;
+};
+
+TEST_F(MailListTest, HeaderClicksSortSizesAsNumbersAndTextsByBytes) {
+    CAccount* account = AddAccount("pop");
+    AddMail(account, "a", "10", "carol");
+    AddMail(account, "B", "9", "alice");
+    AddMail(account, "c", "100", "bob");
+    app.Doc()->UpdateAllViews();
+    // Stored defaults: ascending by subject, in byte order (capitals first).
+    EXPECT_EQ(Column(0), (std::vector<std::string>{"B", "a", "c"}));
+
+    ClickHeader(CMailListModel::COL_SIZE);
+    EXPECT_EQ(Column(CMailListModel::COL_SIZE), (std::vector<std::string>{"9", "10", "100"}));
+    ClickHeader(CMailListModel::COL_SIZE);
+    EXPECT_EQ(Column(CMailListModel::COL_SIZE), (std::vector<std::string>{"100", "10", "9"}));
+    ClickHeader(CMailListModel::COL_FROM);
+    EXPECT_EQ(Column(CMailListModel::COL_FROM),
+              (std::vector<std::string>{"alice", "bob", "carol"}));
+    EXPECT_EQ(List()->SortColumn(), CMailListModel::COL_FROM);
+    EXPECT_TRUE(List()->SortAscending());
+}
+
+TEST_F(MailListTest, MarksByCheckBoxKeysAndMenuAndTheirColours) {
+    CAccount* account = AddAccount("pop");
+    AddMail(account, "1", "1", "x", MAIL_NEW);
+    AddMail(account, "2", "1");
+    AddMail(account, "3", "1");
+    app.Doc()->UpdateAllViews();
+    List()->SelectMail(2);
+
+    // A press on a check box toggles the mark and leaves the selection alone.
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, CheckBoxPoint(0));
+    EXPECT_TRUE(List()->IsMarked(0));
+    EXPECT_EQ(List()->SelectedMails().size(), 1u);
+    EXPECT_EQ(List()->SelectedMails()[0], account->GetMail(2));
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, CheckBoxPoint(0));
+    EXPECT_FALSE(List()->IsMarked(0));
+
+    // Delete marks the selection when it is released; its repeats do nothing.
+    List()->setFocus();
+    QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_Delete, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(List(), &repeat);
+    EXPECT_FALSE(List()->IsMarked(2));
+    QTest::keyClick(List(), Qt::Key_Delete);
+    EXPECT_TRUE(List()->IsMarked(2));
+    EXPECT_EQ(Model().index(2, 1).data(Qt::ForegroundRole).value<QBrush>().color(),
+              QColor(255, 0, 0));
+    EXPECT_EQ(Model().index(0, 1).data(Qt::ForegroundRole).value<QBrush>().color(),
+              QColor(0, 0, 255));
+    EXPECT_FALSE(Model().index(1, 1).data(Qt::ForegroundRole).isValid());
+
+    // The menu's unmark, then mark, on the selected rows.
+    app.Frame()->OnCommand(gui::ID_UNMARK_SELECTED);
+    EXPECT_FALSE(List()->IsMarked(-1));
+    List()->SelectMail(1);
+    app.Frame()->OnCommand(gui::ID_MARK_SELECTED);
+    EXPECT_TRUE(List()->IsMarked(1));
+
+    // While a job runs the list is disabled and shows the default colours.
+    List()->setEnabled(false);
+    EXPECT_FALSE(Model().index(1, 1).data(Qt::ForegroundRole).isValid());
+    EXPECT_FALSE(Model().index(0, 1).data(Qt::ForegroundRole).isValid());
+    List()->setEnabled(true);
+
+    // A refill starts unmarked and unselected.
+    app.Doc()->UpdateAllViews();
+    EXPECT_FALSE(List()->IsMarked(-1));
+    EXPECT_FALSE(List()->HasSelection());
+}
+
+TEST_F(MailListTest, ContextMenuGreysWhatNeedsASelection) {
+    CAccount* account = AddAccount("pop");
+    AddMail(account, "1", "1");
+    app.Doc()->UpdateAllViews();
+    std::vector<std::pair<int, bool>> items;
+    QTimer::singleShot(0, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            for (QAction* action : menu->actions()) {
+                if (!action->isSeparator()) {
+                    items.emplace_back(action->data().toInt(), action->isEnabled());
+                }
+            }
+            menu->close();
+        }
+    });
+    QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5),
+                            List()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(List()->viewport(), &event);
+    EXPECT_EQ(items, (std::vector<std::pair<int, bool>>{{gui::ID_SELECT_ALL, true},
+                                                        {gui::ID_MARK_SELECTED, false},
+                                                        {gui::ID_UNMARK_SELECTED, false},
+                                                        {gui::ID_RELOAD_SELECTED, false}}));
+}
+
+TEST_F(MailListTest, FocusedMailFillsThePaneAndSavingSelectedWithNoneWritesCountZero) {
+    CAccount* account = AddAccount("pop");
+    AddMail(account, "1", "1", "x", MAIL_KNOWN, "本文");
+    AddMail(account, "2", "1");
+    app.Doc()->UpdateAllViews();
+    List()->setCurrentIndex(Model().index(0, 0));
+    EXPECT_EQ(app.Frame()->InfoView()->toPlainText(), QString::fromUtf8("本文"));
+    List()->setCurrentIndex(Model().index(1, 0));
+    EXPECT_EQ(
+        app.Frame()->InfoView()->toPlainText(),
+        QString::fromUtf8("<メールの本文を受信していないか、受信したメールに本文がありません>"));
+
+    const auto path = home.Path() / "list.txt";
+    gui::SetSaveFileChooser([&](QWidget*, const QString& caption, const QString& filter) {
+        EXPECT_EQ(caption, QString::fromUtf8("選択されている受信メール情報をファイルへ保存"));
+        EXPECT_EQ(filter, QString::fromUtf8("テキスト形式 (*.txt)"));
+        return FromPath(path);
+    });
+    List()->clearSelection();
+    List()->SaveAsText(true);
+    gui::SetSaveFileChooser(nullptr);
+    EXPECT_EQ(ReadFileBytes(path), Utf8ToCp932("0通") + "\r\n" + std::string(79, '-') + "\r\n");
+
+    // A file that cannot be written is reported.
+    gui::SetSaveFileChooser([&](QWidget*, const QString&, const QString&) {
+        return FromPath(home.Path() / "missing" / "list.txt");
+    });
+    List()->SaveAsText(false);
+    gui::SetSaveFileChooser(nullptr);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].icon, QMessageBox::Critical);
+    EXPECT_EQ(boxes.TextsUtf8()[0], "ファイルへの保存中にエラーが発生しました。\n"
+                                    "十分な保存容量があるか確認して下さい。");
+}
+
+TEST(ColumnLayoutTest, DamagedValuesFallBackToTheBuiltInLayout) {
+    GuiHome home;
+    WriteProfileInt("Column", "Order1", 4);
+    WriteProfileInt("Column", "Order2", 3);
+    WriteProfileInt("Column", "Order3", -1);
+    WriteProfileInt("Column", "Order4", 1);
+    WriteProfileInt("Column", "Order5", 0);
+    WriteProfileInt("Column", "Width2", 0);
+    WriteProfileInt("Column", "Width3", -5);
+    WriteProfileInt("Column", "AutoWidth", 7);
+    const gui::ColumnLayout layout = gui::LoadColumnLayout();
+    EXPECT_EQ(layout.order, (std::array<int32_t, 5>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(layout.widths, (std::array<int32_t, 5>{100, 100, 100, 100, 100}));
+    EXPECT_EQ(layout.bAutoWidth, 0);
+    WriteProfileInt("Column", "Order3", 2);
+    WriteProfileInt("Column", "Order5", 2); // not a permutation either
+    EXPECT_EQ(gui::LoadColumnLayout().order, (std::array<int32_t, 5>{0, 1, 2, 3, 4}));
+}
+
+TEST(ColumnLayoutTest, LayoutIsWrittenAtExitAndRestoredAtStart) {
+    GuiHome home;
+    MessageBoxAnswers boxes;
+    {
+        RunningApp app;
+        ASSERT_TRUE(app.Start());
+        EXPECT_FALSE(app.Frame()->Menus().Action(gui::ID_AUTO_WIDTH)->isChecked());
+        QHeaderView* header = app.List()->header();
+        header->moveSection(header->visualIndex(4), 0); // account name first
+        header->resizeSection(1, 170);
+        app.Frame()->OnCommand(gui::ID_AUTO_WIDTH);
+        EXPECT_TRUE(app.Frame()->Menus().Action(gui::ID_AUTO_WIDTH)->isChecked());
+        ASSERT_TRUE(app.Quit());
+    }
+    EXPECT_EQ(GetProfileInt("Column", "Order1", -1), 4);
+    EXPECT_EQ(GetProfileInt("Column", "Order2", -1), 0);
+    EXPECT_EQ(GetProfileInt("Column", "AutoWidth", -1), 1);
+    RunningApp again;
+    ASSERT_TRUE(again.Start());
+    QHeaderView* header = again.List()->header();
+    EXPECT_EQ(header->logicalIndex(0), 4);
+    EXPECT_TRUE(again.Frame()->Menus().Action(gui::ID_AUTO_WIDTH)->isChecked());
+    again.Frame()->OnCommand(gui::ID_RESET_ORDER);
+    EXPECT_EQ(header->logicalIndex(0), 0);
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
+} // namespace
+} // namespace tolvane::test
