@@ -164,7 +164,7 @@ int CPop3Socket::WaitReadable(bool cancellable) {
     return WaitFor(POLLIN, cancellable, kNoDeadline);
 }
 
-// Sleeps in poll on the socket, the cancel event (when cancellable) and the time source's
+// Sleeps in poll on the socket, the cancel event and the time source's
 // wake-up until the earlier of two moments: the end of the silence (the whole second of
 // the start plus the time-out, so that a silence of n-1 to n seconds ends it) and the
 // reply's deadline.
@@ -177,16 +177,20 @@ int CPop3Socket::WaitFor(short events, bool cancellable, int64_t replyDeadlineMs
     const int64_t silenceEndMs = (startSecond + std::max<int64_t>(m_nTimeout, 0)) * 1000;
     const int64_t deadlineMs = std::min(silenceEndMs, replyDeadlineMs);
     const int wakeFd = clock.WakeFd();
+    // A plain request stops only cancellable waits; an abandoning one stops every wait.
+    auto stopped = [this, cancellable] {
+        const int32_t flag = m_bCancel.load();
+        return flag >= kCancelAbandon || (cancellable && flag != 0);
+    };
     for (;;) {
-        if (cancellable && m_bCancel.load()) {
+        if (stopped()) {
             return POP3_CANCELLED;
         }
-        pollfd fds[3] = {{m_hSocket, events, 0}, {-1, POLLIN, 0}, {wakeFd, POLLIN, 0}};
-        if (cancellable) {
-            fds[1].fd = m_hCancelEvent; // a negative descriptor is ignored by poll
-        }
+        // The cancel event is watched by every wait: an abandoning request must end even
+        // QUIT's (a negative descriptor is ignored by poll).
+        pollfd fds[3] = {{m_hSocket, events, 0}, {m_hCancelEvent, POLLIN, 0}, {wakeFd, POLLIN, 0}};
         const int ready = ::poll(fds, 3, clock.SleepMs(deadlineMs));
-        if (cancellable && m_bCancel.load()) {
+        if (stopped()) {
             return POP3_CANCELLED;
         }
         if (ready < 0) {
@@ -202,7 +206,9 @@ int CPop3Socket::WaitFor(short events, bool cancellable, int64_t replyDeadlineMs
             return POP3_ERROR;
         }
         if (fds[1].revents & POLLIN) {
-            DrainCancelEvent(); // a wake-up without a request (the flag was cleared since)
+            // A wake-up this wait does not stop for: a cleared request, or a plain one
+            // while the wait is not cancellable (the flag stays for the next wait).
+            DrainCancelEvent();
         }
         if (fds[2].revents & POLLIN) {
             DrainEvent(wakeFd);

@@ -15,7 +15,9 @@
 //   exchange began ends with POP3_TIMEOUT, so that a server trickling a byte at a time
 //   cannot hold the connection (and the user's instance lock) for ever.
 // - Only the wait for the first bytes of a reply is cancellable (QUIT's not at all); once
-//   a reply has begun it is read to its end, to a time-out or to an error.
+//   a reply has begun it is read to its end, to a time-out or to an error. A request with
+//   kCancelAbandon (the program is ending) ends every wait at once, QUIT's and a begun
+//   reply's too, with POP3_CANCELLED.
 // - A refused connection, a reset, a peer that closes before the reply is complete, and a
 //   reply growing past kMaxReplyBytes end the exchange at once with POP3_ERROR (the
 //   socket is closed in the last case).
@@ -84,8 +86,10 @@ public:
     // the socket is used; the clock must outlive its use.
     void SetTimeSource(const IMonotonicClock* clock);
 
-    // Sets the cancel flag to value and wakes a wait in progress. Thread-safe.
+    // Sets the cancel flag to value (1, or kCancelAbandon) and wakes a wait in progress.
+    // Thread-safe.
     void RequestCancel(int32_t value = 1);
+    static constexpr int32_t kCancelAbandon = 2;
     int32_t GetCancel() const { return m_bCancel.load(); }
 
     int32_t m_nTimeout = 60;           // server time-out in whole seconds

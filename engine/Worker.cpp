@@ -18,7 +18,8 @@ CWorker::~CWorker() {
         return;
     }
     m_bStopping = true;
-    AccessCurrentAccount(1, std::nullopt);
+    // The program is ending: no wait of the job under way may hold it up, not even QUIT's.
+    AccessCurrentAccount(CPop3Socket::kCancelAbandon, std::nullopt);
     {
         std::lock_guard lock(m_queueLock);
         Message quit;
@@ -211,7 +212,8 @@ int CWorker::CheckAccount(int index, bool bAllAccounts) {
         return 0;
     }
     if (m_bStopping) {
-        account->m_socket.RequestCancel(1); // the connect cleared an earlier request
+        // The connect cleared an earlier request.
+        account->m_socket.RequestCancel(CPop3Socket::kCancelAbandon);
     }
     if (account->Login()) {
         const int code = account->CheckMail(m_strTitle, m_pHost);
@@ -237,7 +239,8 @@ void CWorker::RunEntryJob(CJobEntry& entry, CAccount& account, const char* title
         outcome = OUTCOME_FAILED;
     } else {
         if (m_bStopping) {
-            account.m_socket.RequestCancel(1); // the connect cleared an earlier request
+            // The connect cleared an earlier request.
+            account.m_socket.RequestCancel(CPop3Socket::kCancelAbandon);
         }
         if (account.Login()) {
             outcome = job(account);

@@ -14,8 +14,9 @@
 //   document starts no other change while a job runs (its busy state).
 // - Outcomes: for the latest job message the worker records per account whether it was
 //   processed and with which result; read them after that job's completion command.
-// - Destruction cancels the job under way, skips the accounts still to come, drops queued
-//   jobs, and joins the thread before the object goes away.
+// - Destruction abandons the job under way (every wait of its connection ends at once,
+//   QUIT's too), skips the accounts still to come, drops queued jobs, and joins the thread
+//   before the object goes away.
 #pragma once
 
 #include "engine/Account.h"

@@ -225,6 +225,27 @@ TEST_F(Pop3SocketTest, CancelAfterTheFirstBytesWaitsForTheNextCommand) {
     EXPECT_EQ(socket.CmdQuit(reply), POP3_OK); // QUIT is never cancelled
 }
 
+// The program is ending: even the waits a plain cancel leaves alone (QUIT's, a begun
+// reply's) stop, so a silent server cannot hold up the end for its time-out.
+TEST_F(Pop3SocketTest, AbandonStopsEveryWait) {
+    Open();
+    socket.m_nTimeout = 3600;
+    server.Script("QUIT", FakeReply::Silence());
+    socket.RequestCancel(CPop3Socket::kCancelAbandon);
+    EXPECT_EQ(socket.CmdQuit(reply), POP3_CANCELLED);
+
+    Open();
+    socket.m_nTimeout = 3600;
+    server.Script("TOP 1", FakeReply::Text("+OK\r\nSubject: one\r\n").Then("\r\n.\r\n", 3600s));
+    std::thread canceller([&] {
+        ASSERT_TRUE(server.WaitForCommand("TOP 1", 10s));
+        socket.RequestCancel(CPop3Socket::kCancelAbandon);
+    });
+    const int code = socket.CmdTop(1, 0, reply);
+    canceller.join();
+    EXPECT_EQ(code, POP3_CANCELLED);
+}
+
 TEST_F(Pop3SocketTest, EmptyListingIsComplete) {
     Open();
     server.Script("UIDL", FakeReply::Text("+OK\r\n.\r\n"));
