@@ -103,6 +103,7 @@ CMainFrame::CMainFrame() : m_bridge(this) {
         if (QAction* cancel = m_pMenus->Action(ID_CANCEL_CHECK)) {
             cancel->setText(text);
         }
+        UpdateCommands(); // the worker has moved to another account (or none)
     };
     receivers.command = [this](int id) { OnCommand(id); };
     m_bridge.SetReceivers(std::move(receivers));

@@ -1,0 +1,301 @@
+// The main window as a user meets it: the first start, the busy state, the check timer,
+// the account menus, the layout kept between runs, the log in the pane, quitting.
+#include "app/CommandIds.h"
+#include "app/InformationView.h"
+#include "app/MainFrame.h"
+#include "app/MainMenus.h"
+#include "app/QtText.h"
+#include "app/TolvaneDoc.h"
+#include "app/TolvaneView.h"
+#include "app/TrayIcon.h"
+#include "platform/CodePage.h"
+#include "platform/Options.h"
+#include "platform/Profile.h"
+#include "tests/support/FakePop3Server.h"
+#include "tests/support/gui/AppTest.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QSplitter>
+#include <QToolBar>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+namespace tolvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+using gui::CMainFrame;
+
+const char kIdle[] = "ﾍﾙﾌﾟを表示するには [F1] を押してください。";
+
+bool Enabled(CMainFrame* frame, int id) {
+    return frame->Menus().Action(id)->isEnabled();
+}
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server.SetMessages({{"u1", MakeMessage({"Subject: one"}, {"line 1"})},
+                            {"u2", MakeMessage({"Subject: two"}, {"line 2"})}});
+    }
+    void WritePop() { WriteAccount({.nameUtf8 = "pop", .port = server.Port()}); }
+
+    GuiHome home;
+    MessageBoxAnswers boxes;
+    FakePop3Server server;
+};
+
+TEST_F(MainWindowTest, FirstStartWithoutSettingsShowsAnEmptyListAndAsksNothing) {
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    CMainFrame* frame = app.Frame();
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("トルヴェイン"));
+    EXPECT_EQ(app.List()->RowCount(), 0);
+    EXPECT_EQ(frame->MessagePaneText(),
+              QString::fromUtf8("受信メールはありません。  ") + QString::fromUtf8(kIdle));
+    EXPECT_EQ(frame->Tray().Tip(), QString::fromUtf8("受信メールはありません。"));
+    EXPECT_FALSE(Enabled(frame, gui::ID_CHECK_ALL)); // no account
+    EXPECT_FALSE(Enabled(frame, gui::ID_CANCEL_CHECK));
+    EXPECT_FALSE(frame->Menus().Action(gui::ID_AUTO_CHECK)->isChecked());
+    EXPECT_TRUE(Enabled(frame, gui::ID_ACCOUNTS));
+    EXPECT_FALSE(frame->CheckTimer().isActive());
+    EXPECT_EQ(frame->geometry().size(), QSize(600, 480));
+    // The check command with no account does nothing.
+    frame->OnCommand(gui::ID_CHECK_ALL);
+    EXPECT_EQ(app.Doc()->m_bBusy, 0);
+    ASSERT_TRUE(app.Quit());
+    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_EQ(GetProfileInt("Environment", "Status", 0), 1);
+}
+
+TEST_F(MainWindowTest, BusyStateGreysWhatAJobMustNotMeetAndTheCancelItemNamesTheAccount) {
+    WritePop();
+    server.Script("TOP 1", FakeReply::Silence());
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    CMainFrame* frame = app.Frame();
+    frame->OnCommand(gui::ID_CHECK_ALL);
+    ASSERT_TRUE(server.WaitForCommand("TOP 1", 30s));
+    ProcessEvents();
+    EXPECT_EQ(frame->Tray().Tip(), QString::fromUtf8("受信確認中"));
+    EXPECT_FALSE(app.List()->isEnabled());
+    for (int id : {gui::ID_CHECK_ALL, gui::ID_ACCOUNTS, gui::ID_OPTIONS, gui::ID_APP_EXIT,
+                   gui::ID_SELECT_ALL, gui::ID_INFO_CONTENT, gui::ID_TOGGLE_ACCOUNT_0,
+                   gui::ID_CHECK_ACCOUNT_0}) {
+        EXPECT_FALSE(Enabled(frame, id)) << id;
+    }
+    for (int id : {gui::ID_CANCEL_CHECK, gui::ID_AUTO_CHECK, gui::ID_REPORT, gui::ID_VIEWER_LOG}) {
+        EXPECT_TRUE(Enabled(frame, id)) << id;
+    }
+    EXPECT_EQ(frame->Menus().Action(gui::ID_CANCEL_CHECK)->text(),
+              QString::fromUtf8("popの受信確認を中止する(&Q)\tCtrl+B"));
+    EXPECT_TRUE(frame->windowTitle().startsWith(QString::fromUtf8("トルヴェイン（pop")));
+    QMenu* tray = frame->Tray().Menu();
+    for (QAction* action : tray->actions()) {
+        const int id = action->data().toInt();
+        if (!action->isSeparator()) {
+            EXPECT_EQ(action->isEnabled(), id == gui::ID_SHOW_HIDE) << id;
+        }
+    }
+    // The close box does nothing while busy.
+    QSignalSpy exit(frame, &CMainFrame::exitRequested);
+    frame->close();
+    EXPECT_EQ(exit.count(), 0);
+
+    frame->OnCommand(gui::ID_CANCEL_CHECK);
+    ASSERT_TRUE(app.WaitForJob(ID_CHECK_COMPLETE));
+    ProcessEvents();
+    EXPECT_EQ(app.Doc()->m_bBusy, 0);
+    EXPECT_TRUE(app.List()->isEnabled());
+    EXPECT_FALSE(Enabled(frame, gui::ID_CANCEL_CHECK));
+    EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("トルヴェイン"));
+    EXPECT_EQ(frame->Menus().Action(gui::ID_CANCEL_CHECK)->text(),
+              QString::fromUtf8("受信確認を中止する(&Q)\tCtrl+B"));
+}
+
+TEST_F(MainWindowTest, TimerCheckIsDroppedWhileADialogIsOpen) {
+    WritePop();
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    CMainFrame* frame = app.Frame();
+    QDialog dialog(frame);
+    dialog.setModal(true);
+    dialog.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
+    frame->SetCheckTimer(1);
+    QSignalSpy fired(&frame->CheckTimer(), &QTimer::timeout);
+    ASSERT_TRUE(fired.wait());
+    frame->SetCheckTimer(0);
+    ProcessEvents(); // the posted check arrives and is dropped
+    EXPECT_EQ(app.Doc()->m_bBusy, 0);
+    EXPECT_EQ(server.Connections(), 0);
+
+    dialog.hide();
+    frame->SetCheckTimer(1);
+    ASSERT_TRUE(fired.wait());
+    frame->SetCheckTimer(0);
+    ASSERT_TRUE(app.WaitForJob(ID_CHECK_COMPLETE));
+    EXPECT_EQ(app.List()->RowCount(), 2);
+    EXPECT_EQ(frame->Tray().Tip(), QString::fromUtf8("2通の受信メールがあります。"));
+    EXPECT_EQ(frame->MessagePaneText(),
+              QString::fromUtf8("2通の受信メールがあります。  ") + QString::fromUtf8(kIdle));
+    // The period starts again after the job when automatic checking is on.
+    EXPECT_EQ(frame->CheckTimer().isActive(), options::GetAutoCheck() == 1);
+}
+
+TEST_F(MainWindowTest, ElevenAccountsGiveTenItemsInEachAccountMenu) {
+    for (int i = 0; i < 11; ++i) {
+        WriteAccount({.nameUtf8 = "acc" + std::to_string(10 + i), .port = server.Port()});
+    }
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    gui::CMainMenus& menus = app.Frame()->Menus();
+    auto items = [](QMenu* menu) {
+        int count = 0;
+        for (QAction* action : menu->actions()) {
+            const int id = action->data().toInt();
+            count += gui::IsToggleAccountId(id) || gui::IsCheckAccountId(id) ? 1 : 0;
+        }
+        return count;
+    };
+    EXPECT_EQ(items(menus.AccountMenu()), 10);
+    EXPECT_EQ(items(menus.CheckMenu()), 10);
+    EXPECT_EQ(menus.Action(gui::ID_TOGGLE_ACCOUNT_0 + 9)->text(), QString::fromUtf8("acc19"));
+    EXPECT_TRUE(menus.Action(gui::ID_TOGGLE_ACCOUNT_0)->isChecked());
+
+    // Toggling an account unticks it, writes Enable and changes the prompt.
+    app.Frame()->OnCommand(gui::ID_TOGGLE_ACCOUNT_0);
+    EXPECT_FALSE(menus.Action(gui::ID_TOGGLE_ACCOUNT_0)->isChecked());
+    EXPECT_EQ(GetProfileInt("Account\\acc10", "Enable", 1), 0);
+    EXPECT_EQ(menus.Action(gui::ID_TOGGLE_ACCOUNT_0)->statusTip(),
+              QString::fromUtf8("acc10 アカウントを有効にする"));
+}
+
+TEST_F(MainWindowTest, LayoutIsWrittenAtExitAndRestored) {
+    gui::CTrayIcon::SetTrayProbe([] { return true; });
+    {
+        RunningApp app;
+        ASSERT_TRUE(app.Start());
+        CMainFrame* frame = app.Frame();
+        frame->setGeometry(30, 40, 700, 500);
+        ProcessEvents();
+        frame->OnCommand(gui::ID_VIEW_INFO); // the pane collapses
+        EXPECT_FALSE(frame->Menus().Action(gui::ID_VIEW_INFO)->isChecked());
+        frame->OnCommand(gui::ID_VIEW_TOOLBAR);
+        frame->OnCommand(gui::ID_INFO_LOG);
+        frame->showMinimized(); // into the tray
+        ProcessEvents();
+        EXPECT_TRUE(frame->isHidden());
+        ASSERT_TRUE(app.Quit());
+    }
+    EXPECT_EQ(GetProfileInt("Environment", "Left", 0), 30);
+    EXPECT_EQ(GetProfileInt("Environment", "Top", 0), 40);
+    EXPECT_EQ(GetProfileInt("Environment", "Right", 0), 730);
+    EXPECT_EQ(GetProfileInt("Environment", "Bottom", 0), 540);
+    EXPECT_EQ(GetProfileInt("Environment", "Status", 0), 2);
+    EXPECT_EQ(GetProfileInt("Environment", "Toolbar", 1), 0);
+    EXPECT_EQ(GetProfileInt("Environment", "ViewInfo", 1), 0);
+    {
+        RunningApp app;
+        ASSERT_TRUE(app.Start());
+        CMainFrame* frame = app.Frame();
+        EXPECT_TRUE(frame->isHidden()); // only the tray icon
+        EXPECT_EQ(frame->geometry(), QRect(30, 40, 700, 500));
+        EXPECT_EQ(app.Doc()->m_bInfoShowsLog, 1);
+        frame->OnCommand(gui::ID_SHOW_HIDE); // the tray's double-click
+        ProcessEvents();
+        EXPECT_TRUE(frame->isVisible());
+        QSplitter* panes = frame->Splitter();
+        EXPECT_EQ(panes->sizes().value(1), 0); // started collapsed
+        frame->OnCommand(gui::ID_VIEW_INFO);
+        const int total = panes->height() - panes->handleWidth();
+        EXPECT_EQ(panes->sizes().value(0), total / 2);
+        ASSERT_TRUE(app.Quit());
+    }
+    gui::CTrayIcon::SetTrayProbe([] { return false; });
+    {
+        // Without a tray the stored minimised state leaves the window on the task bar.
+        RunningApp app;
+        ASSERT_TRUE(app.Start());
+        EXPECT_FALSE(app.Frame()->isHidden());
+        app.Frame()->showMinimized();
+        ProcessEvents();
+        EXPECT_FALSE(app.Frame()->isHidden());
+    }
+    gui::CTrayIcon::SetTrayProbe(nullptr);
+}
+
+TEST_F(MainWindowTest, PaneFollowsTheLogLiveAndTheViewerIsOpenDuringAJob) {
+    WritePop();
+    server.Script("TOP 2", FakeReply::Silence());
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    CMainFrame* frame = app.Frame();
+    gui::CInformationView* pane = frame->InfoView();
+    frame->OnCommand(gui::ID_INFO_LOG);
+    EXPECT_TRUE(frame->Menus().Action(gui::ID_INFO_LOG)->isChecked());
+    frame->OnCommand(gui::ID_CHECK_ALL);
+    ASSERT_TRUE(server.WaitForCommand("TOP 2", 30s));
+    ProcessEvents();
+    EXPECT_TRUE(pane->toPlainText().contains(QString::fromUtf8("popへ接続しました。")));
+    EXPECT_EQ(pane->toPlainText(), FromCp932Text(app.Doc()->m_log.GetLog(), 1 << 20));
+    EXPECT_TRUE(Enabled(frame, gui::ID_VIEWER_LOG));
+    EXPECT_FALSE(Enabled(frame, gui::ID_INFO_CONTENT));
+    frame->OnCommand(gui::ID_CANCEL_CHECK);
+    ASSERT_TRUE(app.WaitForJob());
+    ProcessEvents();
+    EXPECT_EQ(pane->toPlainText(), FromCp932Text(app.Doc()->m_log.GetLog(), 1 << 20));
+    frame->OnCommand(gui::ID_INFO_CONTENT);
+    EXPECT_TRUE(pane->toPlainText().isEmpty()); // no mail has the focus
+    app.Doc()->m_log.AppendLog("later\r\n");
+    ProcessEvents();
+    EXPECT_TRUE(pane->toPlainText().isEmpty());
+}
+
+TEST_F(MainWindowTest, QuitAsksWhileMailIsListedUnlessSwitchedOff) {
+    WritePop();
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+    ASSERT_TRUE(app.WaitForJob());
+    boxes.Queue(IDCANCEL);
+    app.Frame()->OnCommand(gui::ID_APP_EXIT);
+    ProcessEvents();
+    EXPECT_FALSE(app.App().IsFinished());
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.TextsUtf8()[0], "トルヴェインを終了してもよろしいですか？");
+    EXPECT_EQ(boxes.Shown()[0].icon, QMessageBox::Question);
+    EXPECT_EQ(boxes.Shown()[0].caption, QString::fromUtf8("トルヴェイン"));
+
+    options::SetQuitConfirm(1);
+    QSignalSpy finished(&app.App(), &gui::CTolvaneApp::finished);
+    app.Frame()->close(); // the close box
+    ASSERT_TRUE(finished.wait());
+    EXPECT_EQ(boxes.Shown().size(), 1u);
+}
+
+// Ending while the server keeps silent during TOP: the quit cancels the job, joins the
+// worker and writes everything, without waiting for the server's time-out.
+TEST_F(MainWindowTest, QuitDuringASilentTopEndsCleanly) {
+    WriteAccount({.nameUtf8 = "pop", .port = server.Port(), .timeout = 3600, .newMailOnly = 1});
+    server.Script("TOP 2", FakeReply::Silence());
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+    ASSERT_TRUE(server.WaitForCommand("TOP 2", 30s));
+    ASSERT_TRUE(app.Quit());
+    EXPECT_EQ(app.Doc()->m_pWorker, nullptr);
+    EXPECT_TRUE(app.Doc()->m_arrAccounts.empty());
+    EXPECT_EQ(GetProfileInt("Account\\pop", "Timeout", 0), 3600);
+    EXPECT_EQ(GetProfileInt("Environment", "Status", 0), 1);
+}
+
+} // namespace
+} // namespace tolvane::test
