@@ -5,24 +5,26 @@
 //   tool_screenshots OUTPUT-FOLDER
 //
 // Writes main.png (the main window after the start-up check), pane.png (a mail shown in
-// the information pane) and, where the account dialog exists, accounts.png. Exits 0 when
+// the information pane), account-dialog.png and reload-lines-dialog.png. Exits 0 when
 // every picture was written.
 #include "app/InformationView.h"
 #include "app/MainFrame.h"
+#include "app/QtText.h"
 #include "app/TolvaneApp.h"
 #include "app/TolvaneDoc.h"
 #include "app/TolvaneView.h"
 #include "engine/Clock.h"
+#include "platform/AtomicFile.h"
+#include "settings/DialogScreenshots.h"
 
 #include <QApplication>
-#include <QDialog>
+#include <QBuffer>
 #include <QDir>
 #include <QFont>
 #include <QHeaderView>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
-#include <QTimer>
 
 #include <cstdio>
 #include <ctime>
@@ -42,7 +44,14 @@ bool Grab(QWidget* window, const QString& path) {
     window->raise();
     QApplication::processEvents();
     const QPixmap picture = window->screen()->grabWindow(window->winId());
-    if (picture.isNull() || !picture.save(path)) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    const bool ok =
+        !picture.isNull() && buffer.open(QIODevice::WriteOnly) && picture.save(&buffer, "PNG") &&
+        WriteFileAtomic(ToPath(path),
+                        std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())),
+                        0644);
+    if (!ok) {
         std::fprintf(stderr, "tool_screenshots: cannot write %s\n", path.toLocal8Bit().constData());
         return false;
     }
@@ -99,16 +108,8 @@ int main(int argc, char** argv) {
     Settle();
     ok = Grab(frame, out.filePath(QStringLiteral("pane.png"))) && ok;
 
-#if __has_include("settings/AccountDialog.h")
-    QTimer::singleShot(0, [&] {
-        Settle();
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            ok = Grab(dialog, out.filePath(QStringLiteral("accounts.png"))) && ok;
-            dialog->reject();
-        }
-    });
-    frame->OnCommand(32805); // the account dialog
-#endif
+    // The account dialog (its first account selected) and the reload-lines dialog.
+    ok = SaveDialogScreenshots(*tolvane.Document(), out.path(), frame) && ok;
 
     tolvane.QuitWithoutQuestion();
     QSignalSpy finished(&tolvane, &CTolvaneApp::finished);
