@@ -17,13 +17,18 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace tolvane::test {
@@ -279,6 +284,65 @@ TEST_F(MainWindowTest, QuitAsksWhileMailIsListedUnlessSwitchedOff) {
     app.Frame()->close(); // the close box
     ASSERT_TRUE(finished.wait());
     EXPECT_EQ(boxes.Shown().size(), 1u);
+}
+
+// The account dialog deletes an account at once: the list lets go of its mails and the
+// account menus lose its items while the dialog is still open.
+TEST_F(MainWindowTest, AccountDialogChangesReachTheListAndTheMenusAtOnce) {
+    WritePop();
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    CMainFrame* frame = app.Frame();
+    frame->OnCommand(gui::ID_CHECK_ALL);
+    ASSERT_TRUE(app.WaitForJob());
+    ASSERT_EQ(app.List()->RowCount(), 2);
+    int rowsAfterDelete = -1;
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        auto* list = dialog->findChild<QListWidget*>(QStringLiteral("accountList"));
+        list->setCurrentRow(0);
+        dialog->findChild<QPushButton*>(QStringLiteral("deleteButton"))->click();
+        rowsAfterDelete = app.List()->RowCount();
+        EXPECT_EQ(frame->Menus().Action(gui::ID_TOGGLE_ACCOUNT_0), nullptr);
+        dialog->findChild<QPushButton*>(QStringLiteral("closeButton"))->click();
+    });
+    frame->OnCommand(gui::ID_ACCOUNTS);
+    EXPECT_EQ(rowsAfterDelete, 0);
+    EXPECT_TRUE(app.Doc()->m_arrAccounts.empty());
+    EXPECT_FALSE(Enabled(frame, gui::ID_CHECK_ALL));
+    EXPECT_EQ(frame->Tray().Tip(), QString::fromUtf8("受信メールはありません。"));
+}
+
+// The reload dialog confirms with its button; Enter cancels it.
+TEST_F(MainWindowTest, ReloadAsksForTheLinesAndFetchesTheSelectedMailsAgain) {
+    WritePop();
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    CMainFrame* frame = app.Frame();
+    frame->OnCommand(gui::ID_CHECK_ALL);
+    ASSERT_TRUE(app.WaitForJob());
+    app.List()->SelectMail(0);
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        QTest::keyClick(dialog, Qt::Key_Return);
+    });
+    frame->OnCommand(gui::ID_RELOAD_SELECTED);
+    EXPECT_EQ(app.Doc()->m_bBusy, 0);
+
+    server.ClearCommands();
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QPushButton*>(QStringLiteral("reloadButton"))->click();
+    });
+    frame->OnCommand(gui::ID_RELOAD_SELECTED);
+    EXPECT_EQ(frame->Tray().Tip(), QString::fromUtf8("選択メールを再読み込み中"));
+    ASSERT_TRUE(app.WaitForJob(ID_RELOAD_COMPLETE));
+    const std::vector<std::string> commands = server.Commands();
+    EXPECT_NE(std::find(commands.begin(), commands.end(), "TOP 1 30"), commands.end());
+    EXPECT_EQ(app.List()->RowCount(), 2); // not refilled
 }
 
 // Ending while the server keeps silent during TOP: the quit cancels the job, joins the
