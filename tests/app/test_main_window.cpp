@@ -72,6 +72,19 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsShowsAnEmptyListAndAsksNothing) 
     EXPECT_TRUE(Enabled(frame, gui::ID_ACCOUNTS));
     EXPECT_FALSE(frame->CheckTimer().isActive());
     EXPECT_EQ(frame->geometry().size(), QSize(600, 480));
+    // The tool bar in its order, each button named by its prompt.
+    std::vector<int> tools;
+    for (QAction* action : frame->Menus().ToolBar()->actions()) {
+        tools.push_back(action->isSeparator() ? 0 : action->data().toInt());
+    }
+    EXPECT_EQ(tools,
+              (std::vector<int>{gui::ID_CHECK_ALL, gui::ID_CANCEL_CHECK, 0, gui::ID_VIEWER_MAIL,
+                                gui::ID_VIEWER_LOG, gui::ID_REPORT, 0, gui::ID_UNMARK_SELECTED,
+                                gui::ID_MARK_SELECTED, 0, gui::ID_AUTO_CHECK, 0,
+                                gui::ID_DELETE_MARKED, gui::ID_RELOAD_SELECTED, 0, gui::ID_ACCOUNTS,
+                                0, gui::ID_CONTEXT_HELP, gui::ID_APP_ABOUT}));
+    EXPECT_EQ(frame->Menus().Action(gui::ID_CHECK_ALL)->iconText(),
+              QString::fromUtf8("すべてのアカウントで受信メールの確認をする"));
     // The check command with no account does nothing.
     frame->OnCommand(gui::ID_CHECK_ALL);
     EXPECT_EQ(app.Doc()->m_bBusy, 0);
