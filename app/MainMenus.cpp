@@ -176,6 +176,7 @@ void CMainMenus::BuildToolBar() {
         }
         QAction* action = m_actions.at(tool.id);
         action->setIcon(IconOf(tool));
+        action->setIconVisibleInMenu(false); // a menu shows its ticks, not the images
         // A button's name (what a screen reader says) is its prompt, as its tool tip.
         action->setIconText(action->toolTip());
         m_pToolBar->addAction(action);

@@ -5,7 +5,8 @@
 //   tool_screenshots OUTPUT-FOLDER
 //
 // Writes main.png (the main window after the start-up check), pane.png (a mail shown in
-// the information pane), account-dialog.png and reload-lines-dialog.png. Exits 0 when
+// the information pane), viewer.png (the connection log in the viewer), account-dialog.png
+// and reload-lines-dialog.png. Exits 0 when
 // every picture was written.
 #include "app/InformationView.h"
 #include "app/MainFrame.h"
@@ -13,6 +14,7 @@
 #include "app/TolvaneApp.h"
 #include "app/TolvaneDoc.h"
 #include "app/TolvaneView.h"
+#include "app/ViewerDialog.h"
 #include "engine/Clock.h"
 #include "platform/AtomicFile.h"
 #include "settings/DialogScreenshots.h"
@@ -107,6 +109,15 @@ int main(int argc, char** argv) {
     frame->Splitter()->setSizes({200, 300});
     Settle();
     ok = Grab(frame, out.filePath(QStringLiteral("pane.png"))) && ok;
+
+    // The connection log in the viewer.
+    {
+        CViewerDialog viewer(frame, QString::fromUtf8("接続ログ"),
+                             tolvane.Document()->m_log.GetLog());
+        viewer.show();
+        Settle();
+        ok = Grab(&viewer, out.filePath(QStringLiteral("viewer.png"))) && ok;
+    }
 
     // The account dialog (its first account selected) and the reload-lines dialog.
     ok = SaveDialogScreenshots(*tolvane.Document(), out.path(), frame) && ok;
