@@ -62,6 +62,12 @@ bool CTolvaneApp::InitInstance() {
     connect(m_pSignals.get(), &CQuitSignals::quitRequested, this,
             &CTolvaneApp::QuitWithoutQuestion);
     SetRegistryKey(txt::kCompanyName, txt::kAppName);
+    std::string settingsProblem;
+    if (!CheckSettingsFile(&settingsProblem)) {
+        // A run on defaults would show none of the user's accounts and could save nothing.
+        ShowMessage(settingsProblem, MsgButtons::Ok, MsgIcon::Stop);
+        return false;
+    }
 
     m_pFrame = std::make_unique<CMainFrame>();
     m_messages.SetMainWindow(m_pFrame.get());

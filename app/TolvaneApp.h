@@ -2,9 +2,11 @@
 // in its order and the end.
 //
 // Start-up: InitApplication first (single instance, then the per-user instance lock that
-// tolvane-cli also takes); then InitInstance: the settings root, the main window created
-// hidden, the document (accounts, options, log file), the views' settings and the list,
-// then the window's layout restored and the window shown (or left in the tray).
+// tolvane-cli also takes); then InitInstance: the settings root (a settings file that
+// exists but cannot be read is told, with its path and reason, and ends the start: the
+// program never runs on defaults over it), the main window created hidden, the document (accounts,
+// options, log file), the views' settings and the list, then the window's layout restored and the
+// window shown (or left in the tray).
 //
 // Ending: the exit command and the close box ask first (the document's quit question);
 // SIGTERM, SIGINT and SIGHUP do not. Both answer every pending question of the worker

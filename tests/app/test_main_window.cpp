@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 
 namespace tolvane::test {
 namespace {
@@ -91,6 +92,15 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsShowsAnEmptyListAndAsksNothing) 
     ASSERT_TRUE(app.Quit());
     EXPECT_TRUE(boxes.Shown().empty());
     EXPECT_EQ(GetProfileInt("Environment", "Status", 0), 1);
+}
+
+TEST_F(MainWindowTest, UnreadableSettingsFileIsToldAndEndsTheStart) {
+    std::filesystem::create_directories(home.ConfigHome() / "tolvane" / "user.reg");
+    RunningApp app;
+    EXPECT_FALSE(app.Start());
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].icon, QMessageBox::Critical);
+    EXPECT_TRUE(boxes.Shown()[0].text.contains(QStringLiteral("user.reg")));
 }
 
 TEST_F(MainWindowTest, BusyStateGreysWhatAJobMustNotMeetAndTheCancelItemNamesTheAccount) {

@@ -83,7 +83,7 @@ void WriteAccount(const AccountSettings& account) {
 RunningApp::RunningApp() : m_pApp(std::make_unique<gui::CTolvaneApp>()) {}
 
 RunningApp::~RunningApp() {
-    if (m_pApp->Frame() && !m_pApp->IsFinished()) {
+    if (m_pApp->Frame() && m_pApp->Document() && !m_pApp->IsFinished()) {
         Quit();
     }
     m_pApp.reset();
