@@ -51,6 +51,14 @@ protected:
                             {"u2", MakeMessage({"Subject: two"}, {"line 2"})}});
     }
     void WritePop() { WriteAccount({.nameUtf8 = "pop", .port = server.Port()}); }
+    // Starts Tolvane on the account "pop" and checks it once.
+    void StartChecked(RunningApp& app) {
+        WritePop();
+        ASSERT_TRUE(app.Start());
+        app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+        ASSERT_TRUE(app.WaitForJob());
+        ASSERT_EQ(app.List()->RowCount(), 2);
+    }
 
     GuiHome home;
     MessageBoxAnswers boxes;
@@ -288,11 +296,8 @@ TEST_F(MainWindowTest, PaneFollowsTheLogLiveAndTheViewerIsOpenDuringAJob) {
 }
 
 TEST_F(MainWindowTest, QuitAsksWhileMailIsListedUnlessSwitchedOff) {
-    WritePop();
     RunningApp app;
-    ASSERT_TRUE(app.Start());
-    app.Frame()->OnCommand(gui::ID_CHECK_ALL);
-    ASSERT_TRUE(app.WaitForJob());
+    ASSERT_NO_FATAL_FAILURE(StartChecked(app));
     boxes.Queue(IDCANCEL);
     app.Frame()->OnCommand(gui::ID_APP_EXIT);
     ProcessEvents();
@@ -312,13 +317,9 @@ TEST_F(MainWindowTest, QuitAsksWhileMailIsListedUnlessSwitchedOff) {
 // The account dialog deletes an account at once: the list lets go of its mails and the
 // account menus lose its items while the dialog is still open.
 TEST_F(MainWindowTest, AccountDialogChangesReachTheListAndTheMenusAtOnce) {
-    WritePop();
     RunningApp app;
-    ASSERT_TRUE(app.Start());
+    ASSERT_NO_FATAL_FAILURE(StartChecked(app));
     CMainFrame* frame = app.Frame();
-    frame->OnCommand(gui::ID_CHECK_ALL);
-    ASSERT_TRUE(app.WaitForJob());
-    ASSERT_EQ(app.List()->RowCount(), 2);
     int rowsAfterDelete = -1;
     QTimer::singleShot(0, [&] {
         QWidget* dialog = QApplication::activeModalWidget();
@@ -339,12 +340,9 @@ TEST_F(MainWindowTest, AccountDialogChangesReachTheListAndTheMenusAtOnce) {
 
 // The reload dialog confirms with its button; Enter cancels it.
 TEST_F(MainWindowTest, ReloadAsksForTheLinesAndFetchesTheSelectedMailsAgain) {
-    WritePop();
     RunningApp app;
-    ASSERT_TRUE(app.Start());
+    ASSERT_NO_FATAL_FAILURE(StartChecked(app));
     CMainFrame* frame = app.Frame();
-    frame->OnCommand(gui::ID_CHECK_ALL);
-    ASSERT_TRUE(app.WaitForJob());
     app.List()->SelectMail(0);
     QTimer::singleShot(0, [] {
         QWidget* dialog = QApplication::activeModalWidget();
