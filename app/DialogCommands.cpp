@@ -4,6 +4,8 @@
 #include "settings/AccountDialog.h"
 #include "settings/ReloadLinesDialog.h"
 
+#include <algorithm>
+
 namespace tolvane::gui {
 
 void RunAccountDialog(CDocumentCore& doc, QWidget* parent, const std::function<void()>& onChanged) {
@@ -17,7 +19,9 @@ bool RunReloadLinesDialog(QWidget* parent, unsigned& lines) {
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }
-    lines = static_cast<unsigned>(dialog.Lines()); // passed on as given, as the dialog does
+    // A typed minus sign would wrap to four billion lines and fetch whole mails: a negative
+    // count fetches the headers only.
+    lines = static_cast<unsigned>(std::max(dialog.Lines(), 0));
     return true;
 }
 

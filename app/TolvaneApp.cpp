@@ -8,6 +8,7 @@
 #include "app/TolvaneDoc.h"
 #include "app/TolvaneView.h"
 #include "platform/CodePage.h"
+#include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/Texts.h"
 
@@ -39,6 +40,10 @@ CTolvaneApp::~CTolvaneApp() {
 }
 
 CTolvaneApp::StartResult CTolvaneApp::InitApplication() {
+    // Settings, stores and the log hold passwords and mail: never in a folder others can use.
+    if (!CheckPrivateFolders()) {
+        return StartResult::Refused; // the message named the folder and the reason
+    }
     m_pSingle = std::make_unique<CSingleInstance>(CSingleInstance::DefaultFolder(),
                                                   CSingleInstance::DefaultKey());
     if (!m_pSingle->Claim()) {

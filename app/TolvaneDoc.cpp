@@ -37,6 +37,11 @@ CTolvaneDoc::~CTolvaneDoc() {
     CloseDocument(); // while the overrides still exist
 }
 
+void CTolvaneDoc::OnStoreSaveFailed(const CAccount& account, int error) {
+    CDocumentCore::OnStoreSaveFailed(account, error);
+    ShowMessage(StoreSaveFailedText(account, error), MsgButtons::Ok, MsgIcon::Exclamation);
+}
+
 bool CTolvaneDoc::OnNewDocument() {
     m_pListView = m_frame.ListView();
     m_pInfoView = m_frame.InfoView();
@@ -269,15 +274,20 @@ void CTolvaneDoc::OnCheckComplete(int id) {
     if (bHeld) {
         PlayMailSound();
     }
-    OnReloadDone();
+    ClearReplacedMail();
+    CDocumentCore::OnJobComplete(); // saves the stores, then leaves the busy state
     Q_EMIT jobCompleted(id);
 }
 
 void CTolvaneDoc::OnReloadDone() {
+    ClearReplacedMail();
+    CDocumentCore::OnReloadComplete();
+}
+
+void CTolvaneDoc::ClearReplacedMail() {
     if (m_bInfoShowsLog == 0) {
         m_pInfoView->ClearText(); // the mail it showed may have been replaced
     }
-    CDocumentCore::OnReloadComplete();
 }
 
 void CTolvaneDoc::RequestDelete() {

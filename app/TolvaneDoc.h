@@ -78,10 +78,14 @@ protected:
     void OnBusyWindow(bool bBusy) override;
     void SetTrayTip(JobKind kind) override;
     void SetCheckTimer(bool bOn) override;
+    // Logs the failure and tells the user in a message box: the core calls it once per
+    // account until that account's store is saved again.
+    void OnStoreSaveFailed(const CAccount& account, int error) override;
 
 private:
     void OnCheckComplete(int id);
     void OnReloadDone();
+    void ClearReplacedMail();
     void RequestDelete();
     void RequestReload();
     void RunAccountsCommand();

@@ -5,6 +5,8 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // Ties the windows and notifications to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.orrindale.Tolvane"));
     tolvane::gui::CTolvaneApp tolvane;
     switch (tolvane.InitApplication()) {
     case tolvane::gui::CTolvaneApp::StartResult::OtherRuns:

@@ -10,6 +10,7 @@
 #include "app/TrayIcon.h"
 #include "platform/CodePage.h"
 #include "platform/Options.h"
+#include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/gui/AppTest.h"
@@ -17,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
@@ -31,6 +33,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 
 namespace tolvane::test {
 namespace {
@@ -364,6 +367,50 @@ TEST_F(MainWindowTest, ReloadAsksForTheLinesAndFetchesTheSelectedMailsAgain) {
     const std::vector<std::string> commands = server.Commands();
     EXPECT_NE(std::find(commands.begin(), commands.end(), "TOP 1 30"), commands.end());
     EXPECT_EQ(app.List()->RowCount(), 2); // not refilled
+
+    // A negative count asks for the headers only, never for the whole mail.
+    server.ClearCommands();
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        auto* edit = dialog->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        edit->setText(QStringLiteral("-5"));
+        dialog->findChild<QPushButton*>(QStringLiteral("reloadButton"))->click();
+    });
+    frame->OnCommand(gui::ID_RELOAD_SELECTED);
+    ASSERT_TRUE(app.WaitForJob(ID_RELOAD_COMPLETE));
+    const std::vector<std::string> negative = server.Commands();
+    EXPECT_NE(std::find(negative.begin(), negative.end(), "TOP 1 0"), negative.end());
+}
+
+// A store that cannot be written (here a folder stands at its path) is told once, in a
+// message box and the log, not at every later check, and the program goes on.
+TEST_F(MainWindowTest, AStoreThatCannotBeSavedIsToldOnce) {
+    WriteAccount({.nameUtf8 = "pop", .port = server.Port(), .newMailOnly = 1});
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    std::filesystem::create_directories(StoreFilePath("pop") / "blocker");
+    for (int i = 0; i < 2; ++i) {
+        app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+        ASSERT_TRUE(app.WaitForJob());
+    }
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].icon, QMessageBox::Warning);
+    EXPECT_NE(boxes.TextsUtf8()[0].find("popの受信済みメールの情報をファイル"), std::string::npos);
+    EXPECT_EQ(app.List()->RowCount(), 2);
+}
+
+// A data folder that cannot be used stops the start with a message naming it.
+TEST_F(MainWindowTest, AnUnusableDataFolderRefusesTheStart) {
+    const std::filesystem::path data = DataFolder();
+    std::filesystem::remove_all(data);
+    { std::ofstream(data) << "not a folder"; }
+    RunningApp app;
+    EXPECT_FALSE(app.Start());
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.Shown()[0].icon, QMessageBox::Critical);
+    EXPECT_NE(boxes.Shown()[0].text.toStdString().find(data.string()), std::string::npos);
 }
 
 // Ending while the server keeps silent during TOP: the quit cancels the job, joins the
