@@ -39,7 +39,6 @@ make_demo_home() {
     local key='HKEY_CURRENT_USER\Software\Orrindale\Tolvane'
     reg_dword() { printf '"%s"=dword:%08x\n' "$1" "$2"; }
     (
-        umask 077
         printf 'REGEDIT4\n\n'
         printf '[%s]\n\n' "$key"
         printf '[%s\\Account]\n\n' "$key"
@@ -59,5 +58,5 @@ make_demo_home() {
         reg_dword Decode 1
         printf '\n[%s\\Option]\n' "$key"
         reg_dword FirstCheck 1
-    ) >"$home/config/tolvane/user.reg"
+    ) | (umask 077 && cat >"$home/config/tolvane/user.reg")
 }
