@@ -207,4 +207,94 @@ inline constexpr char kReloadLinesName[] = "再読み込みする行数";
 inline constexpr char kReloadButton[] = "再読み込み(&R)";
 inline constexpr char kCancelButton[] = "キャンセル(&C)";
 
+// Options sheet.
+inline constexpr char kOptionSheetTitle[] = "オプション設定";
+inline constexpr char kOkButton[] = "OK";
+inline constexpr char kSheetCancelButton[] = "キャンセル";
+inline constexpr char kApplyButton[] = "適用";
+// Page "全般".
+inline constexpr char kEnvironmentTab[] = "全般";
+inline constexpr char kStartExitGroup[] = "起動／終了時の設定";
+inline constexpr char kFirstCheckBox[] = "起動時に受信確認を行う(&F)";
+inline constexpr char kQuitConfirmBox[] = "常にトルヴェイン終了時の確認を行わない(&Q)";
+inline constexpr char kCheckGroup[] = "確認の設定";
+inline constexpr char kAutoCheckBox[] = "定期的に受信確認を行う(&C)";
+inline constexpr char kMinutesSuffix[] = "分ごと";
+inline constexpr char kSoundLabel[] = "受信メールがあった場合に音を鳴らす：";
+inline constexpr char kSoundFileLabel[] = "ファイル名(&S)";
+inline constexpr char kBrowseButton[] = "...";
+inline constexpr char kSoundTestButton[] = "テスト";
+inline constexpr char kNotifyBox[] = "新着メールを通知する(&T)";
+inline constexpr char kReportGroup[] = "メール数情報の設定";
+inline constexpr char kAutoReportBox[] = "受信確認後、自動的にメール数の情報画面を表示する(&N)";
+inline constexpr char kReportAlwaysRadio[] = "受信確認後、常に表示する(&A)";
+inline constexpr char kReportHeldRadio[] = "受信メールがある場合のみ表示する(&B)";
+inline constexpr char kAutoHideBox[] = "自動的に表示した情報画面を自動的に非表示する(&E)";
+inline constexpr char kSecondsSuffix[] = "秒後に非表示する。";
+inline constexpr char kIntervalRange[] = "自動チェックの間隔は1から60までを入力してください。";
+inline constexpr char kHideRange[] = "自動非表示の間隔は1から999までを入力してください。";
+inline constexpr char kSoundChooserTitle[] = "メールがある場合に鳴らす音を指定";
+inline constexpr char kSoundFilter[] = "WAV形式 (*.wav)";
+// Accessible names of the controls that have no label of their own.
+inline constexpr char kIntervalName[] = "受信確認の間隔（分）";
+inline constexpr char kHideSecondsName[] = "非表示までの秒数";
+inline constexpr char kSoundBrowseName[] = "音のファイルを選ぶ";
+inline constexpr char kSoundTestName[] = "音のテスト";
+// Page "接続ログ".
+inline constexpr char kConnectLogTab[] = "接続ログ";
+inline constexpr char kSaveGroup[] = "保存の設定";
+inline constexpr char kSaveLogBox[] = "接続ログをファイルへ保存する(&S)";
+inline constexpr char kLogFileLabel[] = "ファイル名(&F)";
+inline constexpr char kNextStartGroup[] = "次回起動時の設定";
+inline constexpr char kOverwriteRadio[] = "前回、保存したログを上書きする(&R)";
+inline constexpr char kAppendRadio[] = "前回、保存したログに追加する(&A)";
+inline constexpr char kLogChooserTitle[] = "ログファイルを指定";
+inline constexpr char kLogFilter[] = "TEXT形式 (*.log)";
+inline constexpr char kLogBrowseName[] = "ログファイルを選ぶ";
+
+// Mail count report window.
+inline constexpr char kReportTitle[] = "受信メール数の情報";
+inline constexpr char kReportFirstSummary[] = "10通の受信メールがあります。";
+inline constexpr char kReportNoAccounts[] = "アカウント情報がありません。";
+inline constexpr char kReportNoMail[] = "受信メールはありません。";
+// Follows the total ("%d%s").
+inline constexpr char kReportMails[] = "通の受信メールがあります。";
+inline constexpr char kAlwaysTopBox[] = "常に手前に表示する(&T)";
+inline constexpr char kShowMainButton[] = "トルヴェインを表示(&D)";
+inline constexpr char kHideDetailsButton[] = "詳細を非表示(&I)";
+inline constexpr char kShowDetailsButton[] = "詳細を表示(&I)";
+inline constexpr char kReportCloseButton[] = "閉じる(&C)";
+inline constexpr char kReportAccountColumn[] = "アカウント名";
+inline constexpr char kReportCountColumn[] = "メール数";
+inline constexpr char kReportSummaryName[] = "受信メール数";
+inline constexpr char kReportListName[] = "アカウントごとのメール数";
+
+// About box.
+inline constexpr char kAboutTitle[] = "バージョン情報";
+inline constexpr char kAboutVersion[] = "トルヴェイン Version 3.0.1";
+inline constexpr char kAboutNotice[] = "メールをサーバーに残したまま、着信をお知らせします。";
+inline constexpr char kAboutHomeLabel[] = "ホームページ:";
+inline constexpr char kAboutMailLabel[] = "メールアドレス:";
+inline constexpr char kAboutClose[] = "閉じる";
+// The project's own addresses.
+inline constexpr char kHomePage[] = "https://tolvane.example.org/";
+inline constexpr char kMailAddress[] = "tolvane@example.org";
+
+// Help window.
+inline constexpr char kHelpTitle[] = "トルヴェイン ヘルプ";
+inline constexpr char kHelpContents[] = "目次";
+inline constexpr char kHelpSearchLabel[] = "検索(&S)：";
+inline constexpr char kHelpPage[] = "ヘルプの本文";
+inline constexpr char kHelpClose[] = "閉じる(&C)";
+// %s: the path of the help file.
+inline constexpr char kHelpMissing[] = "ヘルプファイルを開けません。\n%s";
+
+// Desktop notification on new mail.
+inline constexpr char kNotifySummary[] = "%d通の新着メールがあります。";
+// One line of the body per mail: sender, then subject.
+inline constexpr char kNotifyLine[] = "%1：%2";
+// After the first few lines: how many more.
+inline constexpr char kNotifyMore[] = "ほか%1通";
+inline constexpr char kNotifyShowAction[] = "表示";
+
 } // namespace tolvane::gui::txt

@@ -61,8 +61,13 @@ void CUpDown::Step(int32_t nDelta) {
     m_pBuddy->selectAll();
 }
 
-int32_t CUpDown::StepAfter(int64_t heldMs) {
-    return heldMs >= AccelerationSeconds() * 1000 ? 10 : 1;
+void CUpDown::SetAcceleration(int64_t nSeconds, int32_t nStep) {
+    m_nAccelSeconds = nSeconds;
+    m_nAccelStep = nStep;
+}
+
+int32_t CUpDown::StepAfter(int64_t heldMs, int64_t nSeconds, int32_t nStep) {
+    return heldMs >= nSeconds * 1000 ? nStep : 1;
 }
 
 void CUpDown::ArrowStep(int32_t nDirection) {
@@ -70,7 +75,7 @@ void CUpDown::ArrowStep(int32_t nDirection) {
         return;
     }
     const int64_t heldMs = m_held.isValid() ? m_held.elapsed() : 0;
-    Step(nDirection * StepAfter(heldMs));
+    Step(nDirection * StepAfter(heldMs, m_nAccelSeconds, m_nAccelStep));
 }
 
 bool CUpDown::eventFilter(QObject* watched, QEvent* event) {

@@ -6,8 +6,8 @@
 //   plain decimal digits ("%d", never thousands separators: the dialogs read the text back
 //   by the decimal rule).
 // - The arrows step while held; after AccelerationSeconds() of holding each step is 10
-//   instead of 1. Up and Down pressed in the buddy step by 1, so the field is usable
-//   without the mouse; the arrows themselves take no focus.
+//   instead of 1 (SetAcceleration changes both numbers for one control). Up and Down pressed in the
+//   buddy step by 1, so the field is usable without the mouse; the arrows themselves take no focus.
 // - SetPos writes the position into the buddy at once; Pos reads it back (held in range).
 // - The buddy must outlive the up-down, or be destroyed with the same parent.
 #pragma once
@@ -35,8 +35,12 @@ public:
     // Moves by nDelta (held in range) and writes the result into the buddy.
     void Step(int32_t nDelta);
 
+    // After nSeconds of holding, each step of the arrows is nStep.
+    void SetAcceleration(int64_t nSeconds, int32_t nStep);
+
     // The size of one step after the arrow has been held for heldMs milliseconds.
-    static int32_t StepAfter(int64_t heldMs);
+    static int32_t StepAfter(int64_t heldMs, int64_t nSeconds = AccelerationSeconds(),
+                             int32_t nStep = 10);
     static constexpr int64_t AccelerationSeconds() { return 3; }
 
 protected:
@@ -49,6 +53,8 @@ private:
     CNumberEdit* m_pBuddy = nullptr;
     int32_t m_nLower = 0;
     int32_t m_nUpper = 100;
+    int64_t m_nAccelSeconds = AccelerationSeconds();
+    int32_t m_nAccelStep = 10;
     QElapsedTimer m_held;
 };
 

@@ -102,5 +102,11 @@ std::string GetSoundFilePath() {
 bool SetSoundFilePath(const std::string& pathUtf8) {
     return WriteProfileStringUtf8(kSection, "SoundFile", pathUtf8);
 }
+int32_t GetNotify() {
+    return GetFlag("Notify", 1);
+}
+bool SetNotify(int32_t value) {
+    return Set("Notify", value);
+}
 
 } // namespace tolvane::options

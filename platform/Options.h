@@ -42,5 +42,8 @@ int32_t GetAutoHideInterval(); // 30
 bool SetAutoHideInterval(int32_t value);
 std::string GetSoundFilePath(); // ""
 bool SetSoundFilePath(const std::string& pathUtf8);
+// 1 = a desktop notification after a check that found new mail.
+int32_t GetNotify(); // 1
+bool SetNotify(int32_t value);
 
 } // namespace tolvane::options

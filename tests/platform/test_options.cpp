@@ -51,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
                       IntOption{"QuitConfirm", options::GetQuitConfirm, options::SetQuitConfirm, 0},
                       IntOption{"AutoHide", options::GetAutoHide, options::SetAutoHide, 1},
                       IntOption{"AutoHideInterval", options::GetAutoHideInterval,
-                                options::SetAutoHideInterval, 30, false}),
+                                options::SetAutoHideInterval, 30, false},
+                      IntOption{"Notify", options::GetNotify, options::SetNotify, 1}),
     [](const auto& testParam) { return testParam.param.key; });
 
 // Paths are the file names' exact bytes: characters CP932 lacks ("é", "😀") and
