@@ -43,8 +43,8 @@ std::string Wav(const std::string& chunks) {
 TEST(WavInfo, APcmFileGivesItsFormatAndLength) {
     WavInfo info;
     // A chunk of odd length before the format is skipped with its pad byte.
-    const std::string bytes =
-        Wav(Chunk("LIST", "abc") + Chunk("fmt ", Format(2, 8000)) + Chunk("data", std::string(32000, 'x')));
+    const std::string bytes = Wav(Chunk("LIST", "abc") + Chunk("fmt ", Format(2, 8000)) +
+                                  Chunk("data", std::string(32000, 'x')));
     ASSERT_TRUE(ParseWavInfo(bytes, info));
     EXPECT_EQ(info.nFormat, 1);
     EXPECT_EQ(info.nChannels, 2);
@@ -85,8 +85,8 @@ TEST(WavInfo, OnlyRegularFilesAreRead) {
     EXPECT_FALSE(ReadWavFileInfo(dir.Path() / "missing.wav", info));
     EXPECT_FALSE(ReadWavFileInfo(dir.Path(), info));
     EXPECT_FALSE(ReadWavFileInfo("/dev/zero", info)); // would never end
-    test::WriteFileBytes(dir.Path() / "a.wav",
-                         Wav(Chunk("fmt ", Format(1, 8000)) + Chunk("data", std::string(1600, 'x'))));
+    test::WriteFileBytes(dir.Path() / "a.wav", Wav(Chunk("fmt ", Format(1, 8000)) +
+                                                   Chunk("data", std::string(1600, 'x'))));
     ASSERT_TRUE(ReadWavFileInfo(dir.Path() / "a.wav", info));
     EXPECT_EQ(info.DurationMs(), 100u);
 }
