@@ -1,0 +1,191 @@
+// The new-mail notification, sent to a fake notification service on a private session
+// bus (the test runs under dbus-run-session): one notification for new mail, none for
+// mail already announced or with the option off, and the default action asking for the
+// main window.
+#include "app/MailNotifier.h"
+
+#include "platform/CodePage.h"
+#include "platform/Options.h"
+#include "tests/support/TestEnv.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QSignalSpy>
+#include <QVariantMap>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace tolvane::test {
+
+// The service a desktop runs: records every Notify call and answers with an id.
+class FakeNotifications final : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+public:
+    struct Call {
+        QString appName;
+        uint replacesId;
+        QString icon;
+        QString summary;
+        QString body;
+        QStringList actions;
+    };
+    QList<Call> calls;
+    uint nextId = 41;
+
+public Q_SLOTS:
+    uint Notify(const QString& appName, uint replacesId, const QString& icon,
+                const QString& summary, const QString& body, const QStringList& actions,
+                const QVariantMap& /*hints*/, int /*timeout*/) {
+        calls.append({appName, replacesId, icon, summary, body, actions});
+        Q_EMIT called();
+        return ++nextId;
+    }
+
+Q_SIGNALS:
+    void ActionInvoked(uint id, const QString& actionKey);
+    void called();
+};
+
+namespace {
+
+QString U(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+class MailNotifierTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
+        Register();
+    }
+    void TearDown() override { QDBusConnection::disconnectFromBus(QStringLiteral("fake")); }
+    // The service on a connection of its own, as another program would offer it.
+    void Register() {
+        service =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("fake"));
+        ASSERT_TRUE(service.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &fake,
+                                           QDBusConnection::ExportAllSlots |
+                                               QDBusConnection::ExportAllSignals));
+        ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    }
+    CMail* AddMail(CAccount& account, const char* uidl, const char* fromUtf8,
+                   const char* subjectUtf8, uint32_t state) {
+        auto mail = std::make_unique<CMail>();
+        mail->m_strUidl = uidl;
+        mail->m_strFrom = Utf8ToCp932(fromUtf8);
+        mail->m_strSubject = Utf8ToCp932(subjectUtf8);
+        mail->m_nState = state;
+        account.m_mails.push_back(std::move(mail));
+        return account.m_mails.back().get();
+    }
+    CAccount& AddAccount(const char* name, int32_t newOnly) {
+        accounts.push_back(std::make_unique<CAccount>(nullptr, nullptr));
+        accounts.back()->m_strName = name;
+        accounts.back()->m_bNewMailOnly = newOnly;
+        return *accounts.back();
+    }
+    bool WaitForCalls(QSignalSpy& spy, int n) {
+        while (spy.count() < n) {
+            if (!spy.wait()) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    ScopedHome home;
+    FakeNotifications fake;
+    QDBusConnection service{QString()};
+    CMailNotifier::AccountArray accounts;
+};
+
+TEST_F(MailNotifierTest, OneNotificationForNewMailAndNoneForMailAlreadyAnnounced) {
+    CMailNotifier notifier;
+    QSignalSpy called(&fake, &FakeNotifications::called);
+    QSignalSpy shown(&notifier, &CMailNotifier::shown);
+    CAccount& work = AddAccount("work", 1);
+    AddMail(work, "u1", "佐藤 <sato@example.jp>", "会議", MAIL_KNOWN);
+    EXPECT_EQ(notifier.OnCheckComplete(accounts), 0); // nothing new: no call
+
+    AddMail(work, "u2", "鈴木 <suzuki@example.jp>", "見積 <至急> & 確認", MAIL_NEW);
+    EXPECT_EQ(notifier.OnCheckComplete(accounts), 1);
+    EXPECT_EQ(notifier.OnCheckComplete(accounts), 0); // the same check completing again
+
+    ASSERT_TRUE(WaitForCalls(called, 1));
+    const FakeNotifications::Call& call = fake.calls.at(0);
+    EXPECT_EQ(call.summary, U("1通の新着メールがあります。"));
+    EXPECT_EQ(call.body, U("鈴木 &lt;suzuki@example.jp&gt;：見積 &lt;至急&gt; &amp; 確認"));
+    EXPECT_EQ(call.appName, U("トルヴェイン"));
+    EXPECT_EQ(call.icon, U("tolvane"));
+    EXPECT_EQ(call.replacesId, 0u);
+    EXPECT_TRUE(call.actions.contains(QStringLiteral("default")));
+    ASSERT_TRUE(WaitForCalls(shown, 1));
+
+    // A normal account: what it holds at the first check, then only what arrived since.
+    CAccount& home2 = AddAccount("home", 0);
+    for (const char* uidl : {"a", "b", "c", "d", "e"}) {
+        AddMail(home2, uidl, "from", uidl, MAIL_KNOWN);
+    }
+    EXPECT_EQ(notifier.OnCheckComplete(accounts), 5);
+    ASSERT_TRUE(WaitForCalls(called, 2));
+    EXPECT_EQ(fake.calls.at(1).summary, U("5通の新着メールがあります。"));
+    EXPECT_EQ(fake.calls.at(1).body, U("from：a\nfrom：b\nfrom：c\nほか2通"));
+    EXPECT_EQ(fake.calls.at(1).replacesId, 42u); // the earlier one is replaced
+    EXPECT_EQ(fake.calls.size(), 2);
+}
+
+TEST_F(MailNotifierTest, TheOptionOffSendsNothing) {
+    CMailNotifier notifier;
+    QSignalSpy called(&fake, &FakeNotifications::called);
+    CAccount& work = AddAccount("work", 1);
+    AddMail(work, "u1", "a", "first", MAIL_NEW);
+    ASSERT_TRUE(options::SetNotify(0));
+    EXPECT_EQ(notifier.OnCheckComplete(accounts), 1);
+    ASSERT_TRUE(options::SetNotify(1));
+    AddMail(work, "u2", "b", "second", MAIL_NEW);
+    EXPECT_EQ(notifier.OnCheckComplete(accounts), 1);
+    // Calls arrive in order: had the first been sent, it would be first.
+    ASSERT_TRUE(WaitForCalls(called, 1));
+    EXPECT_EQ(fake.calls.at(0).body, U("b：second"));
+}
+
+TEST_F(MailNotifierTest, ActivatingTheNotificationAsksForTheMainWindow) {
+    CMailNotifier notifier;
+    QSignalSpy called(&fake, &FakeNotifications::called);
+    QSignalSpy activated(&notifier, &CMailNotifier::activated);
+    QSignalSpy shown(&notifier, &CMailNotifier::shown);
+    CAccount& work = AddAccount("work", 1);
+    AddMail(work, "u1", "a", "first", MAIL_NEW);
+    notifier.OnCheckComplete(accounts);
+    ASSERT_TRUE(WaitForCalls(shown, 1));
+    EXPECT_EQ(shown.at(0).at(0).toUInt(), 42u);
+    // Another program's notification, then another action of ours: not for us.
+    Q_EMIT fake.ActionInvoked(7, QStringLiteral("default"));
+    Q_EMIT fake.ActionInvoked(42, QStringLiteral("other"));
+    Q_EMIT fake.ActionInvoked(42, QStringLiteral("default"));
+    ASSERT_TRUE(activated.wait());
+    EXPECT_EQ(activated.count(), 1);
+}
+
+TEST_F(MailNotifierTest, WithoutAServiceNothingHappensAndLaterCallsStillWork) {
+    CMailNotifier notifier;
+    QSignalSpy called(&fake, &FakeNotifications::called);
+    ASSERT_TRUE(service.unregisterService(QStringLiteral("org.freedesktop.Notifications")));
+    CAccount& work = AddAccount("work", 1);
+    AddMail(work, "u1", "a", "first", MAIL_NEW);
+    EXPECT_EQ(notifier.OnCheckComplete(accounts), 1);
+    ASSERT_TRUE(service.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    AddMail(work, "u2", "b", "second", MAIL_NEW);
+    notifier.OnCheckComplete(accounts);
+    ASSERT_TRUE(WaitForCalls(called, 1));
+    EXPECT_EQ(fake.calls.size(), 1);
+    EXPECT_EQ(fake.calls.at(0).body, U("b：second"));
+}
+
+} // namespace
+} // namespace tolvane::test
+
+#include "test_mail_notifier_dbus.moc"
