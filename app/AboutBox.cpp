@@ -26,7 +26,6 @@ QLabel* MakeText(QWidget* parent, const char* textUtf8) {
 
 CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("aboutBox"));
-    setProperty("helpTopic", QStringLiteral("about"));
     setWindowTitle(Tr(gui::txt::kAboutTitle));
 
     auto* icon = new QLabel(this);

@@ -27,7 +27,6 @@ constexpr int kPathLimit = 260;
 
 CConnectLogPage::CConnectLogPage(QWidget* parent) : COptionPage(parent) {
     setObjectName(QStringLiteral("connectLogPage"));
-    setProperty("helpTopic", QStringLiteral("options-log"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildSaveGroup());
     layout->addWidget(BuildNextStartGroup());

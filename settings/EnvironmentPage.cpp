@@ -46,7 +46,6 @@ int32_t Flag(const QAbstractButton* button) {
 
 CEnvironmentPage::CEnvironmentPage(QWidget* parent) : COptionPage(parent) {
     setObjectName(QStringLiteral("environmentPage"));
-    setProperty("helpTopic", QStringLiteral("options-general"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildStartExitGroup());
     layout->addWidget(BuildCheckGroup());

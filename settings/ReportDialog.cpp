@@ -37,7 +37,6 @@ constexpr int kListRows = 3;
 
 CReportDialog::CReportDialog() : QDialog(nullptr) {
     setObjectName(QStringLiteral("reportDialog"));
-    setProperty("helpTopic", QStringLiteral("report"));
     setWindowTitle(Tr(gui::txt::kReportTitle));
     BuildLayout();
     m_pHideTimer = new QTimer(this);
