@@ -22,7 +22,7 @@ namespace tolvane {
 namespace {
 
 constexpr int kTopicRole = Qt::UserRole;
-constexpr int kContentsWidth = 230;
+constexpr int kContentsWidth = 280;
 constexpr int kPageWidth = 520;
 constexpr int kHeight = 460;
 

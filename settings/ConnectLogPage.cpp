@@ -22,6 +22,8 @@ namespace tolvane {
 namespace {
 
 constexpr int kPathLimit = 260;
+// Wide enough for a usual path under the home folder.
+constexpr int kPathWidth = 280;
 
 } // namespace
 
@@ -51,6 +53,7 @@ QGroupBox* CConnectLogPage::BuildSaveGroup() {
     m_pLogFile->setObjectName(QStringLiteral("logFileEdit"));
     m_pLogFile->setAccessibleName(AccessibleName(gui::txt::kLogFileLabel));
     m_pLogFile->setMaxLength(kPathLimit);
+    m_pLogFile->setMinimumWidth(kPathWidth);
     m_pFileLabel->setBuddy(m_pLogFile);
     m_pBrowse =
         MakePushButton(group, gui::txt::kBrowseButton, "logBrowseButton", gui::txt::kLogBrowseName);
@@ -78,6 +81,7 @@ QGroupBox* CConnectLogPage::BuildNextStartGroup() {
 
 void CConnectLogPage::Fill() {
     m_pLogFile->setText(FromCp932(options::GetLogFile()));
+    m_pLogFile->setCursorPosition(0); // the start of a long path shows
     m_pSaveLog->setChecked(options::GetSaveLog() != 0);
     (options::GetNewSave() != 0 ? m_pOverwrite : m_pAppend)->setChecked(true);
     ApplySaveRule();

@@ -35,6 +35,8 @@ constexpr int32_t kSecondsHighest = 999;
 // Stored when the feature is off, whatever its field shows.
 constexpr int32_t kIntervalWhenOff = 30;
 constexpr int kPathLimit = 260;
+// Wide enough for a usual path under the home folder.
+constexpr int kPathWidth = 280;
 // Controls that depend on the one above them are indented by this much.
 constexpr int kIndent = 20;
 
@@ -86,6 +88,7 @@ QGroupBox* CEnvironmentPage::BuildCheckGroup() {
     m_pSoundFile->setObjectName(QStringLiteral("soundFileEdit"));
     m_pSoundFile->setAccessibleName(AccessibleName(gui::txt::kSoundFileLabel));
     m_pSoundFile->setMaxLength(kPathLimit);
+    m_pSoundFile->setMinimumWidth(kPathWidth);
     fileLabel->setBuddy(m_pSoundFile);
     m_pSoundBrowse = MakePushButton(group, gui::txt::kBrowseButton, "soundBrowseButton",
                                     gui::txt::kSoundBrowseName);
@@ -151,6 +154,7 @@ void CEnvironmentPage::Fill() {
     m_pFirstCheck->setChecked(options::GetFirstCheck() != 0);
     m_pQuitConfirm->setChecked(options::GetQuitConfirm() != 0);
     m_pSoundFile->setText(FromCp932(options::GetSoundFile()));
+    m_pSoundFile->setCursorPosition(0);
     m_pNotify->setChecked(options::GetNotify() != 0);
     ApplyCheckRule();
     ApplyReportRule();
