@@ -80,7 +80,7 @@ QGroupBox* CConnectLogPage::BuildNextStartGroup() {
 }
 
 void CConnectLogPage::Fill() {
-    m_pLogFile->setText(FromCp932(options::GetLogFile()));
+    m_pLogFile->setText(FromUtf8Bytes(options::GetLogFilePath()));
     m_pLogFile->setCursorPosition(0); // the start of a long path shows
     m_pSaveLog->setChecked(options::GetSaveLog() != 0);
     (options::GetNewSave() != 0 ? m_pOverwrite : m_pAppend)->setChecked(true);
@@ -99,7 +99,8 @@ bool CConnectLogPage::OnApply() {
     CheckWrite(options::SetSaveLog(m_pSaveLog->isChecked() ? 1 : 0));
     CheckWrite(options::SetNewSave(m_pOverwrite->isChecked() ? 1 : 0));
     const QString file = m_pLogFile->text();
-    CheckWrite(options::SetLogFile(file.isEmpty() ? options::GetLogFile(true) : ToCp932(file)));
+    CheckWrite(options::SetLogFilePath(file.isEmpty() ? options::DefaultLogFilePath()
+                                                      : ToUtf8Bytes(file)));
     return true;
 }
 
@@ -108,8 +109,8 @@ void CConnectLogPage::OnBrowse() {
     choice.kind = PathChooserKind::Save;
     choice.caption = Tr(gui::txt::kLogChooserTitle);
     choice.filter = Tr(gui::txt::kLogFilter);
-    choice.preset =
-        m_pLogFile->text().isEmpty() ? FromCp932(options::GetLogFile(true)) : m_pLogFile->text();
+    choice.preset = m_pLogFile->text().isEmpty() ? FromUtf8Bytes(options::DefaultLogFilePath())
+                                                 : m_pLogFile->text();
     const QString path = ChoosePath(this, choice);
     if (!path.isEmpty()) {
         m_pLogFile->setText(path);

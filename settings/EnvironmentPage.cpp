@@ -153,7 +153,7 @@ void CEnvironmentPage::Fill() {
     m_pHideSeconds->setText(QString::number(options::GetAutoHideInterval()));
     m_pFirstCheck->setChecked(options::GetFirstCheck() != 0);
     m_pQuitConfirm->setChecked(options::GetQuitConfirm() != 0);
-    m_pSoundFile->setText(FromCp932(options::GetSoundFile()));
+    m_pSoundFile->setText(FromUtf8Bytes(options::GetSoundFilePath()));
     m_pSoundFile->setCursorPosition(0);
     m_pNotify->setChecked(options::GetNotify() != 0);
     ApplyCheckRule();
@@ -230,7 +230,7 @@ bool CEnvironmentPage::OnApply() {
     }
     CheckWrite(options::SetAutoHide(Flag(m_pAutoHide)));
     CheckWrite(options::SetAutoHideInterval(nSeconds));
-    CheckWrite(options::SetSoundFile(ToCp932(m_pSoundFile->text())));
+    CheckWrite(options::SetSoundFilePath(ToUtf8Bytes(m_pSoundFile->text())));
     CheckWrite(options::SetNotify(Flag(m_pNotify)));
     return true;
 }

@@ -43,7 +43,7 @@ int32_t Stored(const char* key) {
 }
 
 std::string StoredText(const char* key) {
-    return Cp932ToUtf8(GetProfileString("Option", key, "<none>"));
+    return GetProfileStringUtf8("Option", key, "<none>");
 }
 
 class OptionSheetTest : public ::testing::Test {
@@ -118,7 +118,7 @@ TEST_F(OptionSheetTest, AFreshUserSeesTheDefaultsAndApplyIsOff) {
 
     ShowLogPage();
     EXPECT_FALSE(Box("saveLogBox")->isChecked());
-    EXPECT_EQ(ToCp932(Edit("logFileEdit")->text()), options::DefaultLogFile());
+    EXPECT_EQ(ToUtf8Bytes(Edit("logFileEdit")->text()), options::DefaultLogFilePath());
     EXPECT_FALSE(Edit("logFileEdit")->isEnabled());
     EXPECT_FALSE(Find<QGroupBox>("nextStartGroup")->isEnabled());
     EXPECT_TRUE(Radio("overwriteRadio")->isChecked());
@@ -132,7 +132,7 @@ TEST_F(OptionSheetTest, StoredValuesAreShownWithTheirEnableRules) {
     options::SetReportDisplayMode(0);
     options::SetAutoHide(1);
     options::SetAutoHideInterval(120);
-    options::SetSoundFile(Utf8ToCp932("/音/new.wav"));
+    options::SetSoundFilePath("/音/new.wav");
     options::SetNotify(0);
     options::SetSaveLog(1);
     options::SetNewSave(0);
@@ -256,7 +256,7 @@ TEST_F(OptionSheetTest, TheSoundFieldAndItsButtons) {
     std::vector<PathChoice> asked;
     SetPathChooser([&](QWidget*, const PathChoice& choice) {
         asked.push_back(choice);
-        return asked.size() == 1 ? QString() : U("/音/着信.wav");
+        return asked.size() == 1 ? QString() : U("/données/着信.wav");
     });
     Click(Button("soundBrowseButton")); // cancelled: nothing happens
     EXPECT_EQ(sounds.played.size(), 1);
@@ -267,9 +267,11 @@ TEST_F(OptionSheetTest, TheSoundFieldAndItsButtons) {
     EXPECT_EQ(asked[0].caption, U("メールがある場合に鳴らす音を指定"));
     EXPECT_EQ(asked[0].filter, U("WAV形式 (*.wav)"));
     EXPECT_EQ(asked[0].preset, U("*.wav"));
-    EXPECT_EQ(sounds.played.last(), U("/音/着信.wav"));
-    EXPECT_EQ(Edit("soundFileEdit")->text(), U("/音/着信.wav"));
+    EXPECT_EQ(sounds.played.last(), U("/données/着信.wav"));
+    EXPECT_EQ(Edit("soundFileEdit")->text(), U("/données/着信.wav"));
     EXPECT_TRUE(Button("applyButton")->isEnabled());
+    Click(Button("applyButton"));
+    EXPECT_EQ(StoredText("SoundFile"), "/données/着信.wav"); // the path's exact bytes
 
     Edit("soundFileEdit")->clear();
     Click(Button("okButton"));
@@ -278,7 +280,7 @@ TEST_F(OptionSheetTest, TheSoundFieldAndItsButtons) {
 
 TEST_F(OptionSheetTest, TheLogPageStoresAnEmptyFieldAsTheDefaultPath) {
     options::SetSaveLog(1);
-    options::SetLogFile(Utf8ToCp932("/var/tmp/接続.log"));
+    options::SetLogFilePath("/var/tmp/接続.log");
     Open();
     ShowLogPage();
     std::vector<PathChoice> asked;
@@ -293,14 +295,14 @@ TEST_F(OptionSheetTest, TheLogPageStoresAnEmptyFieldAsTheDefaultPath) {
     EXPECT_EQ(asked[0].kind, PathChooserKind::Save);
     EXPECT_EQ(asked[0].caption, U("ログファイルを指定"));
     EXPECT_EQ(asked[0].filter, U("TEXT形式 (*.log)"));
-    EXPECT_EQ(ToCp932(asked[0].preset), options::DefaultLogFile());
+    EXPECT_EQ(ToUtf8Bytes(asked[0].preset), options::DefaultLogFilePath());
     EXPECT_EQ(Edit("logFileEdit")->text(), U("/tmp/chosen.log"));
 
     Edit("logFileEdit")->clear();
     Click(Radio("appendRadio"));
     Click(Button("okButton"));
     EXPECT_EQ(sheet->result(), QDialog::Accepted);
-    EXPECT_EQ(GetProfileString("Option", "LogFile", ""), options::DefaultLogFile());
+    EXPECT_EQ(options::GetLogFilePath(), options::DefaultLogFilePath());
     EXPECT_EQ(Stored("SaveLog"), 1);
     EXPECT_EQ(Stored("NewSave"), 0);
 }
