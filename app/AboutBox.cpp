@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -30,7 +31,9 @@ CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent) {
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("iconLabel"));
-    icon->setPixmap(QApplication::windowIcon().pixmap(kIconSize, kIconSize));
+    // The icon installed with the program, else the one the application was given.
+    icon->setPixmap(QIcon::fromTheme(QStringLiteral("tolvane"), QApplication::windowIcon())
+                        .pixmap(kIconSize, kIconSize));
     icon->setFixedSize(kIconSize, kIconSize);
     QLabel* version = MakeText(this, gui::txt::kAboutVersion);
     version->setObjectName(QStringLiteral("versionLabel"));

@@ -93,7 +93,7 @@ void CMailNotifier::Send(int nNew, const QString& body) {
                                        QString::fromLatin1(kInterface), QStringLiteral("Notify"));
     const QStringList actions{QString::fromLatin1(kDefaultAction), Tr(gui::txt::kNotifyShowAction)};
     QVariantMap hints;
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("tolvane"));
+    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.orrindale.Tolvane"));
     hints.insert(QStringLiteral("category"), QStringLiteral("email.arrived"));
     call << Tr(gui::txt::kProductTitle) << m_nLastId << QStringLiteral("tolvane")
          << QString::asprintf(gui::txt::kNotifySummary, nNew) << body << actions << hints
