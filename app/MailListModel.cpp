@@ -110,14 +110,13 @@ bool CMailListModel::AnyMarked() const {
                        [](const Row& row) { return row.mark == MARK_DELETE; });
 }
 
-void CMailListModel::SetColoured(bool bColoured) {
-    if (m_bColoured == bColoured) {
+void CMailListModel::SetIdle(bool bIdle) {
+    if (m_bIdle == bIdle) {
         return;
     }
-    m_bColoured = bColoured;
+    m_bIdle = bIdle;
     if (!m_rows.empty()) {
-        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, COLUMN_COUNT - 1),
-                           {Qt::ForegroundRole});
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, COLUMN_COUNT - 1));
     }
 }
 
@@ -151,6 +150,9 @@ QVariant CMailListModel::data(const QModelIndex& index, int role) const {
         return {};
     }
     const Row& row = m_rows[static_cast<size_t>(index.row())];
+    if (!m_bIdle && role != Qt::CheckStateRole) {
+        return {}; // the worker may be replacing the record
+    }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
@@ -171,7 +173,7 @@ QVariant CMailListModel::data(const QModelIndex& index, int role) const {
         }
         return {};
     case Qt::ForegroundRole:
-        if (!m_bColoured) {
+        if (!m_bIdle) {
             return {};
         }
         if (row.mark == MARK_DELETE) {

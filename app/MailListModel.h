@@ -4,8 +4,11 @@
 // - Columns: subject (with the record's plain/not-plain image and the mark as a check
 //   box), sender, size (right-aligned), date received, account name.
 // - Marks: MARK_NONE (1) or MARK_DELETE (2). Every fill starts with all rows unmarked.
-// - Colours, while colouring is on (the list is enabled, no job runs): a marked row red,
-//   an unmarked row of a new mail blue, else the default.
+// - Colours, while idle (the list is enabled, no job runs): a marked row red, an
+//   unmarked row of a new mail blue, else the default.
+// - While a job runs (SetIdle(false)) the worker replaces and frees records: rows keep
+//   their marks but read nothing from their records (no text, image or colour) until the
+//   document has filled the list again and set it idle.
 // - Sort orders the rows by MailOrder's rule; rows that compare equal keep their order.
 //   Selection and focus follow their rows.
 // - Clear must come before the records go away (the document clears before a refill and
@@ -40,7 +43,7 @@ public:
     int MarkAt(int row) const;
     void SetMark(int row, int mark);
     bool AnyMarked() const;
-    void SetColoured(bool bColoured);
+    void SetIdle(bool bIdle);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -60,7 +63,7 @@ private:
     QVariant TextOf(const CMail& mail, int column) const;
 
     std::vector<Row> m_rows;
-    bool m_bColoured = true;
+    bool m_bIdle = true;
     QIcon m_imagePlain;
     QIcon m_imageNotPlain;
 };

@@ -280,7 +280,7 @@ void CTolvaneView::OpenViewer(int row) {
 void CTolvaneView::changeEvent(QEvent* event) {
     QTreeView::changeEvent(event);
     if (event->type() == QEvent::EnabledChange) {
-        m_model.SetColoured(isEnabled()); // default colours while a job runs
+        m_model.SetIdle(isEnabled()); // disabled while a job runs
     }
 }
 

@@ -1,22 +1,14 @@
 #include "settings/DialogScreenshots.h"
 
-#include "app/AboutBox.h"
-#include "app/HelpDocument.h"
-#include "app/HelpTopics.h"
-#include "app/HelpWindow.h"
 #include "app/QtText.h"
-#include "engine/DocumentCore.h"
 #include "platform/AtomicFile.h"
 #include "settings/AccountDialog.h"
-#include "settings/OptionSheet.h"
 #include "settings/ReloadLinesDialog.h"
-#include "settings/ReportDialog.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QPixmap>
-#include <QTabWidget>
 
 #include <cstdio>
 
@@ -53,35 +45,6 @@ bool SaveDialogScreenshots(CDocumentCore& doc, const QString& folder, QWidget* p
     CReloadLinesDialog lines(parent);
     bAll = SaveShown(lines, dir.filePath(QStringLiteral("reload-lines-dialog.png"))) && bAll;
     return bAll;
-}
-
-bool SaveWindowScreenshots(CDocumentCore& doc, const QString& folder,
-                           const std::filesystem::path& helpFolder, QWidget* parent) {
-    const QDir dir(folder);
-    COptionSheet sheet(parent);
-    bool bAll = SaveShown(sheet, dir.filePath(QStringLiteral("options-general.png")));
-    sheet.Tabs()->setCurrentIndex(1);
-    bAll = SaveShown(sheet, dir.filePath(QStringLiteral("options-log.png"))) && bAll;
-
-    CReportDialog report;
-    report.SetAccounts(&doc.m_arrAccounts);
-    report.Refresh();
-    if (!report.DetailsShown()) {
-        report.ToggleDetails();
-    }
-    bAll = SaveShown(report, dir.filePath(QStringLiteral("report.png"))) && bAll;
-
-    CAboutBox about(parent);
-    bAll = SaveShown(about, dir.filePath(QStringLiteral("about.png"))) && bAll;
-
-    CHelpDocument help;
-    if (!help.Load(helpFolder)) {
-        std::fprintf(stderr, "cannot read the help: %s\n", help.Error().toUtf8().constData());
-        return false;
-    }
-    CHelpWindow window(help, parent);
-    window.ShowTopic(QString::fromLatin1(kFirstTopic));
-    return SaveShown(window, dir.filePath(QStringLiteral("help.png"))) && bAll;
 }
 
 } // namespace tolvane
