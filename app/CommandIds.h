@@ -38,6 +38,7 @@ enum CommandId : int {
     ID_HELP_FINDER = 57667,
     ID_CONTEXT_HELP = 57669, // Shift+F1
     ID_HELP = 57670,         // F1
+    ID_DEFAULT_HELP = 57671, // the help's first page
     ID_NEXT_PANE = 57680,    // F6
     ID_PREV_PANE = 57681,    // Shift+F6
     ID_VIEW_TOOLBAR = 59392,

@@ -2,6 +2,7 @@
 
 #include "engine/DocumentCore.h"
 #include "settings/AccountDialog.h"
+#include "settings/OptionSheet.h"
 #include "settings/ReloadLinesDialog.h"
 
 #include <algorithm>
@@ -12,6 +13,12 @@ void RunAccountDialog(CDocumentCore& doc, QWidget* parent, const std::function<v
     CAccountDialog dialog(doc, parent);
     QObject::connect(&dialog, &CAccountDialog::accountsChanged, &dialog, onChanged);
     dialog.exec();
+}
+
+void RunOptionSheet(QWidget* parent, const std::function<void()>& onApplied) {
+    COptionSheet sheet(parent);
+    QObject::connect(&sheet, &COptionSheet::applied, &sheet, onApplied);
+    sheet.exec();
 }
 
 bool RunReloadLinesDialog(QWidget* parent, unsigned& lines) {

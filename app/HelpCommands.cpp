@@ -16,6 +16,11 @@
 
 namespace tolvane {
 
+using gui::ID_CONTEXT_HELP;
+using gui::ID_DEFAULT_HELP;
+using gui::ID_HELP;
+using gui::ID_HELP_FINDER;
+
 CHelpCommands::CHelpCommands(std::filesystem::path folder) : m_folder(std::move(folder)) {
     qApp->installEventFilter(this);
 }
@@ -33,17 +38,9 @@ void CHelpCommands::Run(int id) {
     case ID_DEFAULT_HELP:
         ShowHelp(QString::fromLatin1(kFirstTopic));
         break;
-    case ID_HELP: {
-        const QString topic = CurrentTopic();
-        // The menu the highlight was in goes, as the help comes up.
-        while (QWidget* popup = QApplication::activePopupWidget()) {
-            if (!popup->close()) {
-                break;
-            }
-        }
-        ShowHelp(topic);
+    case ID_HELP:
+        ShowHelpOn(CurrentTopic());
         break;
-    }
     case ID_CONTEXT_HELP:
         EnterContextHelp();
         break;
@@ -57,20 +54,34 @@ QString CHelpCommands::TopicForAction(const QAction* action) {
         return QString();
     }
     bool bOk = false;
-    const int id = action->property("commandId").toInt(&bOk);
+    const int id = action->data().toInt(&bOk);
     return bOk ? TopicForCommand(id) : QString();
 }
 
 QString CHelpCommands::CurrentTopic() const {
+    QWidget* focus = QApplication::focusWidget();
+    return TopicFor(focus ? focus : QApplication::activeWindow());
+}
+
+QString CHelpCommands::TopicFor(const QWidget* target) {
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
         const QString topic = TopicForAction(menu->activeAction());
         if (!topic.isEmpty()) {
             return topic;
         }
     }
-    QWidget* focus = QApplication::focusWidget();
-    QString topic = TopicForWidget(focus ? focus : QApplication::activeWindow());
+    const QString topic = TopicForWidget(target);
     return topic.isEmpty() ? QString::fromLatin1(kFirstTopic) : topic;
+}
+
+void CHelpCommands::ShowHelpOn(const QString& topic) {
+    // The menu the highlight was in goes, as the help comes up.
+    while (QWidget* popup = QApplication::activePopupWidget()) {
+        if (!popup->close()) {
+            break;
+        }
+    }
+    ShowHelp(topic);
 }
 
 bool CHelpCommands::ShowHelp(const QString& topic, bool bFocusSearch) {
@@ -146,7 +157,8 @@ bool CHelpCommands::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::NoModifier) {
-            Run(ID_HELP);
+            // The page of the window the key was pressed in.
+            ShowHelpOn(TopicFor(static_cast<QWidget*>(watched)));
             return true;
         }
         if (key->key() == Qt::Key_F1 && key->modifiers() == Qt::ShiftModifier) {

@@ -7,14 +7,16 @@
 //   becomes the help pointer and the next click opens the page of what was clicked
 //   (a menu item or tool button by its command, else the window) instead of acting on
 //   it; Esc leaves it.
-// - F1 and Shift+F1 pressed in any window of the program run 57670 and 57669, unless a
-//   shortcut of that window has already taken the key (the main window's own).
-// - Commands find their id through the QAction property "commandId".
+// - F1 and Shift+F1 pressed in any window of the program run 57670 (for the widget the
+//   key went to) and 57669, unless a shortcut of that window has already taken the key
+//   (the main window's own).
+// - Menu items and tool buttons carry their command id as the QAction's data.
 // - The help is read from the folder given (the program's folder) when first needed; a
 //   help that cannot be read is reported with its path (stop icon) each time it is asked
 //   for.
 #pragma once
 
+#include "app/CommandIds.h"
 #include "app/HelpDocument.h"
 
 #include <QObject>
@@ -28,13 +30,6 @@ class QAction;
 namespace tolvane {
 
 class CHelpWindow;
-
-enum HelpCommandId : int {
-    ID_HELP_FINDER = 57667,
-    ID_CONTEXT_HELP = 57669,
-    ID_HELP = 57670,
-    ID_DEFAULT_HELP = 57671,
-};
 
 class CHelpCommands final : public QObject {
     Q_OBJECT
@@ -54,6 +49,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The page of what the highlight of an open menu is on, else of target's window.
+    static QString TopicFor(const QWidget* target);
+    void ShowHelpOn(const QString& topic);
     bool ShowHelp(const QString& topic, bool bFocusSearch = false);
     void EnterContextHelp();
     void LeaveContextHelp();

@@ -1,5 +1,7 @@
 #include "app/HelpTopics.h"
 
+#include "app/CommandIds.h"
+
 #include <QWidget>
 
 #include <map>
@@ -29,23 +31,44 @@ const std::map<std::string, const char*>& WindowTopics() {
 }
 
 const std::map<int, const char*>& CommandTopics() {
+    using namespace gui;
     static const std::map<int, const char*> kTopics = {
-        {32813, "menu-file"},   {32812, "menu-file"},      {57665, "menu-file"},
-        {59392, "menu-view"},   {59393, "menu-view"},      {32774, "menu-view"},
-        {32786, "delete"},      {32787, "delete"},         {32771, "info-pane"},
-        {32803, "info-pane"},   {32788, "info-pane"},      {32789, "info-pane"},
-        {32792, "viewer"},      {32791, "connection-log"}, {32811, "report"},
-        {32837, "mail-list"},   {32838, "mail-list"},      {32805, "accounts"},
-        {32785, "checking"},    {32839, "checking"},       {32810, "checking"},
-        {32773, "delete"},      {32835, "reload-lines"},   {32808, "options-general"},
-        {32814, "tray"},        {57664, "about"},          {57667, "help-window"},
-        {57669, "help-window"}, {57670, "help-window"},    {57671, "help-window"},
+        {ID_SAVE_ALL, "menu-file"},
+        {ID_SAVE_SELECTED, "menu-file"},
+        {ID_APP_EXIT, "menu-file"},
+        {ID_VIEW_TOOLBAR, "menu-view"},
+        {ID_VIEW_STATUS_BAR, "menu-view"},
+        {ID_SELECT_ALL, "menu-view"},
+        {ID_MARK_SELECTED, "delete"},
+        {ID_UNMARK_SELECTED, "delete"},
+        {ID_VIEW_INFO, "info-pane"},
+        {ID_INFO_FONT, "info-pane"},
+        {ID_INFO_CONTENT, "info-pane"},
+        {ID_INFO_LOG, "info-pane"},
+        {ID_VIEWER_MAIL, "viewer"},
+        {ID_VIEWER_LOG, "connection-log"},
+        {ID_REPORT, "report"},
+        {ID_AUTO_WIDTH, "mail-list"},
+        {ID_RESET_ORDER, "mail-list"},
+        {ID_ACCOUNTS, "accounts"},
+        {ID_CHECK_ALL, "checking"},
+        {ID_CANCEL_CHECK, "checking"},
+        {ID_AUTO_CHECK, "checking"},
+        {ID_DELETE_MARKED, "delete"},
+        {ID_RELOAD_SELECTED, "reload-lines"},
+        {ID_OPTIONS, "options-general"},
+        {ID_SHOW_HIDE, "tray"},
+        {ID_APP_ABOUT, "about"},
+        {ID_HELP_FINDER, "help-window"},
+        {ID_CONTEXT_HELP, "help-window"},
+        {ID_HELP, "help-window"},
+        {ID_DEFAULT_HELP, "help-window"},
     };
     return kTopics;
 }
 
 bool IsAccountCommand(int id) {
-    return id >= 32815 && id <= 32834; // enable / check one account
+    return gui::IsToggleAccountId(id) || gui::IsCheckAccountId(id);
 }
 
 } // namespace

@@ -14,6 +14,10 @@ ISoundPlayer* SetSoundPlayer(ISoundPlayer* player) {
     return previous;
 }
 
+ISoundPlayer* InstalledSoundPlayer() {
+    return g_pPlayer;
+}
+
 void PlaySoundFile(const QString& path) {
     if (g_pPlayer && !path.isEmpty()) {
         g_pPlayer->Play(path);

@@ -21,6 +21,7 @@ public:
 // Installs the process-wide player (nullptr: none). Returns the one installed before.
 // User-interface thread only.
 ISoundPlayer* SetSoundPlayer(ISoundPlayer* player);
+ISoundPlayer* InstalledSoundPlayer();
 
 // Plays path through the installed player; an empty path plays nothing.
 void PlaySoundFile(const QString& path);

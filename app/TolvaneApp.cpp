@@ -1,10 +1,14 @@
 #include "app/TolvaneApp.h"
 
+#include "app/AboutBox.h"
 #include "app/GuiTexts.h"
+#include "app/HelpCommands.h"
+#include "app/HelpWindow.h"
 #include "app/InformationView.h"
 #include "app/MainFrame.h"
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
+#include "app/SoundEffectPlayer.h"
 #include "app/TolvaneDoc.h"
 #include "app/TolvaneView.h"
 #include "platform/CodePage.h"
@@ -36,7 +40,11 @@ CTolvaneApp::~CTolvaneApp() {
         m_pFrame->SaveLayout();
     }
     m_pDoc.reset(); // the worker is gone before the window it reports to
+    m_pHelp.reset();
     m_pFrame.reset();
+    if (m_pSound) {
+        SetSoundPlayer(nullptr);
+    }
 }
 
 CTolvaneApp::StartResult CTolvaneApp::InitApplication() {
@@ -74,6 +82,11 @@ bool CTolvaneApp::InitInstance() {
         return false;
     }
 
+    if (!InstalledSoundPlayer()) {
+        m_pSound = std::make_unique<CSoundEffectPlayer>();
+        SetSoundPlayer(m_pSound.get());
+    }
+    m_pHelp = std::make_unique<CHelpCommands>(ProgramFolder());
     m_pFrame = std::make_unique<CMainFrame>();
     m_messages.SetMainWindow(m_pFrame.get());
     m_pDoc = std::make_unique<CTolvaneDoc>(&m_pFrame->Bridge(), *m_pFrame, &m_messages);
@@ -160,9 +173,13 @@ void CTolvaneApp::FinishQuit() {
     Q_EMIT finished();
 }
 
-// The About box and the help window arrive with a later change.
-void CTolvaneApp::RunAboutBox() {}
+void CTolvaneApp::RunAboutBox() {
+    CAboutBox box(m_pFrame.get());
+    box.exec();
+}
 
-void CTolvaneApp::RunHelp(int /*id*/) {}
+void CTolvaneApp::RunHelp(int id) {
+    m_pHelp->Run(id);
+}
 
 } // namespace tolvane::gui

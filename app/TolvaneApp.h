@@ -6,7 +6,11 @@
 // exists but cannot be read is told, with its path and reason, and ends the start: the
 // program never runs on defaults over it), the main window created hidden, the document (accounts,
 // options, log file), the views' settings and the list, then the window's layout restored and the
-// window shown (or left in the tray).
+// window shown (or left in the tray). The program's sound player (CSoundEffectPlayer) is
+// installed for the run unless one is installed already (tests install a recorder).
+//
+// The About command runs the About box over the main window; the help commands and the
+// help keys go to CHelpCommands, which reads the help beside the program.
 //
 // Ending: the exit command and the close box ask first (the document's quit question);
 // SIGTERM, SIGINT and SIGHUP do not. Both answer every pending question of the worker
@@ -22,6 +26,11 @@
 #include <QObject>
 
 #include <memory>
+
+namespace tolvane {
+class CHelpCommands;
+class CSoundEffectPlayer;
+} // namespace tolvane
 
 namespace tolvane::gui {
 
@@ -48,6 +57,7 @@ public:
     CMainFrame* Frame() const { return m_pFrame.get(); }
     CTolvaneDoc* Document() const { return m_pDoc.get(); }
     CMessageBoxHost& Messages() { return m_messages; }
+    CHelpCommands* Help() const { return m_pHelp.get(); }
     bool IsFinished() const { return m_bFinished; }
 
     // The exit command and the close box: the quit question, then the end.
@@ -71,6 +81,8 @@ private:
     std::unique_ptr<CQuitSignals> m_pSignals;
     std::unique_ptr<CMainFrame> m_pFrame;
     std::unique_ptr<CTolvaneDoc> m_pDoc;
+    std::unique_ptr<CHelpCommands> m_pHelp;
+    std::unique_ptr<CSoundEffectPlayer> m_pSound;
     bool m_bStarted = false;
     bool m_bQuitting = false;
     bool m_bFinished = false;

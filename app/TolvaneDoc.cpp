@@ -8,12 +8,14 @@
 #include "app/MainMenus.h"
 #include "app/MessageBoxHost.h"
 #include "app/QtText.h"
+#include "app/SoundPlayer.h"
 #include "app/TolvaneView.h"
 #include "app/ViewerDialog.h"
 #include "engine/JobTexts.h"
 #include "platform/MessageHost.h"
 #include "platform/Options.h"
 #include "platform/Texts.h"
+#include "settings/ReportDialog.h"
 
 #include <QApplication>
 
@@ -47,7 +49,11 @@ bool CTolvaneDoc::OnNewDocument() {
     m_pInfoView = m_frame.InfoView();
     m_pListView->SetInfoView(m_pInfoView);
     m_pListView->SetDocument(this);
-    return Create();
+    if (!Create()) {
+        return false;
+    }
+    CreateReportWindow();
+    return true;
 }
 
 bool CTolvaneDoc::HandlesCommand(int id) {
@@ -274,6 +280,7 @@ void CTolvaneDoc::OnCheckComplete(int id) {
     if (bHeld) {
         PlayMailSound();
     }
+    m_notifier.OnCheckComplete(m_arrAccounts);
     ClearReplacedMail();
     CDocumentCore::OnJobComplete(); // saves the stores, then leaves the busy state
     Q_EMIT jobCompleted(id);
@@ -334,11 +341,16 @@ void CTolvaneDoc::AfterAccountsChanged() {
 }
 
 void CTolvaneDoc::RunOptionsCommand() {
-    RunOptionsSheet();
+    // An Apply takes effect at once; the end of the sheet re-reads in any case.
+    RunOptionSheet(&m_frame, [this] { TakeOverOptions(); });
+    TakeOverOptions();
+}
+
+void CTolvaneDoc::TakeOverOptions() {
     if (m_bDocClosed) {
         return;
     }
-    ReloadOptions();
+    ReloadOptions(); // also opens or closes the log file
     SetCheckTimer(false);
     SetCheckTimer(m_bAutoCheck == 1);
 }
@@ -388,21 +400,43 @@ void CTolvaneDoc::CloseDocument() {
     if (m_pListView) {
         m_pListView->OnUpdate(0);
     }
+    if (m_pReport) {
+        m_pReport->SetAccounts(nullptr); // the accounts go with the core
+    }
     Close();
+    m_pReport.reset(); // writes its Report keys
 }
 
-// --- Steps that arrive with the report window, the sound and the options sheet.
+// --- The report window, the sound and the notification after a check.
+
+void CTolvaneDoc::CreateReportWindow() {
+    m_pReport = std::make_unique<CReportDialog>();
+    m_pReport->SetAccounts(&m_arrAccounts);
+    m_pReport->Refresh();
+    connect(m_pReport.get(), &CReportDialog::showMainWindowRequested, &m_frame,
+            &CMainFrame::ShowFromAnotherStart);
+    connect(&m_notifier, &CMailNotifier::activated, &m_frame, &CMainFrame::ShowFromAnotherStart);
+}
 
 bool CTolvaneDoc::RefreshReportWindow() {
-    return IsMailHeld(); // refreshing the report window also tells whether mail is held
+    return m_pReport ? m_pReport->Refresh() : IsMailHeld();
 }
 
-void CTolvaneDoc::ShowReportAfterCheck() {}
+void CTolvaneDoc::ShowReportAfterCheck() {
+    if (m_pReport) {
+        m_pReport->ArmAutoHide(options::GetAutoHide() == 1, options::GetAutoHideInterval());
+        m_pReport->ShowWithoutActivating();
+    }
+}
 
-void CTolvaneDoc::PlayMailSound() {}
+void CTolvaneDoc::PlayMailSound() {
+    PlaySoundFile(FromUtf8Bytes(options::GetSoundFilePath()));
+}
 
-void CTolvaneDoc::ShowReportWindow() {}
-
-void CTolvaneDoc::RunOptionsSheet() {}
+void CTolvaneDoc::ShowReportWindow() {
+    if (m_pReport) {
+        m_pReport->ShowAndActivate();
+    }
+}
 
 } // namespace tolvane::gui

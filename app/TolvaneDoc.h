@@ -12,16 +12,28 @@
 // - CloseDocument (also run by the destructor, first): answers every pending question
 //   of the worker "not OK", stops the pane following the log, empties the list (it
 //   borrows the records), then closes the core (worker joined, accounts written back and
-//   destroyed, log file closed). After it, commands do nothing.
-// - The report window and the sound arrive with a later change: their steps are the
-//   named no-ops below.
+//   destroyed, log file closed) and destroys the report window (its keys are written
+//   then). After it, commands do nothing.
+// - The report window (CReportDialog) is made by OnNewDocument, hidden and without an
+//   owner, and refreshed after start-up, every check and the account dialog. After a
+//   check: shown without taking the focus when AutoReport and ReportDisplayMode ask for
+//   it; the SoundFile played when any mail is held; the desktop notification of new mail
+//   (CMailNotifier) sent.
+// - The options command runs the options sheet; every Apply, and its end whatever the
+//   button, re-reads the options, opens or closes the log file and restarts the timer.
 #pragma once
 
+#include "app/MailNotifier.h"
 #include "engine/DocumentCore.h"
 
 #include <QObject>
 
 #include <cstdint>
+#include <memory>
+
+namespace tolvane {
+class CReportDialog;
+} // namespace tolvane
 
 namespace tolvane::gui {
 
@@ -65,6 +77,9 @@ public:
     void ShowLogInPane();
     void ShowContentInPane();
 
+    CReportDialog* ReportWindow() const { return m_pReport.get(); }
+    CMailNotifier& Notifier() { return m_notifier; }
+
     int32_t m_bInfoShowsLog = 0;
     CTolvaneView* m_pListView = nullptr;
     CInformationView* m_pInfoView = nullptr;
@@ -91,18 +106,20 @@ private:
     void RunAccountsCommand();
     void AfterAccountsChanged();
     void RunOptionsCommand();
+    void TakeOverOptions();
     void ShowLogViewer();
     void ToggleAutoCheck();
 
-    // Steps of the report window, the sound and the options sheet, which arrive later.
+    void CreateReportWindow();
     bool RefreshReportWindow();
     void ShowReportAfterCheck();
     void PlayMailSound();
     void ShowReportWindow();
-    void RunOptionsSheet();
 
     CMainFrame& m_frame;
     CMessageBoxHost* m_pMessages;
+    std::unique_ptr<CReportDialog> m_pReport;
+    CMailNotifier m_notifier;
     bool m_bDocClosed = false;
 };
 

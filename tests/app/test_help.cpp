@@ -162,7 +162,7 @@ TEST_F(HelpCommandsTest, ContextHelpOpensThePageOfWhatIsClickedInsteadOfClicking
     EXPECT_FALSE(help.InContextHelp());
     EXPECT_TRUE(report.isVisible());
 
-    help.Run(ID_CONTEXT_HELP);
+    help.Run(gui::ID_CONTEXT_HELP);
     auto* button = report.findChild<QPushButton*>(QStringLiteral("showMainButton"));
     QTest::mouseClick(button, Qt::LeftButton);
     EXPECT_FALSE(help.InContextHelp());
@@ -177,7 +177,7 @@ TEST_F(HelpCommandsTest, TopicSearchAndLinks) {
         opened.append(url);
         return true;
     });
-    help.Run(ID_HELP_FINDER);
+    help.Run(gui::ID_HELP_FINDER);
     CHelpWindow* window = help.Window();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->Topic(), U("overview"));
@@ -205,7 +205,7 @@ TEST(HelpCommandsMissing, AHelpThatCannotBeReadIsReportedWithItsPath) {
     RecordingMessageHost messages;
     TempDir empty;
     CHelpCommands help(empty.Path());
-    help.Run(ID_DEFAULT_HELP);
+    help.Run(gui::ID_DEFAULT_HELP);
     EXPECT_EQ(help.Window(), nullptr);
     ASSERT_EQ(messages.Messages().size(), 1u);
     EXPECT_EQ(messages.Messages()[0].icon, MsgIcon::Stop);

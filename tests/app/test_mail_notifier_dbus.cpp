@@ -1,12 +1,17 @@
 // The new-mail notification, sent to a fake notification service on a private session
 // bus (the test runs under dbus-run-session): one notification for new mail, none for
 // mail already announced or with the option off, and the default action asking for the
-// main window.
+// main window; and the same from the running program after its checks.
 #include "app/MailNotifier.h"
 
+#include "app/CommandIds.h"
+#include "app/MainFrame.h"
+#include "app/TolvaneDoc.h"
 #include "platform/CodePage.h"
 #include "platform/Options.h"
+#include "tests/support/FakePop3Server.h"
 #include "tests/support/TestEnv.h"
+#include "tests/support/gui/AppTest.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -183,6 +188,45 @@ TEST_F(MailNotifierTest, WithoutAServiceNothingHappensAndLaterCallsStillWork) {
     ASSERT_TRUE(WaitForCalls(called, 1));
     EXPECT_EQ(fake.calls.size(), 1);
     EXPECT_EQ(fake.calls.at(0).body, U("b：second"));
+}
+
+// The running program: a check that finds mail notifies once, a check that finds the same
+// mails again does not, the next new mail does; activating shows the hidden main window.
+TEST_F(MailNotifierTest, TheProgramNotifiesAfterChecksThatFindNewMail) {
+    GuiHome guiHome;
+    MessageBoxAnswers boxes;
+    FakePop3Server server;
+    server.SetMessages({{"u1", MakeMessage({"From: sato@example.jp", "Subject: one"}, {"1"})},
+                        {"u2", MakeMessage({"From: kato@example.jp", "Subject: two"}, {"2"})}});
+    WriteAccount({.nameUtf8 = "pop", .port = server.Port()});
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    QSignalSpy called(&fake, &FakeNotifications::called);
+    QSignalSpy shown(&app.Doc()->Notifier(), &CMailNotifier::shown);
+    const auto check = [&app] {
+        app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+        return app.WaitForJob(ID_CHECK_COMPLETE);
+    };
+    ASSERT_TRUE(check());
+    ASSERT_TRUE(check());
+    server.SetMessages({{"u1", MakeMessage({"From: sato@example.jp", "Subject: one"}, {"1"})},
+                        {"u2", MakeMessage({"From: kato@example.jp", "Subject: two"}, {"2"})},
+                        {"u3", MakeMessage({"From: ito@example.jp", "Subject: three"}, {"3"})}});
+    ASSERT_TRUE(check());
+    // Calls arrive in order: one sent after the second check would come second.
+    ASSERT_TRUE(WaitForCalls(called, 2));
+    EXPECT_EQ(fake.calls.at(0).summary, U("2通の新着メールがあります。"));
+    EXPECT_EQ(fake.calls.at(1).summary, U("1通の新着メールがあります。"));
+    EXPECT_EQ(fake.calls.at(1).body, U("ito@example.jp：three"));
+
+    ASSERT_TRUE(WaitForCalls(shown, 2));
+    app.Frame()->hide(); // as in the tray
+    QSignalSpy activated(&app.Doc()->Notifier(), &CMailNotifier::activated);
+    Q_EMIT fake.ActionInvoked(shown.at(1).at(0).toUInt(), QStringLiteral("default"));
+    ASSERT_TRUE(activated.wait());
+    EXPECT_TRUE(app.Frame()->isVisible());
+    EXPECT_EQ(fake.calls.size(), 2);
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 } // namespace
