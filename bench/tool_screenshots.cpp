@@ -5,9 +5,14 @@
 //   tool_screenshots OUTPUT-FOLDER
 //
 // Writes main.png (the main window after the start-up check), pane.png (a mail shown in
-// the information pane), viewer.png (the connection log in the viewer), account-dialog.png
-// and reload-lines-dialog.png. Exits 0 when
-// every picture was written.
+// the information pane), viewer.png (the connection log in the viewer), account-dialog.png,
+// reload-lines-dialog.png, and from the program's own commands options-general.png and
+// options-log.png (the options sheet on each page), report.png (the mail count window with
+// its details), about.png (the About box) and help.png (the help on its first page, read
+// from beside this tool). Exits 0 when every picture was written.
+#include "app/CommandIds.h"
+#include "app/HelpCommands.h"
+#include "app/HelpWindow.h"
 #include "app/InformationView.h"
 #include "app/MainFrame.h"
 #include "app/QtText.h"
@@ -18,6 +23,7 @@
 #include "engine/Clock.h"
 #include "platform/AtomicFile.h"
 #include "settings/DialogScreenshots.h"
+#include "settings/ReportDialog.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -27,9 +33,12 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
 
 #include <cstdio>
 #include <ctime>
+#include <functional>
 
 namespace {
 
@@ -68,6 +77,24 @@ void Settle() {
     }
 }
 
+// Runs a command of the main window that opens a modal window; shoot takes its pictures
+// while it is open, then the window is closed.
+bool ShootModal(CMainFrame* frame, int id, const std::function<bool(QWidget*)>& shoot) {
+    bool ok = false;
+    QTimer::singleShot(0, frame, [&] {
+        QWidget* window = QApplication::activeModalWidget();
+        if (!window) {
+            std::fprintf(stderr, "tool_screenshots: command %d opened no window\n", id);
+            return;
+        }
+        Settle();
+        ok = shoot(window);
+        window->close();
+    });
+    frame->OnCommand(id);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -94,6 +121,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     frame->DrawClock();
+    CReportDialog* report = tolvane.Document()->ReportWindow();
+    report->hide(); // shown by the check; it has a picture of its own
     CTolvaneView* list = frame->ListView();
     const int widths[] = {300, 250, 60, 140, 90};
     for (int column = 0; column < 5; ++column) {
@@ -121,6 +150,43 @@ int main(int argc, char** argv) {
 
     // The account dialog (its first account selected) and the reload-lines dialog.
     ok = SaveDialogScreenshots(*tolvane.Document(), out.path(), frame) && ok;
+
+    // The options sheet on both pages, the About box, the report window and the help, as
+    // the program's commands show them.
+    ok = ShootModal(frame, ID_OPTIONS,
+                    [&out](QWidget* sheet) {
+                        auto* tabs = sheet->findChild<QTabWidget*>();
+                        bool shot =
+                            Grab(sheet, out.filePath(QStringLiteral("options-general.png")));
+                        tabs->setCurrentIndex(1);
+                        Settle();
+                        return Grab(sheet, out.filePath(QStringLiteral("options-log.png"))) && shot;
+                    }) &&
+         ok;
+    ok = ShootModal(frame, ID_APP_ABOUT,
+                    [&out](QWidget* box) {
+                        return Grab(box, out.filePath(QStringLiteral("about.png")));
+                    }) &&
+         ok;
+    report->move(60, 80);
+    frame->OnCommand(ID_REPORT);
+    if (!report->DetailsShown()) {
+        report->ToggleDetails();
+    }
+    Settle();
+    ok = Grab(report, out.filePath(QStringLiteral("report.png"))) && ok;
+    report->hide();
+    frame->OnCommand(ID_HELP_FINDER);
+    CHelpWindow* help = tolvane.Help()->Window();
+    if (help) {
+        help->ShowTopic(help->Topic()); // the first page, its entry selected
+        help->resize(760, 520);
+        Settle();
+        ok = Grab(help, out.filePath(QStringLiteral("help.png"))) && ok;
+        help->hide();
+    } else {
+        ok = false;
+    }
 
     tolvane.QuitWithoutQuestion();
     QSignalSpy finished(&tolvane, &CTolvaneApp::finished);
