@@ -3,6 +3,7 @@
 #include "app/AccessibleName.h"
 #include "app/GuiTexts.h"
 #include "app/QtText.h"
+#include "app/Resources.h"
 #include "app/StaticLink.h"
 
 #include <QApplication>
@@ -31,9 +32,11 @@ CAboutBox::CAboutBox(QWidget* parent) : QDialog(parent) {
 
     auto* icon = new QLabel(this);
     icon->setObjectName(QStringLiteral("iconLabel"));
-    // The icon installed with the program, else the one the application was given.
-    icon->setPixmap(QIcon::fromTheme(QStringLiteral("tolvane"), QApplication::windowIcon())
-                        .pixmap(kIconSize, kIconSize));
+    // The icon installed with the program, else the program's own image.
+    gui::EnsureResources();
+    icon->setPixmap(
+        QIcon::fromTheme(QStringLiteral("tolvane"), QIcon(QStringLiteral(":/icons/tolvane.svg")))
+            .pixmap(kIconSize, kIconSize));
     icon->setFixedSize(kIconSize, kIconSize);
     QLabel* version = MakeText(this, gui::txt::kAboutVersion);
     version->setObjectName(QStringLiteral("versionLabel"));

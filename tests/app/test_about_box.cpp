@@ -40,6 +40,8 @@ TEST_F(AboutBoxTest, ShowsTheVersionAndTwoLinksLookingLikeLinks) {
     EXPECT_EQ(box.findChild<QLabel*>(QStringLiteral("versionLabel"))->text(),
               U("トルヴェイン Version 3.0.1"));
     EXPECT_FALSE(box.findChild<QLabel*>(QStringLiteral("noticeLabel"))->text().isEmpty());
+    // The program's icon, also where no icon theme holds it.
+    EXPECT_FALSE(box.findChild<QLabel*>(QStringLiteral("iconLabel"))->pixmap().isNull());
     EXPECT_EQ(box.focusWidget(), box.findChild<QPushButton*>(QStringLiteral("closeButton")));
     for (CStaticLink* link : {box.HomeLink(), box.MailLink()}) {
         EXPECT_TRUE(link->font().underline());
