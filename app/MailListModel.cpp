@@ -28,6 +28,7 @@ CMailListModel::CMailListModel(QObject* parent) : QAbstractTableModel(parent) {
 void CMailListModel::Clear() {
     beginResetModel();
     m_rows.clear();
+    m_frozen.clear(); // rows filled again while busy show nothing until idle
     endResetModel();
 }
 
@@ -115,6 +116,12 @@ void CMailListModel::SetIdle(bool bIdle) {
         return;
     }
     m_bIdle = bIdle;
+    if (bIdle) {
+        m_frozen.clear();
+        m_frozen.shrink_to_fit();
+    } else {
+        Freeze();
+    }
     if (!m_rows.empty()) {
         Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, COLUMN_COUNT - 1));
     }
@@ -145,21 +152,39 @@ QVariant CMailListModel::TextOf(const CMail& mail, int column) const {
     }
 }
 
+void CMailListModel::Freeze() {
+    m_frozen.clear();
+    m_frozen.reserve(m_rows.size());
+    for (const Row& row : m_rows) {
+        FrozenRow frozen{{}, row.mail->m_bNotPlain != 0};
+        for (int column = 0; column < COLUMN_COUNT; ++column) {
+            frozen.texts[static_cast<size_t>(column)] = TextOf(*row.mail, column);
+        }
+        m_frozen.push_back(std::move(frozen));
+    }
+}
+
 QVariant CMailListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || static_cast<size_t>(index.row()) >= m_rows.size()) {
         return {};
     }
     const Row& row = m_rows[static_cast<size_t>(index.row())];
-    if (!m_bIdle && role != Qt::CheckStateRole) {
-        return {}; // the worker may be replacing the record
+    // While a job runs the worker may be replacing the record: the copies are shown.
+    const FrozenRow* frozen = m_bIdle || m_frozen.size() != m_rows.size()
+                                  ? nullptr
+                                  : &m_frozen[static_cast<size_t>(index.row())];
+    if (!m_bIdle && !frozen && role != Qt::CheckStateRole) {
+        return {};
     }
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return TextOf(*row.mail, index.column());
+        return frozen ? frozen->texts[static_cast<size_t>(index.column())]
+                      : TextOf(*row.mail, index.column());
     case Qt::DecorationRole:
         if (index.column() == COL_SUBJECT) {
-            return row.mail->m_bNotPlain ? m_imageNotPlain : m_imagePlain;
+            return (frozen ? frozen->bNotPlain : row.mail->m_bNotPlain != 0) ? m_imageNotPlain
+                                                                             : m_imagePlain;
         }
         return {};
     case Qt::CheckStateRole:

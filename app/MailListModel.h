@@ -6,9 +6,10 @@
 // - Marks: MARK_NONE (1) or MARK_DELETE (2). Every fill starts with all rows unmarked.
 // - Colours, while idle (the list is enabled, no job runs): a marked row red, an
 //   unmarked row of a new mail blue, else the default.
-// - While a job runs (SetIdle(false)) the worker replaces and frees records: rows keep
-//   their marks but read nothing from their records (no text, image or colour) until the
-//   document has filled the list again and set it idle.
+// - While a job runs (SetIdle(false)) the worker replaces and frees records: the rows show
+//   the texts and images copied when the job began (without colours) and keep their marks,
+//   reading nothing from their records until the document has filled the list again and
+//   set it idle.
 // - Sort orders the rows by MailOrder's rule; rows that compare equal keep their order.
 //   Selection and focus follow their rows.
 // - Clear must come before the records go away (the document clears before a refill and
@@ -19,7 +20,9 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <QVariant>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -60,9 +63,16 @@ private:
         CMail* mail;
         uint8_t mark;
     };
+    // What a row shows while a job runs, copied from its record when the job began.
+    struct FrozenRow {
+        std::array<QVariant, COLUMN_COUNT> texts;
+        bool bNotPlain;
+    };
     QVariant TextOf(const CMail& mail, int column) const;
+    void Freeze();
 
     std::vector<Row> m_rows;
+    std::vector<FrozenRow> m_frozen; // filled only while not idle
     bool m_bIdle = true;
     QIcon m_imagePlain;
     QIcon m_imageNotPlain;

@@ -141,16 +141,20 @@ TEST_F(MailListTest, MarksByCheckBoxKeysAndMenuAndTheirColours) {
     EXPECT_TRUE(List()->IsMarked(1));
 
     // While a job runs the list is disabled and shows the default colours; it reads none
-    // of the records the worker may be freeing, but keeps its marks.
+    // of the records the worker may be replacing, but shows what it showed and keeps its
+    // marks.
     const QVariant subject = Model().index(1, 0).data(Qt::DisplayRole);
     List()->setEnabled(false);
+    for (auto& mail : account->m_mails) {
+        mail->m_strSubject = "replaced";
+    }
     EXPECT_FALSE(Model().index(1, 1).data(Qt::ForegroundRole).isValid());
     EXPECT_FALSE(Model().index(0, 1).data(Qt::ForegroundRole).isValid());
-    EXPECT_FALSE(Model().index(1, 0).data(Qt::DisplayRole).isValid());
-    EXPECT_FALSE(Model().index(1, 0).data(Qt::DecorationRole).isValid());
+    EXPECT_EQ(Model().index(1, 0).data(Qt::DisplayRole), subject);
+    EXPECT_TRUE(Model().index(1, 0).data(Qt::DecorationRole).isValid());
     EXPECT_EQ(Model().index(1, 0).data(Qt::CheckStateRole), Qt::Checked);
     List()->setEnabled(true);
-    EXPECT_EQ(Model().index(1, 0).data(Qt::DisplayRole), subject);
+    EXPECT_EQ(Model().index(1, 0).data(Qt::DisplayRole).toString(), QStringLiteral("replaced"));
 
     // A refill starts unmarked and unselected.
     app.Doc()->UpdateAllViews();
