@@ -78,6 +78,8 @@ public:
     bool WriteLimitDays();
     bool WriteConfLimitDelete();
     bool WriteDecode();
+    bool WriteSecurity();
+    bool WriteVerifyCertificate();
     // Account names (CP932) in settings order; names that cannot be an account's are left
     // out and listed in skipped with the reason (platform/Profile.h).
     static bool EnumAccountNames(std::vector<std::string>& names,
@@ -100,7 +102,13 @@ public:
     void CompactMails();
 
     // --- connection steps
+    // Connects as m_nSecurity says: clear text, STLS right after the greeting, or POP3S.
+    // A TLS connection that cannot be had (no STLS, a certificate that does not verify,
+    // no TLS peer, an unknown Security value) fails with one log text saying why, and
+    // nothing else is sent; it never falls back to clear text.
     bool OpenConnection();
+    // Over clear text to a server that is not on a loopback address, first logs that the
+    // password goes unencrypted.
     bool Login();
     bool Logout();
 
@@ -184,7 +192,9 @@ public:
     int32_t m_bLimitDelete = 0;
     int32_t m_nLimitDays = 5;
     int32_t m_bConfLimitDelete = 1;
-    int32_t m_bDecode = 1; // 0: headers and bodies decoded as ISO-2022-JP mail only
+    int32_t m_bDecode = 1;               // 0: headers and bodies decoded as ISO-2022-JP mail only
+    int32_t m_nSecurity = SECURITY_NONE; // SECURITY_NONE, SECURITY_STLS or SECURITY_POP3S
+    int32_t m_bVerifyCertificate = 1;    // check the server's certificate and name
     ReportFn m_pfnReport = nullptr;
     void* m_pReportContext = nullptr;
 
@@ -197,6 +207,13 @@ private:
     int RemoveStore(const std::filesystem::path& path);
     // Formats a text of the string table with the account name as its first argument.
     void ReportName(const char* formatUtf8) const;
+    // Connects and reads the greeting as m_nSecurity says (STLS and its handshake
+    // included). A refusal of the TLS step is logged here and comes back as
+    // kTlsRefusedReported; any other failure is the socket's code, not yet logged.
+    int ConnectAsConfigured();
+    static constexpr int kTlsRefusedReported = 1;
+    // The log text of a handshake that failed (the socket's GetTlsFailure).
+    void ReportTlsFailure() const;
     // A cancel among the DELEs: says so and sends RSET, so this connection deletes nothing.
     void RestoreAfterStop();
     // The settings in write order, as text (numbers in decimal).

@@ -74,12 +74,13 @@ void CAccount::ReportName(const char* formatUtf8) const {
 bool CAccount::OpenConnection() {
     ReportName(txt::kConnecting);
     m_bOpen = 1;
-    std::string reply;
-    const int code = m_socket.ConnectServer(m_strServer, static_cast<unsigned>(m_nPort), reply);
+    const int code = ConnectAsConfigured();
     if (code == POP3_OK) {
         return true;
     }
     switch (code) {
+    case kTlsRefusedReported:
+        break;
     case POP3_TIMEOUT:
         ReportName(txt::kConnectTimeout);
         break;
@@ -93,6 +94,72 @@ bool CAccount::OpenConnection() {
     m_socket.Close();
     m_bOpen = 0;
     return false;
+}
+
+int CAccount::ConnectAsConfigured() {
+    if (m_nSecurity != SECURITY_NONE && m_nSecurity != SECURITY_STLS &&
+        m_nSecurity != SECURITY_POP3S) {
+        Report(SjisFormat(txt::kSecurityUnknown, m_strName.c_str(), m_nSecurity));
+        return kTlsRefusedReported;
+    }
+    const bool bVerify = m_bVerifyCertificate == 1;
+    std::string reply;
+    int code = m_socket.ConnectServer(m_strServer, static_cast<unsigned>(m_nPort), reply,
+                                      m_nSecurity == SECURITY_POP3S, bVerify);
+    if (code == POP3_OK && m_nSecurity == SECURITY_STLS) {
+        code = m_socket.CmdStls(reply);
+        if (code == POP3_NEGATIVE) {
+            ReportName(txt::kStlsRefused);
+            return kTlsRefusedReported;
+        }
+        if (code == POP3_OK && reply.find("\r\n") + 2 != reply.size()) {
+            // Clear text that arrived after the answer would pass for the server's once
+            // the session is up; a server that sends it is refused.
+            ReportName(txt::kStlsExtraData);
+            return kTlsRefusedReported;
+        }
+        if (code == POP3_OK) {
+            code = m_socket.StartTls(m_strServer, bVerify);
+        }
+    }
+    if (code == POP3_ERROR && m_socket.GetTlsFailure().kind != TlsFailureKind::None) {
+        ReportTlsFailure();
+        return kTlsRefusedReported;
+    }
+    return code;
+}
+
+void CAccount::ReportTlsFailure() const {
+    const TlsFailure& failure = m_socket.GetTlsFailure();
+    if (failure.kind == TlsFailureKind::Protocol) {
+        Report(SjisFormat(txt::kTlsFailed, m_strName.c_str(), failure.strDetail.c_str()));
+        return;
+    }
+    std::string reason;
+    switch (failure.kind) {
+    case TlsFailureKind::Untrusted:
+        reason = Sjis(txt::kReasonUntrusted);
+        break;
+    case TlsFailureKind::Expired:
+        reason = Sjis(txt::kReasonExpired);
+        break;
+    case TlsFailureKind::NotYetValid:
+        reason = Sjis(txt::kReasonNotYetValid);
+        break;
+    case TlsFailureKind::HostMismatch:
+        reason = SjisFormat(txt::kReasonHostMismatch, Utf8ToCp932(m_strServer).c_str());
+        break;
+    case TlsFailureKind::Revoked:
+        reason = Sjis(txt::kReasonRevoked);
+        break;
+    default:
+        reason = SjisFormat(txt::kReasonOther, failure.strDetail.c_str());
+        break;
+    }
+    const std::string subject =
+        failure.strSubject.empty() ? Sjis(txt::kUnknownSubject) : Utf8ToCp932(failure.strSubject);
+    Report(
+        SjisFormat(txt::kCertificateRefused, m_strName.c_str(), reason.c_str(), subject.c_str()));
 }
 
 bool CAccount::Login() {
@@ -119,6 +186,9 @@ bool CAccount::Login() {
         m_socket.Close();
         return false;
     };
+    if (m_nSecurity == SECURITY_NONE && !m_socket.IsPeerLoopback()) {
+        ReportName(txt::kClearTextPassword);
+    }
     std::string reply;
     int code = m_socket.CmdUser(m_strUser, reply);
     if (code != POP3_OK) {

@@ -36,6 +36,8 @@ enum : size_t {
     kLimitDays,
     kConfLimitDelete,
     kDecode,
+    kSecurity,
+    kVerifyCertificate,
     kSettingCount
 };
 constexpr const char* kSettingKeys[kSettingCount] = {
@@ -43,7 +45,7 @@ constexpr const char* kSettingKeys[kSettingCount] = {
     "PortNo",       "ReceiveCount", "Timeout",
     "SimpleDelete", "Enable",       "ReceiveNewMailOnly",
     "LimitDelete",  "LimitDays",    "ConfLimitDelete",
-    "Decode",
+    "Decode",       "Security",     "VerifyCertificate",
 };
 constexpr size_t kTextSettings = 3;
 
@@ -51,7 +53,7 @@ std::array<int32_t, kSettingCount - kTextSettings> NumbersOf(const CAccount& acc
     return {account.m_nPort,         account.m_nReceiveCount, account.m_socket.m_nTimeout,
             account.m_bSimpleDelete, account.m_bEnable,       account.m_bNewMailOnly,
             account.m_bLimitDelete,  account.m_nLimitDays,    account.m_bConfLimitDelete,
-            account.m_bDecode};
+            account.m_bDecode,       account.m_nSecurity,     account.m_bVerifyCertificate};
 }
 
 } // namespace
@@ -118,6 +120,10 @@ bool CAccount::Load(const std::string& name, bool bReadRegistry) {
     m_nLimitDays = GetProfileInt(m_strSection, "LimitDays", 5);
     m_bConfLimitDelete = GetProfileFlag(m_strSection, "ConfLimitDelete", 1);
     m_bDecode = GetProfileFlag(m_strSection, "Decode", 1);
+    // Kept as stored even when unknown: the connection refuses such a value rather than
+    // guess (a guess could send the password in clear text).
+    m_nSecurity = GetProfileInt(m_strSection, "Security", SECURITY_NONE);
+    m_bVerifyCertificate = GetProfileFlag(m_strSection, "VerifyCertificate", 1);
     if (m_bNewMailOnly == 1) {
         // Its numbers are list positions, not the server's: a simple deletion by them
         // would delete other mails. Whatever the file says, it deletes verified.
@@ -235,6 +241,12 @@ bool CAccount::WriteConfLimitDelete() {
 }
 bool CAccount::WriteDecode() {
     return WriteSetting(kDecode);
+}
+bool CAccount::WriteSecurity() {
+    return WriteSetting(kSecurity);
+}
+bool CAccount::WriteVerifyCertificate() {
+    return WriteSetting(kVerifyCertificate);
 }
 
 bool CAccount::EnumAccountNames(std::vector<std::string>& names,

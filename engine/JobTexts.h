@@ -28,6 +28,34 @@ inline constexpr char kLoginLineFault[] =
 inline constexpr char kLoggedOut[] = "%sからログアウトしました。\r\n";
 inline constexpr char kLogoutFailed[] = "%sからのログアウトに失敗しました。\r\n";
 
+// Encrypted connections (%s first: account name).
+inline constexpr char kStlsRefused[] =
+    "%sのメールサーバーはSTLSに対応していないため、接続を中止しま"
+    "す。（暗号化の設定を見直してください。）\r\n";
+inline constexpr char kStlsExtraData[] =
+    "%sのメールサーバーがSTLSの応答に続けて暗号化されないデータを"
+    "送ってきたため、接続を中止します。\r\n";
+// %s: account name, reason (below), the certificate's subject.
+inline constexpr char kCertificateRefused[] =
+    "%sのサーバー証明書を確認できないため、接続を中止します。（理由：%s、証明書：%s）\r\n";
+// %s: account name, the TLS library's words.
+inline constexpr char kTlsFailed[] =
+    "%sとの暗号化通信を開始できないため、接続を中止します。（%s）\r\n";
+// %s: account name; %d: the stored value.
+inline constexpr char kSecurityUnknown[] =
+    "%sの暗号化の設定（%d）が正しくないため、接続を中止します。"
+    "（アカウントの設定を見直してください。）\r\n";
+inline constexpr char kClearTextPassword[] =
+    "%sへのパスワードは暗号化されずに送信されます。（暗号化の"
+    "設定を見直してください。）\r\n";
+inline constexpr char kReasonUntrusted[] = "信頼されていない発行元の証明書です";
+inline constexpr char kReasonExpired[] = "証明書の有効期限が切れています";
+inline constexpr char kReasonNotYetValid[] = "証明書の有効期間がまだ始まっていません";
+inline constexpr char kReasonHostMismatch[] = "証明書がサーバー名%sのものではありません";
+inline constexpr char kReasonRevoked[] = "証明書は失効しています";
+inline constexpr char kReasonOther[] = "証明書を検証できません（%s）";
+inline constexpr char kUnknownSubject[] = "不明";
+
 // Check job.
 inline constexpr char kReceiveFailed[] = "%sからメール情報の受信ができませんでした。\r\n";
 inline constexpr char kNoMail[] = "%sに受信メールはありませんでした。\r\n";

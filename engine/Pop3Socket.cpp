@@ -61,6 +61,7 @@ CPop3Socket::~CPop3Socket() {
 }
 
 void CPop3Socket::Close() {
+    m_transport.Detach();
     if (m_hSocket >= 0) {
         ::close(m_hSocket);
         m_hSocket = -1;
@@ -89,18 +90,42 @@ int64_t CPop3Socket::ReplyLimitMs(int32_t timeoutSeconds) {
     return std::max<int64_t>(kReplyTimeFactor * timeoutSeconds, kMinReplySeconds) * 1000;
 }
 
-int CPop3Socket::ConnectServer(const std::string& host, unsigned port, std::string& reply) {
+int CPop3Socket::ConnectServer(const std::string& host, unsigned port, std::string& reply,
+                               bool bTlsFirst, bool bVerify) {
     // Drained before the flag is cleared: a request racing with this start is either
     // forgotten with the flag or leaves both the flag and the event set.
     DrainCancelEvent();
     m_bCancel.store(0);
     reply.clear();
     Close();
-    const int code = ConnectTo(host, port);
+    int code = ConnectTo(host, port);
+    if (code == POP3_OK && bTlsFirst) {
+        code = StartTls(host, bVerify);
+    }
     if (code != POP3_OK) {
         return code;
     }
     return Exchange(reply, false, true);
+}
+
+int CPop3Socket::StartTls(const std::string& host, bool bVerify) {
+    if (m_hSocket < 0 || !m_transport.BeginTls(host, bVerify)) {
+        return POP3_ERROR;
+    }
+    const int64_t deadlineMs = m_pClock->NowMs() + ReplyLimitMs(m_nTimeout);
+    for (;;) {
+        const int io = m_transport.Handshake();
+        if (io == IO_DONE) {
+            return POP3_OK;
+        }
+        if (io != IO_WANT) {
+            return POP3_ERROR;
+        }
+        const int code = WaitFor(m_transport.Wants(POLLIN), true, deadlineMs);
+        if (code != POP3_OK) {
+            return code;
+        }
+    }
 }
 
 // Tries every address of host in turn; a refused or unreachable address falls through to
@@ -128,6 +153,7 @@ int CPop3Socket::ConnectTo(const std::string& host, unsigned port) {
         }
         if (::connect(m_hSocket, address->ai_addr, address->ai_addrlen) == 0) {
             code = POP3_OK;
+            m_transport.Attach(m_hSocket);
             break;
         }
         if (errno == EINPROGRESS) {
@@ -139,6 +165,7 @@ int CPop3Socket::ConnectTo(const std::string& host, unsigned port) {
                     error = errno;
                 }
                 if (error == 0) {
+                    m_transport.Attach(m_hSocket);
                     break;
                 }
                 errno = error;
@@ -182,13 +209,18 @@ int CPop3Socket::WaitFor(short events, bool cancellable, int64_t replyDeadlineMs
         const int32_t flag = m_bCancel.load();
         return flag >= kCancelAbandon || (cancellable && flag != 0);
     };
+    // What the transport owes decides the direction (a TLS read may need to write first).
+    const short wanted = m_transport.Wants(events);
     for (;;) {
         if (stopped()) {
             return POP3_CANCELLED;
         }
+        if ((wanted & POLLIN) && m_transport.Buffered()) {
+            return POP3_OK; // decrypted bytes wait inside the session: poll would not see them
+        }
         // The cancel event is watched by every wait: an abandoning request must end even
         // QUIT's (a negative descriptor is ignored by poll).
-        pollfd fds[3] = {{m_hSocket, events, 0}, {m_hCancelEvent, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+        pollfd fds[3] = {{m_hSocket, wanted, 0}, {m_hCancelEvent, POLLIN, 0}, {wakeFd, POLLIN, 0}};
         const int ready = ::poll(fds, 3, clock.SleepMs(deadlineMs));
         if (stopped()) {
             return POP3_CANCELLED;
@@ -199,7 +231,7 @@ int CPop3Socket::WaitFor(short events, bool cancellable, int64_t replyDeadlineMs
             }
             return POP3_ERROR;
         }
-        if (fds[0].revents & (events | POLLHUP | POLLERR)) {
+        if (fds[0].revents & (wanted | POLLHUP | POLLERR)) {
             return POP3_OK;
         }
         if (fds[0].revents & POLLNVAL) {
@@ -229,19 +261,17 @@ int CPop3Socket::ReadChunk(std::string& text, bool& drained) {
     // That saves two system calls per reply, which is most of a check's overhead.
     drained = true;
     char buffer[kChunkBytes];
-    ssize_t got;
-    do {
-        got = ::recv(m_hSocket, buffer, sizeof buffer, MSG_DONTWAIT);
-    } while (got < 0 && errno == EINTR);
-    if (got == 0) {
-        errno = ECONNRESET;
-        return POP3_ERROR; // closed by the server before the reply was complete
+    size_t got = 0;
+    switch (m_transport.Read(buffer, sizeof buffer, got)) {
+    case IO_DONE:
+        break;
+    case IO_WANT:
+        return POP3_OK; // nothing pending
+    default:
+        return POP3_ERROR; // closed by the server before the reply was complete, or broken
     }
-    if (got < 0) {
-        return errno == EAGAIN || errno == EWOULDBLOCK ? POP3_OK : POP3_ERROR;
-    }
-    AppendWithoutZeros(text, buffer, static_cast<size_t>(got));
-    drained = static_cast<size_t>(got) < sizeof buffer;
+    AppendWithoutZeros(text, buffer, got);
+    drained = got < sizeof buffer && !m_transport.Buffered();
     return POP3_OK;
 }
 
@@ -303,11 +333,22 @@ int CPop3Socket::Send(const std::string& command) {
     if (m_hSocket < 0) {
         return POP3_ERROR;
     }
-    ssize_t sent;
-    do {
-        sent = ::send(m_hSocket, command.data(), command.size(), MSG_NOSIGNAL);
-    } while (sent < 0 && errno == EINTR);
-    return sent == static_cast<ssize_t>(command.size()) ? POP3_OK : POP3_ERROR;
+    const int64_t deadlineMs = m_pClock->NowMs() + ReplyLimitMs(m_nTimeout);
+    size_t done = 0;
+    while (done < command.size()) {
+        size_t written = 0;
+        const int io = m_transport.Write(command.data() + done, command.size() - done, written);
+        done += written;
+        if (io == IO_WANT) {
+            const int code = WaitFor(m_transport.Wants(POLLOUT), false, deadlineMs);
+            if (code != POP3_OK) {
+                return code;
+            }
+        } else if (io != IO_DONE) {
+            return POP3_ERROR;
+        }
+    }
+    return POP3_OK;
 }
 
 int CPop3Socket::Command(const std::string& command, std::string& reply, bool multiLine,
@@ -360,6 +401,10 @@ int CPop3Socket::CmdRset(std::string& reply) {
 
 int CPop3Socket::CmdQuit(std::string& reply) {
     return Command("QUIT\r\n", reply, false, false);
+}
+
+int CPop3Socket::CmdStls(std::string& reply) {
+    return Command("STLS\r\n", reply, false, true);
 }
 
 } // namespace tolvane

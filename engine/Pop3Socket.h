@@ -23,10 +23,16 @@
 //   socket is closed in the last case).
 // - The cancel flag is cleared only by ConnectServer. RequestCancel may be called from
 //   any thread (the worker calls it under its lock).
+// - Over TLS (POP3S from the first byte, or StartTls after STLS) the replies are the same
+//   bytes as over clear text; the handshake waits like a reply (cancellable, the silence
+//   time-out and the whole-reply limit). Decrypted bytes already held count as readable.
+// - A command is written whole: a send that the kernel takes in parts is finished after
+//   waits for writability (not cancellable, bounded like a reply).
 #pragma once
 
 #include "engine/Clock.h"
 #include "engine/Pop3Result.h"
+#include "engine/Pop3Transport.h"
 
 #include <atomic>
 #include <cstddef>
@@ -53,8 +59,19 @@ public:
     // Clears the cancel flag, creates a non-blocking TCP socket, starts connecting to host
     // (dotted IPv4/IPv6 address or host name, resolved with getaddrinfo; every address is
     // tried in turn until one connects) and port, and reads the greeting (single line,
-    // cancellable). The greeting text goes to reply.
-    int ConnectServer(const std::string& host, unsigned port, std::string& reply);
+    // cancellable). The greeting text goes to reply. With bTlsFirst (POP3S) the TLS
+    // handshake (as StartTls) comes before the greeting.
+    int ConnectServer(const std::string& host, unsigned port, std::string& reply,
+                      bool bTlsFirst = false, bool bVerify = true);
+
+    // The TLS handshake on the open connection, host checked as BeginTls says
+    // (engine/Pop3Transport.h). POP3_OK, POP3_CANCELLED, POP3_TIMEOUT, or POP3_ERROR with
+    // GetTlsFailure() saying why.
+    int StartTls(const std::string& host, bool bVerify);
+    const TlsFailure& GetTlsFailure() const { return m_transport.Failure(); }
+    bool IsTls() const { return m_transport.IsTls(); }
+    // True when connected to a loopback address.
+    bool IsPeerLoopback() const { return IsLoopbackPeer(m_hSocket); }
 
     // Waits until the socket is readable: POP3_OK, POP3_TIMEOUT, POP3_CANCELLED (only when
     // cancellable and the flag is set; tested first) or POP3_ERROR.
@@ -77,6 +94,7 @@ public:
     int CmdDele(unsigned number, std::string& reply);
     int CmdRset(std::string& reply);
     int CmdQuit(std::string& reply);
+    int CmdStls(std::string& reply); // "STLS\r\n", single line, cancellable
 
     // Closes the connection (if any); the handle becomes invalid.
     virtual void Close();
@@ -107,6 +125,7 @@ private:
     int m_hSocket = -1;      // invalid handle = not connected
     int m_hCancelEvent = -1; // eventfd written by RequestCancel
     const IMonotonicClock* m_pClock = &SystemMonotonicClock();
+    CPop3Transport m_transport; // the bytes of m_hSocket, clear or TLS
 };
 
 } // namespace tolvane
