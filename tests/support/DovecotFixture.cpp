@@ -143,6 +143,11 @@ bool DovecotFixture::Available() {
     return Binary() != nullptr;
 }
 
+void DovecotFixture::EnableTls(TestCert certificate) {
+    m_bTls = true;
+    m_certificate = certificate;
+}
+
 void DovecotFixture::AddUser(const std::string& user, const std::string& password) {
     m_users.emplace_back(user, password);
 }
@@ -188,6 +193,21 @@ bool DovecotFixture::Start() {
     passwdFile.close();
 
     m_port = FreePort();
+    m_tlsPort = 0;
+    std::string ssl = "ssl = no\n";
+    if (m_bTls) {
+        const TestCertificates& certificates = TestCertificates::Get();
+        if (!certificates.Ok()) {
+            m_error = certificates.Error();
+            return false;
+        }
+        const CertFiles files = certificates.Server(m_certificate);
+        do {
+            m_tlsPort = FreePort();
+        } while (m_tlsPort == m_port);
+        ssl = "ssl = yes\nssl_cert = <" + files.cert.string() + "\nssl_key = <" +
+              files.key.string() + "\nssl_min_protocol = TLSv1.2\n";
+    }
     const fs::path config = m_base / "dovecot.conf";
     std::ofstream conf(config);
     const std::string base = m_base.string();
@@ -198,8 +218,7 @@ bool DovecotFixture::Start() {
          << "base_dir = " << base << "/run\n"
          << "state_dir = " << base << "/state\n"
          << "log_path = " << base << "/dovecot.log\n"
-         << "ssl = no\n"
-         << "disable_plaintext_auth = no\n"
+         << ssl << "disable_plaintext_auth = no\n"
          << "auth_mechanisms = plain\n"
          << "auth_failure_delay = 0\n"
          << "default_internal_user = " << who.internalUser << "\n"
@@ -216,7 +235,8 @@ bool DovecotFixture::Start() {
          << "service pop3-login {\n"
          << chroot << "  inet_listener pop3 {\n    address = 127.0.0.1\n    port = " << m_port
          << "\n  }\n"
-         << "  inet_listener pop3s {\n    port = 0\n  }\n"
+         << "  inet_listener pop3s {\n    address = 127.0.0.1\n    port = " << m_tlsPort
+         << (m_bTls ? "\n    ssl = yes" : "") << "\n  }\n"
          << "}\n"
          << "service imap-login {\n  inet_listener imap {\n    port = 0\n  }\n"
          << "  inet_listener imaps {\n    port = 0\n  }\n}\n"
@@ -325,6 +345,11 @@ void DovecotFixture::Deliver(const std::string& user, const std::string& message
     fs::permissions(temporary, fs::perms::owner_read | fs::perms::owner_write, ignored);
     Own(temporary, who);
     fs::rename(temporary, maildir / "new" / name, ignored);
+}
+
+std::string DovecotFixture::Log() const {
+    std::ifstream in(m_base / "dovecot.log", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<std::string> DovecotFixture::Mailbox(const std::string& user) const {

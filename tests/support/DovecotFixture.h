@@ -4,7 +4,12 @@
 //
 // Available() is false when no dovecot binary is installed; tests then fail under CI
 // (CI=true) and are skipped elsewhere — use TOLVANE_REQUIRE_DOVECOT() at a test's start.
+//
+// With EnableTls the server also offers STLS on Port() and POP3S on TlsPort(), with a
+// certificate of the test authority (tests/support/TestCertificates.h).
 #pragma once
+
+#include "tests/support/TestCertificates.h"
 
 #include <filesystem>
 #include <string>
@@ -21,6 +26,9 @@ public:
 
     // Adds a user (password in clear) with an empty maildir. Call before Start.
     void AddUser(const std::string& user, const std::string& password);
+    // TLS with the given server certificate; call before Start.
+    void EnableTls(TestCert certificate = TestCert::Good);
+    unsigned TlsPort() const { return m_tlsPort; }
     // Starts the server; false (with a reason in Error()) when it did not come up.
     bool Start();
     void Stop();
@@ -34,11 +42,16 @@ public:
     std::vector<std::string> Mailbox(const std::string& user) const;
 
     const std::filesystem::path& Base() const { return m_base; }
+    // The server's log so far (logins and disconnections with their reasons).
+    std::string Log() const;
 
 private:
     std::filesystem::path m_base;
     std::string m_error;
     unsigned m_port = 0;
+    unsigned m_tlsPort = 0;
+    bool m_bTls = false;
+    TestCert m_certificate = TestCert::Good;
     int m_pid = -1;
     unsigned m_delivered = 0;
     std::vector<std::pair<std::string, std::string>> m_users;
