@@ -73,5 +73,11 @@ inline constexpr char kSimpleDelete[] = "簡易削除";
 inline constexpr char kVerifiedDelete[] = "確認削除";
 inline constexpr char kDecodeAll[] = "全形式デコード";
 inline constexpr char kDecodeJisOnly[] = "JISのみデコード";
+inline constexpr char kSecurityNone[] = "暗号化なし";
+inline constexpr char kSecurityStls[] = "STLS";
+inline constexpr char kSecurityPop3s[] = "SSL/TLS";
+inline constexpr char kSecurityUnknown[] = "暗号化不明";
+inline constexpr char kCertificateChecked[] = "証明書確認あり";
+inline constexpr char kCertificateUnchecked[] = "証明書確認なし";
 
 } // namespace tolvane::cli::txt

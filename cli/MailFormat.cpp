@@ -243,6 +243,31 @@ std::string FormatMailJson(const std::vector<const CMail*>& mails, bool bRaw) {
     return out;
 }
 
+namespace {
+
+// "暗号化なし", "STLS（証明書確認あり）", ...
+std::string SecurityText(const CAccount& account) {
+    std::string text;
+    switch (account.m_nSecurity) {
+    case SECURITY_NONE:
+        return txt::kSecurityNone;
+    case SECURITY_STLS:
+        text = txt::kSecurityStls;
+        break;
+    case SECURITY_POP3S:
+        text = txt::kSecurityPop3s;
+        break;
+    default:
+        return std::string(txt::kSecurityUnknown) + "（" + std::to_string(account.m_nSecurity) +
+               "）";
+    }
+    return text + "（" +
+           (account.m_bVerifyCertificate ? txt::kCertificateChecked : txt::kCertificateUnchecked) +
+           "）";
+}
+
+} // namespace
+
 std::string FormatAccountList(const std::vector<const CAccount*>& accounts) {
     int nameWidth = 0;
     int serverWidth = 0;
@@ -261,6 +286,7 @@ std::string FormatAccountList(const std::vector<const CAccount*>& accounts) {
         std::string line = PadRight(heads[i].first, nameWidth) + "  " +
                            PadRight(heads[i].second, serverWidth) + "  " +
                            (account.m_bEnable ? txt::kEnabled : txt::kDisabled) + "  " +
+                           SecurityText(account) + "  " +
                            (account.m_bNewMailOnly ? txt::kNewOnly : txt::kAllMails) + "  " +
                            (account.m_bSimpleDelete ? txt::kSimpleDelete : txt::kVerifiedDelete) +
                            "  " + (account.m_bDecode ? txt::kDecodeAll : txt::kDecodeJisOnly) +
@@ -295,6 +321,8 @@ std::string FormatAccountJson(const std::vector<const CAccount*>& accounts) {
         out += ", \"limit_days\": " + std::to_string(account.m_nLimitDays);
         out += std::string(", \"confirm_limit_delete\": ") + Bool(account.m_bConfLimitDelete);
         out += std::string(", \"decode\": ") + Bool(account.m_bDecode);
+        out += ", \"security\": " + std::to_string(account.m_nSecurity);
+        out += std::string(", \"verify_certificate\": ") + Bool(account.m_bVerifyCertificate);
         out += "}";
     }
     out += accounts.empty() ? "]\n" : "\n]\n";

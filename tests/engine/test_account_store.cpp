@@ -226,6 +226,43 @@ TEST_F(AccountStore, DecodeIsOnUnlessSetToZeroAndIsSavedLast) {
     EXPECT_EQ(again.m_bDecode, 0);
 }
 
+// Settings written before TLS existed connect as before: clear text, certificates checked
+// once TLS is chosen. Both keys follow Decode, and a value no release writes is kept as
+// it is (the connection refuses it, never guesses).
+TEST_F(AccountStore, SecurityAndVerifyCertificateDefaultAndRoundTrip) {
+    WriteValidAccount();
+    {
+        CAccount account(nullptr, nullptr);
+        ASSERT_TRUE(account.Load("pop", true));
+        EXPECT_EQ(account.m_nSecurity, SECURITY_NONE);
+        EXPECT_EQ(account.m_bVerifyCertificate, 1);
+        ASSERT_TRUE(account.SaveChanges());
+        EXPECT_EQ(ReadFileBytes(SettingsFile()).find("Security"), std::string::npos);
+        account.m_nSecurity = SECURITY_POP3S;
+        account.m_bVerifyCertificate = 0;
+        ASSERT_TRUE(account.SaveAccount());
+    }
+    const std::string file = ReadFileBytes(SettingsFile());
+    const size_t security = file.find("\"Security\"=dword:00000002");
+    ASSERT_NE(security, std::string::npos) << file;
+    EXPECT_GT(security, file.find("\"Decode\"="));
+    EXPECT_GT(file.find("\"VerifyCertificate\"=dword:00000000"), security);
+    CAccount again(nullptr, nullptr);
+    ASSERT_TRUE(again.Load("pop", true));
+    EXPECT_EQ(again.m_nSecurity, SECURITY_POP3S);
+    EXPECT_EQ(again.m_bVerifyCertificate, 0);
+
+    ASSERT_TRUE(WriteProfileInt(kSection, "Security", 9));
+    ASSERT_TRUE(WriteProfileInt(kSection, "VerifyCertificate", 4));
+    CAccount odd(nullptr, nullptr);
+    ASSERT_TRUE(odd.Load("pop", true));
+    EXPECT_EQ(odd.m_nSecurity, 9);
+    EXPECT_EQ(odd.m_bVerifyCertificate, 1);
+    odd.m_bEnable = 0;
+    ASSERT_TRUE(odd.SaveChanges());
+    EXPECT_EQ(GetProfileInt(kSection, "Security", 0), 9);
+}
+
 // Credentials go to the server and back to the file as the user wrote them.
 TEST_F(AccountStore, CredentialsKeepTheirBytes) {
     WriteValidAccount();

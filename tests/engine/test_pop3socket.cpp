@@ -1,6 +1,7 @@
 // CPop3Socket against the fake server (and a raw peer for the exact bytes sent).
 #include "engine/Pop3Socket.h"
 #include "tests/support/FakePop3Server.h"
+#include "tests/support/RunningOperation.h"
 #include "tests/support/TestTime.h"
 
 #include <gtest/gtest.h>
@@ -23,36 +24,8 @@ using test::FakeMessage;
 using test::FakePop3Server;
 using test::FakeReply;
 using test::ManualMonotonicClock;
+using test::Running;
 using test::UnusedPort;
-
-// A socket operation on a thread of its own, against a clock that moves only when the test
-// says. Code() collects its result; an operation that wrongly waits on is ended by moving
-// the clock past every deadline, so the test fails on its code instead of hanging.
-class Running {
-public:
-    Running(ManualMonotonicClock& clock, std::function<int()> operation)
-        : m_clock(clock), m_result(std::async(std::launch::async, std::move(operation))) {}
-    ~Running() {
-        if (m_result.valid()) {
-            Code();
-        }
-    }
-    Running(const Running&) = delete;
-    Running& operator=(const Running&) = delete;
-
-    bool Ended() { return m_result.wait_for(0s) == std::future_status::ready; }
-    int Code() {
-        if (m_result.wait_for(30s) != std::future_status::ready) {
-            ADD_FAILURE() << "the operation was still waiting";
-            m_clock.Advance(int64_t{1} << 40);
-        }
-        return m_result.get();
-    }
-
-private:
-    ManualMonotonicClock& m_clock;
-    std::future<int> m_result;
-};
 
 class Pop3SocketTest : public ::testing::Test {
 protected:
@@ -495,6 +468,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "UIDL 12\r\n"},
         WireCase{"UidlAll", [](CPop3Socket& s, std::string& r) { return s.CmdUidlAll(r); },
                  "UIDL\r\n"},
+        WireCase{"Stls", [](CPop3Socket& s, std::string& r) { return s.CmdStls(r); }, "STLS\r\n"},
         WireCase{"Top", [](CPop3Socket& s, std::string& r) { return s.CmdTop(3, 0, r); },
                  "TOP 3 0\r\n"},
         WireCase{
