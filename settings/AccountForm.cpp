@@ -11,6 +11,7 @@
 #include "platform/MessageHost.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -38,7 +39,9 @@ constexpr int32_t kSecondsUpper = 9999;
 constexpr int32_t kDaysUpper = 9999;
 constexpr uint32_t kPortUpper = 99999;
 // The form's defaults.
-constexpr int32_t kDefaultPort = 110;
+constexpr int32_t kClearPort = 110;
+constexpr int32_t kPop3sPort = 995;
+constexpr int32_t kDefaultSecurity = SECURITY_POP3S;
 constexpr int32_t kDefaultLines = 10;
 constexpr int32_t kDefaultTimeout = 60;
 constexpr int32_t kDefaultDays = 5;
@@ -127,6 +130,31 @@ void CAccountForm::BuildAccountGroup(QFormLayout* form) {
     m_pName->setValidator(new Cp932LengthValidator(kTextLimit, m_pName));
     m_pPassword->setEchoMode(QLineEdit::Password);
     m_pPort = AddNumber(form, gui::txt::kPortLabel, "portEdit", kPortLimit, nullptr, nullptr);
+    BuildSecurityRow(form);
+}
+
+void CAccountForm::BuildSecurityRow(QFormLayout* form) {
+    m_pSecurity = new QComboBox(this);
+    m_pSecurity->setObjectName(QStringLiteral("securityCombo"));
+    m_pSecurity->setAccessibleName(AccessibleName(gui::txt::kSecurityLabel));
+    // In the order of the values: none, STLS, POP3S.
+    for (const char* item :
+         {gui::txt::kSecurityNone, gui::txt::kSecurityStls, gui::txt::kSecurityPop3s}) {
+        m_pSecurity->addItem(Tr(item));
+    }
+    auto* label = new QLabel(Tr(gui::txt::kSecurityLabel), this);
+    label->setBuddy(m_pSecurity);
+    form->addRow(label, m_pSecurity);
+    // Only the user's choice moves the port, never Fill or Clear.
+    connect(m_pSecurity, &QComboBox::activated, this, [this] { ApplyPortRule(); });
+}
+
+void CAccountForm::ApplyPortRule() {
+    const bool bPop3s = m_pSecurity->currentIndex() == SECURITY_POP3S;
+    const int32_t other = bPop3s ? kClearPort : kPop3sPort;
+    if (m_pPort->text() == QString::number(other)) {
+        m_pPort->setText(QString::number(bPop3s ? kPop3sPort : kClearPort));
+    }
 }
 
 void CAccountForm::BuildExtraGroup(QFormLayout* form) {
@@ -218,7 +246,8 @@ void CAccountForm::Clear() {
     for (QLineEdit* edit : {m_pName, m_pServer, m_pUser, m_pPassword}) {
         edit->clear();
     }
-    m_pPort->setText(QString::number(kDefaultPort));
+    m_pSecurity->setCurrentIndex(kDefaultSecurity);
+    m_pPort->setText(QString::number(kPop3sPort));
     m_pLinesSpin->SetPos(kDefaultLines);
     m_pTimeoutSpin->SetPos(kDefaultTimeout);
     m_pDaysSpin->SetPos(kDefaultDays);
@@ -237,6 +266,8 @@ void CAccountForm::Fill(const CAccount& account) {
     m_pName->setText(FromCp932(account.m_strName));
     // The stored numbers as they are, even out of range: validation says so on a change.
     m_pPort->setText(QString::number(account.m_nPort));
+    const bool bKnown = account.m_nSecurity >= 0 && account.m_nSecurity < m_pSecurity->count();
+    m_pSecurity->setCurrentIndex(bKnown ? account.m_nSecurity : -1);
     m_pLines->setText(QString::number(account.m_nReceiveCount));
     m_pTimeout->setText(QString::number(account.m_socket.m_nTimeout));
     m_pSimpleDelete->setChecked(account.m_bSimpleDelete == 1);
@@ -334,6 +365,9 @@ void CAccountForm::CopyTo(CAccount& account) const {
     account.m_strUser = RecordText(m_pUser->text());
     account.m_strPassword = RecordText(m_pPassword->text());
     account.m_nPort = DecimalValue(m_pPort->text());
+    if (m_pSecurity->currentIndex() >= 0) {
+        account.m_nSecurity = m_pSecurity->currentIndex();
+    }
     account.m_nReceiveCount = DecimalValue(m_pLines->text());
     account.m_socket.m_nTimeout = DecimalValue(m_pTimeout->text());
     const int32_t bNewOnly = Flag(m_pNewMailOnly);

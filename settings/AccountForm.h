@@ -4,10 +4,14 @@
 // that runs before an add or a change.
 //
 // Contract:
-// - Clear() sets the empty form: text edits empty, port "110", lines 10, time-out 60,
+// - Clear() sets the empty form: text edits empty, encryption SSL/TLS (POP3S) on port
+//   995 (a new account does not send its password in clear text), lines 10, time-out 60,
 //   days 5, 1011/1012/1014 unchecked, 1016 checked, the deletion rules applied; it leaves
 //   the keyboard focus on the name edit.
-// - Fill() shows a record (the name too) and applies the rules.
+// - Choosing an encryption sets the port to 995 (SSL/TLS) or 110 (none, STLS) when it
+//   still holds the other one's number; any other port stays.
+// - Fill() shows a record (the name too) and applies the rules. An encryption value the
+//   choice does not know shows no choice and is kept by CopyTo.
 // - Validate() checks the fields in the dialog's order; the first failure shows its
 //   message (warning icon) through the message interface, focuses the field (a number
 //   field and the name also get their text selected) and yields false.
@@ -15,7 +19,8 @@
 //   not hold as typed: one with "\" (it would address another key), a control character,
 //   or a character outside CP932; the name edit also stops at 255 CP932 bytes, the longest
 //   name the settings hold.
-// - CopyTo() writes every value but the name and Enable into a record (only after a
+// - CopyTo() writes every value but the name, Enable and VerifyCertificate into a record (only
+// after a
 //   successful Validate): with "new mail only" the simple deletion is stored off and the
 //   deletion after some days as shown; without it the deletion after some days is stored
 //   off and the simple deletion as shown.
@@ -27,6 +32,7 @@
 #include <string>
 
 class QCheckBox;
+class QComboBox;
 class QFormLayout;
 class QLineEdit;
 
@@ -64,6 +70,8 @@ private:
     QWidget* MakeDaysRow();
     void ApplyNewMailRule();
     void ApplyDaysRule();
+    void BuildSecurityRow(QFormLayout* form);
+    void ApplyPortRule();
     bool Refuse(const char* messageUtf8, QLineEdit* pEdit, bool bSelect);
     bool IsNameHoldable() const;
 
@@ -72,6 +80,7 @@ private:
     QLineEdit* m_pUser = nullptr;
     QLineEdit* m_pPassword = nullptr;
     CNumberEdit* m_pPort = nullptr;
+    QComboBox* m_pSecurity = nullptr; // item index = Security value
     CNumberEdit* m_pLines = nullptr;
     CUpDown* m_pLinesSpin = nullptr;
     CNumberEdit* m_pTimeout = nullptr;

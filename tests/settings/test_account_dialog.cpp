@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
@@ -213,7 +214,8 @@ protected:
         return state;
     }
     void ExpectEmptyForm() {
-        EXPECT_EQ(Texts(), "||||110|10|60|5");
+        EXPECT_EQ(Texts(), "||||995|10|60|5"); // a new account starts encrypted (POP3S)
+        EXPECT_EQ(Find<QComboBox>("securityCombo")->currentIndex(), SECURITY_POP3S);
         EXPECT_EQ(Deletion(), "o o - - X");
         EXPECT_TRUE(Button("addButton")->isEnabled());
         EXPECT_FALSE(Button("changeButton")->isEnabled());
@@ -430,9 +432,55 @@ TEST_F(AccountDialogTest, AddAppliesAtOnceStoresEveryValueAndEmptiesTheForm) {
     Click(Check("confirmLimitDeleteCheck"));
     Press("addButton");
     EXPECT_EQ(changed->count(), 2);
-    EXPECT_EQ(Stored("only"), "mail.example.jp|hanako|p@ss w0rd|110|10|60|0|1|1|1|9999|0");
+    EXPECT_EQ(Stored("only"), "mail.example.jp|hanako|p@ss w0rd|995|10|60|0|1|1|1|9999|0");
     EXPECT_EQ(List()->item(1)->text(), U("only"));
     ExpectEmptyForm();
+}
+
+// The user's choice of encryption, by keyboard; the port follows while it holds the other
+// choice's number.
+TEST_F(AccountDialogTest, EncryptionChoiceMovesTheDefaultPortAndIsStored) {
+    WriteAccount("old"); // written before there was a choice: none, on 110
+    Open();
+    QComboBox* security = Find<QComboBox>("securityCombo");
+    ASSERT_EQ(security->count(), 3);
+    EXPECT_EQ(security->itemText(0), U("なし"));
+    EXPECT_EQ(security->itemText(1), U("STLS"));
+    EXPECT_EQ(security->itemText(2), U("SSL/TLS (POP3S)"));
+    auto choose = [&](int index) {
+        security->setFocus();
+        while (security->currentIndex() != index) {
+            QTest::keyClick(security, security->currentIndex() > index ? Qt::Key_Up : Qt::Key_Down);
+        }
+        return Edit("portEdit")->text().toStdString();
+    };
+    FillNew("new");
+    EXPECT_EQ(choose(0), "110");
+    EXPECT_EQ(choose(1), "110");
+    EXPECT_EQ(choose(2), "995");
+    Type("portEdit", "1995");
+    EXPECT_EQ(choose(0), "1995"); // a port of the user's own stays
+    Type("portEdit", "995");
+    EXPECT_EQ(choose(1), "110");
+    Press("addButton");
+    EXPECT_TRUE(messages.Messages().empty());
+    EXPECT_EQ(StoredInt("new", "Security"), SECURITY_STLS);
+    EXPECT_EQ(StoredInt("new", "PortNo"), 110);
+    EXPECT_EQ(StoredInt("new", "VerifyCertificate"), 1);
+
+    Select(0);
+    EXPECT_EQ(security->currentIndex(), SECURITY_NONE);
+    EXPECT_EQ(Edit("portEdit")->text(), U("110"));
+    EXPECT_EQ(choose(2), "995");
+    Press("changeButton");
+    EXPECT_EQ(StoredInt("old", "Security"), SECURITY_POP3S);
+    EXPECT_EQ(StoredInt("old", "PortNo"), 995);
+
+    Open();                                                        // read back
+    EXPECT_EQ(doc->m_arrAccounts[0]->m_nSecurity, SECURITY_STLS);  // "new"
+    EXPECT_EQ(doc->m_arrAccounts[1]->m_nSecurity, SECURITY_POP3S); // "old"
+    Select(1);
+    EXPECT_EQ(Find<QComboBox>("securityCombo")->currentIndex(), SECURITY_POP3S);
 }
 
 TEST_F(AccountDialogTest, ANameEqualIgnoringCaseIsRefusedButTrailBytesAreNeverFolded) {
