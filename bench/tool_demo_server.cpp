@@ -3,9 +3,12 @@
 // standard output and serves until standard input reaches its end or a SIGTERM, SIGINT
 // or SIGHUP arrives; then stops Dovecot and removes its folder.
 //
-//   tool_demo_server [--user NAME] [--password PASSWORD] [--dir FOLDER] [MAIL-FILE...]
+//   tool_demo_server [--user NAME] [--password PASSWORD] [--dir FOLDER] [--tls] [MAIL-FILE...]
 //
 // --dir delivers every *.eml of FOLDER in name order, before the files named.
+// --tls also offers STLS and POP3S, with a certificate for 127.0.0.1 and localhost from a
+// test authority made for this run; after the PORT line come "TLSPORT <n>" (POP3S) and
+// "AUTHORITY <file>" (the authority's certificate, for SSL_CERT_FILE).
 // A caller that holds our standard input open and simply goes away (even killed) thereby
 // stops the server: nothing is left running.
 #include "tests/support/DovecotFixture.h"
@@ -94,7 +97,7 @@ bool ReadFile(const std::filesystem::path& path, std::string& bytes) {
 
 int Usage() {
     std::fprintf(stderr, "usage: tool_demo_server [--user NAME] [--password PASSWORD] "
-                         "[--dir FOLDER] [MAIL-FILE...]\n");
+                         "[--dir FOLDER] [--tls] [MAIL-FILE...]\n");
     return 2;
 }
 
@@ -102,6 +105,7 @@ struct Options {
     std::string user = "demo";
     std::string password = "demo";
     std::vector<std::filesystem::path> files;
+    bool bTls = false;
 };
 
 bool CollectFolder(const std::filesystem::path& folder, std::vector<std::filesystem::path>& files) {
@@ -135,6 +139,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             if (!CollectFolder(argv[++i], options.files)) {
                 return false;
             }
+        } else if (arg == "--tls") {
+            options.bTls = true;
         } else if (arg.starts_with("-")) {
             return false;
         } else {
@@ -164,6 +170,9 @@ int main(int argc, char** argv) {
 
     tolvane::test::DovecotFixture dovecot;
     dovecot.AddUser(options.user, options.password);
+    if (options.bTls) {
+        dovecot.EnableTls();
+    }
     if (!dovecot.Start()) {
         std::fprintf(stderr, "tool_demo_server: Dovecot did not start: %s\n",
                      dovecot.Error().c_str());
@@ -182,6 +191,10 @@ int main(int argc, char** argv) {
     }
 
     std::printf("PORT %u\n", dovecot.Port());
+    if (options.bTls) {
+        std::printf("TLSPORT %u\nAUTHORITY %s\n", dovecot.TlsPort(),
+                    tolvane::test::TestCertificates::Get().Authority().c_str());
+    }
     std::fflush(stdout);
     WaitForEnd();
     return 0; // the fixture stops Dovecot and removes its folder
