@@ -98,6 +98,7 @@ int CPop3Socket::ConnectServer(const std::string& host, unsigned port, std::stri
     m_bCancel.store(0);
     reply.clear();
     Close();
+    m_transport.ClearFailure(); // an earlier connection's must not explain this one's end
     int code = ConnectTo(host, port);
     if (code == POP3_OK && bTlsFirst) {
         code = StartTls(host, bVerify);

@@ -76,6 +76,8 @@ public:
     short Wants(short normal) const;
 
     const TlsFailure& Failure() const { return m_failure; }
+    // Forgets the last failure (a new connection begins).
+    void ClearFailure() { m_failure = TlsFailure(); }
 
     // Receives the verification result of every certificate of the chain (OpenSSL's callback).
     void NoteVerification(int preverifyOk, void* storeContext);

@@ -5,6 +5,7 @@
 #include "engine/Pop3Socket.h"
 #include "tests/engine/AccountJobTest.h"
 #include "tests/support/DovecotFixture.h"
+#include "tests/support/FakePop3Server.h"
 #include "tests/support/TestCertificates.h"
 
 #include <algorithm>
@@ -184,6 +185,11 @@ TEST_F(TlsDovecot, ServerWithoutTlsIsRefusedForStlsAndPop3s) {
     const std::string prefix = LOG_TEXT(txt::kTlsFailed, "pop", "");
     EXPECT_EQ(last.rfind(prefix.substr(0, prefix.find("（")), 0), 0u) << last;
     EXPECT_EQ(dovecot.Log().find("user=<taro>"), std::string::npos);
+
+    // The next connection's failure is its own, not the handshake's of before.
+    pop3s->m_nPort = static_cast<int32_t>(UnusedPort());
+    EXPECT_FALSE(pop3s->OpenConnection());
+    EXPECT_EQ(log.Texts().back(), LOG_TEXT(txt::kConnectFailed, "pop"));
 }
 
 } // namespace
