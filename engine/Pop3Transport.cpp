@@ -15,19 +15,37 @@ namespace tolvane {
 
 namespace {
 
+// One send or recv that never blocks and never raises SIGPIPE, retried when a signal
+// interrupts it: the byte count, or -1 with errno.
+ssize_t SendSome(int fd, const char* data, size_t size) {
+    ssize_t sent;
+    do {
+        sent = ::send(fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+    } while (sent < 0 && errno == EINTR);
+    return sent;
+}
+
+ssize_t ReceiveSome(int fd, char* buffer, size_t size) {
+    ssize_t got;
+    do {
+        got = ::recv(fd, buffer, size, MSG_DONTWAIT);
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
+bool WouldBlock() {
+    return errno == EAGAIN || errno == EWOULDBLOCK;
+}
+
 int SocketOf(BIO* bio) {
     return static_cast<int>(reinterpret_cast<intptr_t>(BIO_get_data(bio)));
 }
 
-// The socket under the TLS session, read and written with the flags of the clear-text
-// path: never blocking, never a SIGPIPE.
+// The socket under the TLS session, read and written as the clear-text path does.
 int BioWrite(BIO* bio, const char* data, int size) {
     BIO_clear_retry_flags(bio);
-    ssize_t sent;
-    do {
-        sent = ::send(SocketOf(bio), data, static_cast<size_t>(size), MSG_NOSIGNAL | MSG_DONTWAIT);
-    } while (sent < 0 && errno == EINTR);
-    if (sent < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+    const ssize_t sent = SendSome(SocketOf(bio), data, static_cast<size_t>(size));
+    if (sent < 0 && WouldBlock()) {
         BIO_set_retry_write(bio);
     }
     return static_cast<int>(sent);
@@ -35,11 +53,8 @@ int BioWrite(BIO* bio, const char* data, int size) {
 
 int BioRead(BIO* bio, char* buffer, int size) {
     BIO_clear_retry_flags(bio);
-    ssize_t got;
-    do {
-        got = ::recv(SocketOf(bio), buffer, static_cast<size_t>(size), MSG_DONTWAIT);
-    } while (got < 0 && errno == EINTR);
-    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+    const ssize_t got = ReceiveSome(SocketOf(bio), buffer, static_cast<size_t>(size));
+    if (got < 0 && WouldBlock()) {
         BIO_set_retry_read(bio);
     }
     return static_cast<int>(got);
@@ -313,10 +328,7 @@ int CPop3Transport::Read(char* buffer, size_t size, size_t& got) {
     got = 0;
     m_nWants = 0;
     if (m_pSsl == nullptr) {
-        ssize_t read;
-        do {
-            read = ::recv(m_hSocket, buffer, size, MSG_DONTWAIT);
-        } while (read < 0 && errno == EINTR);
+        const ssize_t read = ReceiveSome(m_hSocket, buffer, size);
         if (read > 0) {
             got = static_cast<size_t>(read);
             return IO_DONE;
@@ -325,11 +337,8 @@ int CPop3Transport::Read(char* buffer, size_t size, size_t& got) {
             errno = ECONNRESET;
             return IO_CLOSED;
         }
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            m_nWants = POLLIN;
-            return IO_WANT;
-        }
-        return IO_FAILED;
+        m_nWants = WouldBlock() ? POLLIN : 0;
+        return m_nWants != 0 ? IO_WANT : IO_FAILED;
     }
     ERR_clear_error();
     errno = 0;
@@ -341,19 +350,13 @@ int CPop3Transport::Write(const char* data, size_t size, size_t& written) {
     written = 0;
     m_nWants = 0;
     if (m_pSsl == nullptr) {
-        ssize_t sent;
-        do {
-            sent = ::send(m_hSocket, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
-        } while (sent < 0 && errno == EINTR);
+        const ssize_t sent = SendSome(m_hSocket, data, size);
         if (sent >= 0) {
             written = static_cast<size_t>(sent);
             return IO_DONE;
         }
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            m_nWants = POLLOUT;
-            return IO_WANT;
-        }
-        return IO_FAILED;
+        m_nWants = WouldBlock() ? POLLOUT : 0;
+        return m_nWants != 0 ? IO_WANT : IO_FAILED;
     }
     ERR_clear_error();
     errno = 0;
