@@ -79,5 +79,7 @@ inline constexpr char kSecurityPop3s[] = "SSL/TLS";
 inline constexpr char kSecurityUnknown[] = "暗号化不明";
 inline constexpr char kCertificateChecked[] = "証明書確認あり";
 inline constexpr char kCertificateUnchecked[] = "証明書確認なし";
+inline constexpr char kPipelining[] = "先行送信";
+inline constexpr char kOneAtATime[] = "逐次送信";
 
 } // namespace tolvane::cli::txt

@@ -290,6 +290,7 @@ std::string FormatAccountList(const std::vector<const CAccount*>& accounts) {
                            (account.m_bNewMailOnly ? txt::kNewOnly : txt::kAllMails) + "  " +
                            (account.m_bSimpleDelete ? txt::kSimpleDelete : txt::kVerifiedDelete) +
                            "  " + (account.m_bDecode ? txt::kDecodeAll : txt::kDecodeJisOnly) +
+                           "  " + (account.m_bPipelining ? txt::kPipelining : txt::kOneAtATime) +
                            "  本文" + std::to_string(account.m_nReceiveCount) + "行  タイムアウト" +
                            std::to_string(account.m_socket.m_nTimeout) + "秒  ";
         if (account.m_bLimitDelete) {
@@ -323,6 +324,7 @@ std::string FormatAccountJson(const std::vector<const CAccount*>& accounts) {
         out += std::string(", \"decode\": ") + Bool(account.m_bDecode);
         out += ", \"security\": " + std::to_string(account.m_nSecurity);
         out += std::string(", \"verify_certificate\": ") + Bool(account.m_bVerifyCertificate);
+        out += std::string(", \"pipelining\": ") + Bool(account.m_bPipelining);
         out += "}";
     }
     out += accounts.empty() ? "]\n" : "\n]\n";

@@ -123,6 +123,15 @@ public:
     static int32_t ParseSize(const std::string& reply);
     // Third word cut at the first CR or LF; empty when missing.
     static std::string ParseUid(const std::string& reply);
+    // The lines of a UIDL or LIST listing when they are exactly messages 1 ... count in
+    // order (each line's first word is its number), each without its line end; false
+    // otherwise. "+OK " before a line makes the reply of the per-mail command (UIDL n,
+    // LIST n), so the same parser reads both.
+    static bool ParseListingLines(const std::string& reply, unsigned count,
+                                  std::vector<std::string>& lines);
+    // True when a CAPA reply lists capability (its lines' first words, compared without
+    // regard to case), up to the terminating dot.
+    static bool HasCapability(const std::string& reply, const char* capability);
     // Second word of every line after the status line up to the first line starting with
     // "." (lines split at CR and LF, empty lines vanish); a line without a second word
     // gives an empty entry, so that entry n stays message n. Returns the count, -1 when
@@ -155,6 +164,11 @@ public:
     // account's numbers are list positions, which need not be the server's.
     bool UsesSimpleDelete() const { return m_bSimpleDelete == 1 && m_bNewMailOnly != 1; }
     int DeleteOne(unsigned number, int index);
+    // Whether a run of that many per-mail commands goes pipelined: Pipelining is 1, the run
+    // has more than one command and the server lists PIPELINING. The first call of a
+    // connection asks CAPA (nothing is logged; a failure or a time-out means no
+    // capabilities); later calls reuse the answer.
+    bool PipelinesRun(size_t commands);
     // Both return false when the deletion failed (RSET sent, failure logged) and true when
     // it ended normally, was cancelled or was declined. nLast receives the code of the last
     // listing or DELE; POP3_CANCELLED also when the user declined the content-changed
@@ -195,6 +209,10 @@ public:
     int32_t m_bDecode = 1;               // 0: headers and bodies decoded as ISO-2022-JP mail only
     int32_t m_nSecurity = SECURITY_NONE; // SECURITY_NONE, SECURITY_STLS or SECURITY_POP3S
     int32_t m_bVerifyCertificate = 1;    // check the server's certificate and name
+    // 0: every command waits for the reply before it (the dialogue of servers that
+    // mishandle commands sent ahead); 1: per-mail commands are pipelined where the server
+    // allows, and without that the check reads the UIDL and LIST listings.
+    int32_t m_bPipelining = 1;
     ReportFn m_pfnReport = nullptr;
     void* m_pReportContext = nullptr;
 
@@ -216,6 +234,8 @@ private:
     void ReportTlsFailure() const;
     // A cancel among the DELEs: says so and sends RSET, so this connection deletes nothing.
     void RestoreAfterStop();
+    // DeleteOne's report of a DELE's code (index -1: none); returns code.
+    int ReportDelete(int code, int index);
     // The settings in write order, as text (numbers in decimal).
     std::vector<std::string> SettingTexts() const;
     void AddSetting(ProfileBatch& batch, size_t index, MissingKey missing) const;
@@ -224,7 +244,9 @@ private:
     std::string Progress(const std::string& prefix, const char* activityUtf8, long index,
                          long count) const;
 
-    std::string m_strStoreWritten; // the store's bytes as this account last wrote them
+    std::string m_strStoreWritten;   // the store's bytes as this account last wrote them
+    int32_t m_nServerPipelines = -1; // this connection's CAPA: -1 not asked yet, 0 or 1
+    std::string m_strUidListing;     // the UIDL listing the check's selection was read from
 };
 
 } // namespace tolvane

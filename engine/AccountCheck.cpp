@@ -6,6 +6,7 @@
 #include "engine/Clock.h"
 #include "engine/HeaderDecoder.h"
 #include "engine/JobTexts.h"
+#include "engine/MailFetch.h"
 #include "engine/MailHeaderDecoder.h"
 #include "platform/CodePage.h"
 
@@ -93,45 +94,10 @@ bool IsExpired(const CMail& mail, int32_t days, std::time_t now) {
            static_cast<int64_t>(now);
 }
 
-// TOP, LIST and (without X-UIDL) UIDL n of one message; appends the new record on
-// success. POP3_CANCELLED on a cancel, another non-zero code on a failure (a record that
-// cannot be made counts as POP3_ERROR); the record of a failed message is not kept.
-int FetchOne(CAccount& account, unsigned number) {
-    std::string reply;
-    int code =
-        account.m_socket.CmdTop(number, static_cast<unsigned>(account.m_nReceiveCount), reply);
-    if (code != POP3_OK) {
-        return code;
-    }
-    std::unique_ptr<CMail> mail(account.ParseMail(reply));
-    if (!mail) {
-        return POP3_ERROR;
-    }
-    code = account.m_socket.CmdList(number, reply);
-    if (code != POP3_OK) {
-        return code;
-    }
-    mail->m_strSize = SjisFormat("%u", static_cast<uint32_t>(CAccount::ParseSize(reply)));
-    if (mail->m_strUidl.empty()) {
-        code = account.m_socket.CmdUidl(number, reply);
-        if (code == POP3_OK) {
-            mail->m_strUidl = CAccount::ParseUid(reply);
-        } else if (code != POP3_NEGATIVE) {
-            // A cancel or a broken line, not a server without ids: a record kept with no
-            // id would end every later new-only matching.
-            return code;
-        }
-    }
-    mail->m_strAccount = account.m_strName;
-    mail->m_timeReceived = static_cast<uint32_t>(Clock().Now());
-    mail->m_nState = account.m_bNewMailOnly ? MAIL_NEW : MAIL_KNOWN;
-    account.m_mails.push_back(std::move(mail));
-    return POP3_OK;
-}
-
 } // namespace
 
 int CAccount::CheckMail(const std::string& prefix, IHost* pWnd) {
+    m_strUidListing.clear();
     if (!m_bNewMailOnly) {
         ClearMails(true);
     }
@@ -168,6 +134,8 @@ int CAccount::CheckMail(const std::string& prefix, IHost* pWnd) {
         if (nNew > 0) {
             ReportName(txt::kReading);
         }
+        CMailFetch fetch(*this, selection, m_strUidListing);
+        m_strUidListing.clear();
         const long n = static_cast<long>(selection.size());
         for (long i = 0; i < n; ++i) {
             if (pWnd) {
@@ -177,7 +145,7 @@ int CAccount::CheckMail(const std::string& prefix, IHost* pWnd) {
             if (number == 0) {
                 continue;
             }
-            code = FetchOne(*this, number);
+            code = fetch.Fetch(number);
             if (code == POP3_CANCELLED) {
                 ReportName(txt::kStopCheck);
                 CompactMails();
@@ -232,6 +200,7 @@ int CAccount::SelectMessages(unsigned count, std::vector<unsigned>& selection, i
         ReportName(txt::kReceiveFailed);
         return POP3_OK;
     }
+    m_strUidListing = std::move(reply); // the fetch may take the ids of new mails from it
 
     for (auto& mail : m_mails) {
         mail->m_nState = MAIL_GONE;

@@ -74,6 +74,7 @@ void CAccount::ReportName(const char* formatUtf8) const {
 bool CAccount::OpenConnection() {
     ReportName(txt::kConnecting);
     m_bOpen = 1;
+    m_nServerPipelines = -1; // a new connection may reach another server
     const int code = ConnectAsConfigured();
     if (code == POP3_OK) {
         return true;
@@ -214,6 +215,18 @@ bool CAccount::Logout() {
     return code == POP3_OK;
 }
 
+bool CAccount::PipelinesRun(size_t commands) {
+    if (!m_bPipelining || commands < 2) {
+        return false;
+    }
+    if (m_nServerPipelines < 0) {
+        std::string reply;
+        const int code = m_socket.CmdCapa(reply);
+        m_nServerPipelines = code == POP3_OK && HasCapability(reply, "PIPELINING") ? 1 : 0;
+    }
+    return m_nServerPipelines == 1;
+}
+
 int32_t CAccount::ParseCount(const std::string& reply) {
     // Without a status word of its own and a count with digits ("+OK abc", "+OK\t3 0")
     // the reply says nothing about the mailbox: a failure, never "no mail".
@@ -267,6 +280,59 @@ int CAccount::ParseUidList(const std::string& reply, std::vector<std::string>& u
         return -1;
     }
     return static_cast<int>(uids.size());
+}
+
+namespace {
+
+// The lines of a multi-line reply after its status line, up to the lone dot (not
+// included), each without its line end; a reply cut short gives what it holds.
+std::vector<std::string_view> BodyLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    size_t pos = text.find("\r\n");
+    while (pos != std::string_view::npos) {
+        pos += 2;
+        const size_t end = text.find("\r\n", pos);
+        if (end == std::string_view::npos) {
+            break;
+        }
+        const std::string_view line = text.substr(pos, end - pos);
+        if (line == ".") {
+            break;
+        }
+        lines.push_back(line);
+        pos = end;
+    }
+    return lines;
+}
+
+} // namespace
+
+bool CAccount::ParseListingLines(const std::string& reply, unsigned count,
+                                 std::vector<std::string>& lines) {
+    lines.clear();
+    const std::vector<std::string_view> found = BodyLines(reply);
+    if (found.size() != count) {
+        return false;
+    }
+    for (size_t i = 0; i < found.size(); ++i) {
+        std::string_view number;
+        if (!Word(found[i], 0, number) || number != std::to_string(i + 1)) {
+            lines.clear();
+            return false;
+        }
+        lines.emplace_back(found[i]);
+    }
+    return true;
+}
+
+bool CAccount::HasCapability(const std::string& reply, const char* capability) {
+    for (std::string_view line : BodyLines(reply)) {
+        std::string_view name;
+        if (Word(line, 0, name) && Cp932Lower(std::string(name)) == Cp932Lower(capability)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace tolvane

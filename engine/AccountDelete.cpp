@@ -4,7 +4,10 @@
 // or cancel among the DELEs sends RSET so that nothing of this connection is deleted.
 #include "engine/Account.h"
 
+#include "engine/CommandRun.h"
 #include "engine/JobTexts.h"
+
+#include <algorithm>
 
 namespace tolvane {
 
@@ -38,7 +41,10 @@ void CAccount::RestoreAfterStop() {
 
 int CAccount::DeleteOne(unsigned number, int index) {
     std::string reply;
-    const int code = m_socket.CmdDele(number, reply);
+    return ReportDelete(m_socket.CmdDele(number, reply), index);
+}
+
+int CAccount::ReportDelete(int code, int index) {
     if (index != -1) {
         if (code == POP3_OK) {
             Report(SjisFormat(txt::kDeleted, m_strName.c_str(), SubjectAt(*this, index).c_str()));
@@ -92,6 +98,14 @@ bool CAccount::DeleteMarked(const std::vector<CMail*>& mails, const std::string&
         return true;
     }
 
+    const size_t found = static_cast<size_t>(std::count_if(
+        targets.begin(), targets.end(), [](const DeleteTarget& target) { return target.found; }));
+    CCommandRun run(m_socket, PipelinesRun(found));
+    for (const DeleteTarget& target : targets) {
+        if (target.found) {
+            run.Add(CPop3Socket::NumberCommand("DELE ", target.number), false);
+        }
+    }
     const long count = static_cast<long>(mails.size());
     unsigned deleted = 0;
     for (long i = 0; i < count; ++i) {
@@ -104,7 +118,7 @@ bool CAccount::DeleteMarked(const std::vector<CMail*>& mails, const std::string&
                               SubjectAt(*this, target.index).c_str()));
             continue;
         }
-        nLast = DeleteOne(target.number, target.index);
+        nLast = ReportDelete(run.Next(reply), target.index);
         if (nLast == POP3_CANCELLED) {
             RestoreAfterStop();
             return true;
@@ -125,12 +139,16 @@ bool CAccount::SimpleDeleteMails(const std::vector<CMail*>& mails, const std::st
                                  IHost* pWnd, int& nLast) {
     ReportName(txt::kSimpleDeleting);
     std::string reply;
+    CCommandRun run(m_socket, PipelinesRun(mails.size()));
+    for (const CMail* mail : mails) {
+        run.Add(CPop3Socket::NumberCommand("DELE ", mail->m_nNumber), false);
+    }
     const long count = static_cast<long>(mails.size());
     for (long i = 0; i < count; ++i) {
         if (pWnd) {
             pWnd->SetWindowText(Progress(prefix, txt::kDeleteProgress, i + 1, count));
         }
-        nLast = DeleteOne(mails[static_cast<size_t>(i)]->m_nNumber, -1);
+        nLast = run.Next(reply);
         if (nLast == POP3_CANCELLED) {
             RestoreAfterStop();
             return true;

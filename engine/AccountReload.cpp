@@ -3,6 +3,7 @@
 #include "engine/Account.h"
 
 #include "engine/BodyPreview.h"
+#include "engine/CommandRun.h"
 #include "engine/HeaderDecoder.h"
 #include "engine/JobTexts.h"
 
@@ -15,14 +16,18 @@ bool CAccount::ReloadMails(const std::vector<CMail*>& mails, unsigned lines,
                            const std::string& prefix, IHost* pWnd) {
     const long count = static_cast<long>(mails.size());
     std::string reply;
+    // The numbers are the ones the last check gave; they are not re-verified here.
+    CCommandRun run(m_socket, PipelinesRun(mails.size()));
+    for (const CMail* mail : mails) {
+        run.Add(CPop3Socket::TopCommand(mail->m_nNumber, lines), true);
+    }
     for (long i = 0; i < count; ++i) {
         CMail* mail = mails[static_cast<size_t>(i)];
         if (pWnd) {
             pWnd->SetWindowText(Progress(prefix, txt::kReloadProgress, i + 1, count));
         }
         Report(SjisFormat(txt::kReloading, mail->m_strSubject.c_str()));
-        // The number is the one the last check gave; it is not re-verified here.
-        const int code = m_socket.CmdTop(mail->m_nNumber, lines, reply);
+        const int code = run.Next(reply);
         if (code == POP3_CANCELLED) {
             ReportName(txt::kStopReload);
             return true;

@@ -38,6 +38,7 @@ enum : size_t {
     kDecode,
     kSecurity,
     kVerifyCertificate,
+    kPipelining,
     kSettingCount
 };
 constexpr const char* kSettingKeys[kSettingCount] = {
@@ -46,6 +47,7 @@ constexpr const char* kSettingKeys[kSettingCount] = {
     "SimpleDelete", "Enable",       "ReceiveNewMailOnly",
     "LimitDelete",  "LimitDays",    "ConfLimitDelete",
     "Decode",       "Security",     "VerifyCertificate",
+    "Pipelining",
 };
 constexpr size_t kTextSettings = 3;
 
@@ -53,7 +55,8 @@ std::array<int32_t, kSettingCount - kTextSettings> NumbersOf(const CAccount& acc
     return {account.m_nPort,         account.m_nReceiveCount, account.m_socket.m_nTimeout,
             account.m_bSimpleDelete, account.m_bEnable,       account.m_bNewMailOnly,
             account.m_bLimitDelete,  account.m_nLimitDays,    account.m_bConfLimitDelete,
-            account.m_bDecode,       account.m_nSecurity,     account.m_bVerifyCertificate};
+            account.m_bDecode,       account.m_nSecurity,     account.m_bVerifyCertificate,
+            account.m_bPipelining};
 }
 
 } // namespace
@@ -124,6 +127,7 @@ bool CAccount::Load(const std::string& name, bool bReadRegistry) {
     // guess (a guess could send the password in clear text).
     m_nSecurity = GetProfileInt(m_strSection, "Security", SECURITY_NONE);
     m_bVerifyCertificate = GetProfileFlag(m_strSection, "VerifyCertificate", 1);
+    m_bPipelining = GetProfileFlag(m_strSection, "Pipelining", 1);
     if (m_bNewMailOnly == 1) {
         // Its numbers are list positions, not the server's: a simple deletion by them
         // would delete other mails. Whatever the file says, it deletes verified.

@@ -1,5 +1,7 @@
 #include "engine/Pop3Socket.h"
 
+#include "engine/ReplyFraming.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -40,12 +42,8 @@ bool EndsWith(const std::string& text, const char* tail) {
     return text.size() >= length && text.compare(text.size() - length, length, tail) == 0;
 }
 
-// "LIST 3\r\n" and its kind: a keyword with its trailing space, a number, CR LF.
-std::string WithNumber(const char* keyword, unsigned number) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%s%u%s", keyword, number, "\r\n");
-    return buffer;
-}
+// Judge's answer while a reply is not complete yet (never a POP3_* code).
+constexpr int kStillOpen = 1;
 
 } // namespace
 
@@ -66,6 +64,9 @@ void CPop3Socket::Close() {
         ::close(m_hSocket);
         m_hSocket = -1;
     }
+    m_strPending.clear();
+    m_strAhead.clear();
+    m_owed.clear();
 }
 
 void CPop3Socket::RequestCancel(int32_t value) {
@@ -188,6 +189,12 @@ int CPop3Socket::ConnectTo(const std::string& host, unsigned port) {
     return code;
 }
 
+// A plain request stops only cancellable waits; an abandoning one stops every wait.
+bool CPop3Socket::Stopped(bool cancellable) const {
+    const int32_t flag = m_bCancel.load();
+    return flag >= kCancelAbandon || (cancellable && flag != 0);
+}
+
 int CPop3Socket::WaitReadable(bool cancellable) {
     return WaitFor(POLLIN, cancellable, kNoDeadline);
 }
@@ -205,15 +212,10 @@ int CPop3Socket::WaitFor(short events, bool cancellable, int64_t replyDeadlineMs
     const int64_t silenceEndMs = (startSecond + std::max<int64_t>(m_nTimeout, 0)) * 1000;
     const int64_t deadlineMs = std::min(silenceEndMs, replyDeadlineMs);
     const int wakeFd = clock.WakeFd();
-    // A plain request stops only cancellable waits; an abandoning one stops every wait.
-    auto stopped = [this, cancellable] {
-        const int32_t flag = m_bCancel.load();
-        return flag >= kCancelAbandon || (cancellable && flag != 0);
-    };
     // What the transport owes decides the direction (a TLS read may need to write first).
     const short wanted = m_transport.Wants(events);
     for (;;) {
-        if (stopped()) {
+        if (Stopped(cancellable)) {
             return POP3_CANCELLED;
         }
         if ((wanted & POLLIN) && m_transport.Buffered()) {
@@ -223,7 +225,7 @@ int CPop3Socket::WaitFor(short events, bool cancellable, int64_t replyDeadlineMs
         // QUIT's (a negative descriptor is ignored by poll).
         pollfd fds[3] = {{m_hSocket, wanted, 0}, {m_hCancelEvent, POLLIN, 0}, {wakeFd, POLLIN, 0}};
         const int ready = ::poll(fds, 3, clock.SleepMs(deadlineMs));
-        if (stopped()) {
+        if (Stopped(cancellable)) {
             return POP3_CANCELLED;
         }
         if (ready < 0) {
@@ -277,38 +279,46 @@ int CPop3Socket::ReadChunk(std::string& text, bool& drained) {
 }
 
 int CPop3Socket::Exchange(std::string& reply, bool multiLine, bool cancellable) {
+    return Receive(reply, multiLine, cancellable, false);
+}
+
+int CPop3Socket::Receive(std::string& reply, bool multiLine, bool cancellable, bool framed) {
     reply.clear();
     std::string text;
+    text.swap(m_strPending);
     bool statusTested = false;
     const int64_t deadlineMs = m_pClock->NowMs() + ReplyLimitMs(m_nTimeout);
-    int code = WaitFor(POLLIN, cancellable, deadlineMs);
-    if (code != POP3_OK) {
-        return code;
-    }
-    for (;;) {
-        bool drained = true;
-        code = ReadChunk(text, drained);
+    int code = POP3_OK;
+    if (text.empty()) {
+        code = WaitFor(POLLIN, cancellable, deadlineMs);
         if (code != POP3_OK) {
             return code;
         }
-        if (text.size() > kMaxReplyBytes) {
-            Close();
-            errno = EMSGSIZE;
-            return POP3_ERROR;
-        }
-        if (drained) {
-            if (!statusTested && text.size() >= 3) {
-                statusTested = true;
-                if (!IsPositive(text)) {
-                    reply = std::move(text);
-                    return POP3_NEGATIVE;
-                }
+    } else if (Stopped(cancellable)) {
+        m_strPending.swap(text); // not begun: the reply stays for a later read
+        return POP3_CANCELLED;
+    }
+    // Bytes that came with an earlier reply are judged before anything is read.
+    bool read = text.empty();
+    for (;;) {
+        bool drained = true;
+        if (read) {
+            code = ReadChunk(text, drained);
+            if (code != POP3_OK) {
+                return code;
             }
-            if (EndsWith(text, multiLine ? "\r\n.\r\n" : "\r\n")) {
-                // A complete reply shorter than a status (a bare CR LF) is not positive either.
-                const bool positive = IsPositive(text);
-                reply = std::move(text);
-                return positive ? POP3_OK : POP3_NEGATIVE;
+            if (text.size() > kMaxReplyBytes) {
+                Close();
+                errno = EMSGSIZE;
+                return POP3_ERROR;
+            }
+        }
+        read = true;
+        // Framed, every chunk is judged, so that the replies behind never pile up here.
+        if (drained || framed) {
+            code = Judge(text, multiLine, framed, statusTested, reply);
+            if (code != kStillOpen) {
+                return code;
             }
         }
         // Tested here as well as in the wait: while a server keeps sending, every wait
@@ -324,6 +334,78 @@ int CPop3Socket::Exchange(std::string& reply, bool multiLine, bool cancellable) 
             }
         }
     }
+}
+
+int CPop3Socket::Judge(std::string& text, bool multiLine, bool framed, bool& statusTested,
+                       std::string& reply) {
+    if (framed) {
+        const size_t end = FindReplyEnd(text, multiLine);
+        if (end == kIncomplete) {
+            return kStillOpen;
+        }
+        m_strPending.assign(text, end, std::string::npos);
+        text.resize(end);
+    } else {
+        if (!statusTested && text.size() >= 3) {
+            statusTested = true;
+            if (!IsPositive(text)) {
+                reply = std::move(text);
+                return POP3_NEGATIVE;
+            }
+        }
+        if (!EndsWith(text, multiLine ? "\r\n.\r\n" : "\r\n")) {
+            return kStillOpen;
+        }
+    }
+    // A complete reply shorter than a status (a bare CR LF) is not positive either.
+    const bool positive = IsPositive(text);
+    reply = std::move(text);
+    return positive ? POP3_OK : POP3_NEGATIVE;
+}
+
+void CPop3Socket::QueueAhead(const std::string& command, bool multiLine) {
+    m_strAhead += command;
+    m_owed.push_back(multiLine);
+}
+
+int CPop3Socket::SendAhead() {
+    std::string bytes;
+    bytes.swap(m_strAhead);
+    if (bytes.empty()) {
+        return POP3_OK;
+    }
+    if (Send(bytes) != POP3_OK) {
+        Close();
+        return POP3_ERROR;
+    }
+    return POP3_OK;
+}
+
+int CPop3Socket::ReadAhead(std::string& reply) {
+    reply.clear();
+    if (m_owed.empty()) {
+        return POP3_ERROR; // nothing was sent ahead
+    }
+    const int code = Receive(reply, m_owed.front(), true, true);
+    if (code == POP3_OK || code == POP3_NEGATIVE) {
+        m_owed.pop_front();
+    } else if (code != POP3_CANCELLED || m_bCancel.load() >= kCancelAbandon) {
+        Close();
+    }
+    return code;
+}
+
+int CPop3Socket::DiscardOwed() {
+    std::string reply;
+    while (!m_owed.empty()) {
+        const int code = Receive(reply, m_owed.front(), false, true);
+        if (code != POP3_OK && code != POP3_NEGATIVE) {
+            Close();
+            return code;
+        }
+        m_owed.pop_front();
+    }
+    return POP3_OK;
 }
 
 bool CPop3Socket::IsPositive(const std::string& text) {
@@ -355,7 +437,10 @@ int CPop3Socket::Send(const std::string& command) {
 int CPop3Socket::Command(const std::string& command, std::string& reply, bool multiLine,
                          bool cancellable) {
     reply.clear();
-    const int code = Send(command);
+    int code = m_owed.empty() ? POP3_OK : DiscardOwed();
+    if (code == POP3_OK) {
+        code = Send(command);
+    }
     if (code != POP3_OK) {
         return code;
     }
@@ -375,11 +460,11 @@ int CPop3Socket::CmdStat(std::string& reply) {
 }
 
 int CPop3Socket::CmdList(unsigned number, std::string& reply) {
-    return Command(WithNumber("LIST ", number), reply, false, true);
+    return Command(NumberCommand("LIST ", number), reply, false, true);
 }
 
 int CPop3Socket::CmdUidl(unsigned number, std::string& reply) {
-    return Command(WithNumber("UIDL ", number), reply, false, true);
+    return Command(NumberCommand("UIDL ", number), reply, false, true);
 }
 
 int CPop3Socket::CmdUidlAll(std::string& reply) {
@@ -387,13 +472,28 @@ int CPop3Socket::CmdUidlAll(std::string& reply) {
 }
 
 int CPop3Socket::CmdTop(unsigned number, unsigned lines, std::string& reply) {
+    return Command(TopCommand(number, lines), reply, true, true);
+}
+
+int CPop3Socket::CmdCapa(std::string& reply) {
+    return Command("CAPA\r\n", reply, true, true);
+}
+
+std::string CPop3Socket::TopCommand(unsigned number, unsigned lines) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%s%u %u%s", "TOP ", number, lines, "\r\n");
-    return Command(buffer, reply, true, true);
+    return buffer;
+}
+
+// "LIST 3\r\n" and its kind: a keyword with its trailing space, a number, CR LF.
+std::string CPop3Socket::NumberCommand(const char* keyword, unsigned number) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%s%u%s", keyword, number, "\r\n");
+    return buffer;
 }
 
 int CPop3Socket::CmdDele(unsigned number, std::string& reply) {
-    return Command(WithNumber("DELE ", number), reply, false, true);
+    return Command(NumberCommand("DELE ", number), reply, false, true);
 }
 
 int CPop3Socket::CmdRset(std::string& reply) {

@@ -28,6 +28,11 @@
 //   time-out and the whole-reply limit). Decrypted bytes already held count as readable.
 // - A command is written whole: a send that the kernel takes in parts is finished after
 //   waits for writability (not cancellable, bounded like a reply).
+// - Commands may also be sent ahead of their replies (QueueAhead, SendAhead): their
+//   replies are owed, in order, and ReadAhead takes the oldest, framed by ReplyFraming.h
+//   so that bytes of the next replies stay buffered for them. Every one-at-a-time command
+//   first reads and drops what is still owed (DiscardOwed), so a job that stops in the
+//   middle of a run leaves a conversation that RSET and QUIT can still use.
 #pragma once
 
 #include "engine/Clock.h"
@@ -37,6 +42,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 
 namespace tolvane {
@@ -84,6 +90,26 @@ public:
     // True when text begins with "+OK" (byte for byte).
     static bool IsPositive(const std::string& text);
 
+    // Sends command (with its CR LF) and reads its reply: what every Cmd function does.
+    // Replies still owed are read and dropped first; if that fails, its code.
+    int Command(const std::string& command, std::string& reply, bool multiLine, bool cancellable);
+
+    // --- commands sent ahead of their replies
+    // Adds command to the next SendAhead; its reply is owed from then on.
+    void QueueAhead(const std::string& command, bool multiLine);
+    // Sends what QueueAhead gathered, with one send: POP3_OK or POP3_ERROR (the
+    // connection is then closed).
+    int SendAhead();
+    // Reads the oldest owed reply, up to its own end; cancellable while nothing of it has
+    // arrived (a pending cancel wins even over bytes already buffered), and the reply then
+    // stays owed. POP3_TIMEOUT, POP3_ERROR and an abandoning cancel close the connection:
+    // the replies behind could no longer be told apart.
+    int ReadAhead(std::string& reply);
+    size_t Owed() const { return m_owed.size(); }
+    // Reads and drops every owed reply, not cancellable, each within the time-out: POP3_OK,
+    // or the code of the read that failed (the connection is then closed).
+    int DiscardOwed();
+
     int CmdUser(const std::string& user, std::string& reply);
     int CmdPass(const std::string& password, std::string& reply);
     int CmdStat(std::string& reply);
@@ -95,6 +121,12 @@ public:
     int CmdRset(std::string& reply);
     int CmdQuit(std::string& reply);
     int CmdStls(std::string& reply); // "STLS\r\n", single line, cancellable
+    int CmdCapa(std::string& reply); // "CAPA\r\n", multi-line, cancellable
+
+    // The bytes of a per-mail command: "TOP n lines\r\n" and the like.
+    static std::string TopCommand(unsigned number, unsigned lines);
+    static std::string NumberCommand(const char* keyword,
+                                     unsigned number); // "LIST " -> "LIST n\r\n"
 
     // Closes the connection (if any); the handle becomes invalid.
     virtual void Close();
@@ -115,15 +147,24 @@ public:
 
 private:
     int Send(const std::string& command);
-    int Command(const std::string& command, std::string& reply, bool multiLine, bool cancellable);
+    // One reply. framed: it ends at its own boundary and later bytes stay in m_strPending;
+    // otherwise (one command at a time) everything received belongs to it.
+    int Receive(std::string& reply, bool multiLine, bool cancellable, bool framed);
+    // The verdict on text so far: kStillOpen, or the reply's code with reply filled in.
+    int Judge(std::string& text, bool multiLine, bool framed, bool& statusTested,
+              std::string& reply);
+    bool Stopped(bool cancellable) const;
     void DrainCancelEvent();
     int ConnectTo(const std::string& host, unsigned port);
     // Waits for events until the silence time-out or replyDeadlineMs, whichever is first.
     int WaitFor(short events, bool cancellable, int64_t replyDeadlineMs);
     int ReadChunk(std::string& text, bool& drained);
 
-    int m_hSocket = -1;      // invalid handle = not connected
-    int m_hCancelEvent = -1; // eventfd written by RequestCancel
+    std::string m_strPending; // received bytes of replies not read yet
+    std::string m_strAhead;   // queued commands not sent yet
+    std::deque<bool> m_owed;  // per reply owed, oldest first: true for a multi-line one
+    int m_hSocket = -1;       // invalid handle = not connected
+    int m_hCancelEvent = -1;  // eventfd written by RequestCancel
     const IMonotonicClock* m_pClock = &SystemMonotonicClock();
     CPop3Transport m_transport; // the bytes of m_hSocket, clear or TLS
 };

@@ -83,7 +83,8 @@ inline std::vector<CMail*> AllMails(const CAccount& account) {
     return mails;
 }
 
-// An account "pop" on 127.0.0.1:port with a ten-second time-out, its log going to log.
+// An account "pop" on 127.0.0.1:port with a ten-second time-out, its log going to log,
+// sending one command at a time (Pipelining 0): the dialogues the job tests assert.
 inline std::unique_ptr<CAccount> LocalAccount(LogCollector& log, unsigned port,
                                               const std::string& user,
                                               const std::string& password) {
@@ -94,6 +95,7 @@ inline std::unique_ptr<CAccount> LocalAccount(LogCollector& log, unsigned port,
     account->m_strUser = user;
     account->m_strPassword = password;
     account->m_socket.m_nTimeout = 10;
+    account->m_bPipelining = 0;
     return account;
 }
 
