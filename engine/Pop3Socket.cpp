@@ -324,14 +324,16 @@ int CPop3Socket::Receive(std::string& reply, bool multiLine, bool cancellable, b
         // Tested here as well as in the wait: while a server keeps sending, every wait
         // finds bytes pending at once and never comes to its own deadline test.
         if (m_pClock->NowMs() >= deadlineMs) {
+            code = POP3_TIMEOUT;
             errno = ETIMEDOUT;
-            return POP3_TIMEOUT;
-        }
-        if (drained) {
+        } else if (drained) {
             code = WaitFor(POLLIN, false, deadlineMs);
-            if (code != POP3_OK) {
-                return code;
+        }
+        if (code != POP3_OK && code != kStillOpen) {
+            if (framed) {
+                m_strPending.swap(text); // the begun reply stays whole for a later read
             }
+            return code;
         }
     }
 }
@@ -475,8 +477,25 @@ int CPop3Socket::CmdTop(unsigned number, unsigned lines, std::string& reply) {
     return Command(TopCommand(number, lines), reply, true, true);
 }
 
+// A CAPA reply that times out may still come: it stays owed, so that the next command
+// reads and drops it first (or drops the connection when it never comes) rather than take
+// it for its own reply.
 int CPop3Socket::CmdCapa(std::string& reply) {
-    return Command("CAPA\r\n", reply, true, true);
+    int code = m_owed.empty() ? POP3_OK : DiscardOwed();
+    if (code == POP3_OK) {
+        QueueAhead("CAPA\r\n", true);
+        code = SendAhead();
+    }
+    if (code != POP3_OK) {
+        return code;
+    }
+    code = Receive(reply, true, true, true);
+    if (code == POP3_OK || code == POP3_NEGATIVE) {
+        m_owed.pop_front();
+    } else if (code == POP3_ERROR || m_bCancel.load() >= kCancelAbandon) {
+        Close();
+    }
+    return code;
 }
 
 std::string CPop3Socket::TopCommand(unsigned number, unsigned lines) {

@@ -121,7 +121,9 @@ public:
     int CmdRset(std::string& reply);
     int CmdQuit(std::string& reply);
     int CmdStls(std::string& reply); // "STLS\r\n", single line, cancellable
-    int CmdCapa(std::string& reply); // "CAPA\r\n", multi-line, cancellable
+    // "CAPA\r\n", multi-line, cancellable. A reply not read to its end (time-out, cancel)
+    // stays owed: the next command reads and drops it first.
+    int CmdCapa(std::string& reply);
 
     // The bytes of a per-mail command: "TOP n lines\r\n" and the like.
     static std::string TopCommand(unsigned number, unsigned lines);

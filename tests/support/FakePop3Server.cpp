@@ -1,5 +1,6 @@
 #include "tests/support/FakePop3Server.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <fcntl.h>
 #include <iterator>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -157,6 +159,9 @@ struct FakePop3Server::Impl {
     std::vector<Scripted> scripts;
     std::function<void(const std::string&)> hook;
     std::vector<std::string> commands;
+    std::string received;
+    size_t maxAhead = 0;
+    std::vector<std::string> capabilities;
     int connections = 0;
     bool stop = false;
     std::string pushed; // bytes of Send, not yet taken by the server thread
@@ -285,9 +290,26 @@ std::vector<std::string> FakePop3Server::Commands() const {
     return m_impl->commands;
 }
 
+std::string FakePop3Server::Received() const {
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->received;
+}
+
+size_t FakePop3Server::MaxCommandsAhead() const {
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->maxAhead;
+}
+
+void FakePop3Server::SetCapabilities(std::vector<std::string> capabilities) {
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->capabilities = std::move(capabilities);
+}
+
 void FakePop3Server::ClearCommands() {
     std::lock_guard lock(m_impl->mutex);
     m_impl->commands.clear();
+    m_impl->received.clear();
+    m_impl->maxAhead = 0;
 }
 
 bool FakePop3Server::WaitForCommand(const std::string& pattern, std::chrono::milliseconds timeout) {
@@ -389,6 +411,10 @@ void FakePop3Server::Impl::Accept() {
         DropClient(false); // one client at a time: the newest wins
     }
     clientFd = fd;
+    // Each reply leaves at once, as a real server's do: otherwise the second of two small
+    // replies waits for the client's delayed acknowledgement of the first.
+    int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     input.clear();
     silent = false;
     FakeReply greetingCopy;
@@ -426,9 +452,16 @@ void FakePop3Server::Impl::ReadClient() {
         ssize_t got = ::recv(clientFd, buffer, sizeof buffer, 0);
         if (got > 0) {
             input.append(buffer, static_cast<size_t>(got));
+            std::lock_guard lock(mutex);
+            received.append(buffer, static_cast<size_t>(got));
             continue;
         }
         if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            // Every line waiting here, and the one being answered, arrived unanswered.
+            const size_t ahead = static_cast<size_t>(std::count(input.begin(), input.end(), '\n')) +
+                                 (replying ? 1 : 0);
+            std::lock_guard lock(mutex);
+            maxAhead = std::max(maxAhead, ahead);
             return;
         }
         if (got < 0 && errno == EINTR) {
@@ -596,6 +629,16 @@ FakeReply FakePop3Server::Impl::DefaultReply(const std::string& line) {
         deleted.resize(messages.size(), false);
     }
 
+    if (keyword == "CAPA") {
+        if (capabilities.empty()) {
+            return FakeReply::Err("-ERR unknown command");
+        }
+        std::string text = "+OK capability list follows\r\n";
+        for (const auto& capability : capabilities) {
+            text += capability + "\r\n";
+        }
+        return FakeReply::Text(text + ".\r\n");
+    }
     if (keyword == "QUIT") {
         if (authenticated) {
             std::vector<FakeMessage> kept;

@@ -15,7 +15,11 @@
 // received are still handled (recorded; QUIT still commits).
 //
 // Every command line received is recorded (without CR LF), so tests assert the exact
-// dialogue. One client at a time; a new connection restarts the session state.
+// dialogue, and so are the raw bytes and how many commands had arrived unanswered at most
+// (commands a client sent ahead of their replies). One client at a time; a new connection
+// restarts the session state.
+//
+// CAPA is unknown ("-ERR") until SetCapabilities names some; then it lists them.
 #pragma once
 
 #include <chrono>
@@ -68,6 +72,7 @@ public:
     void AddMessage(FakeMessage message);
     std::vector<FakeMessage> Messages() const; // what remains (after QUIT-committed DELEs)
     void SetGreeting(FakeReply greeting);      // default "+OK fake POP3 ready\r\n"
+    void SetCapabilities(std::vector<std::string> capabilities); // e.g. {"TOP", "PIPELINING"}
 
     // Overrides the reply to the next command matching pattern (e.g. "TOP 2", "PASS").
     void Script(const std::string& pattern, FakeReply reply, bool sticky = false);
@@ -80,7 +85,11 @@ public:
     void OnCommand(std::function<void(const std::string& line)> hook);
 
     std::vector<std::string> Commands() const; // every line received, in order
-    void ClearCommands();
+    std::string Received() const;              // every byte received, in order
+    // The most commands that were received and not yet answered (the one being answered
+    // included) at any moment: 1 for a client that waits for each reply.
+    size_t MaxCommandsAhead() const;
+    void ClearCommands(); // the three above
     // Blocks until a recorded command line (since the last ClearCommands) matches pattern,
     // by the rule of Script; true if so.
     bool WaitForCommand(const std::string& pattern, std::chrono::milliseconds timeout);

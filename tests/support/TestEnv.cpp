@@ -90,9 +90,21 @@ std::string RecordingHost::GetWindowText() {
 }
 
 void RecordingHost::SetWindowText(const std::string& textCp932) {
+    std::function<void(const std::string&)> hook;
+    {
+        std::lock_guard lock(m_mutex);
+        m_title = textCp932;
+        m_titles.push_back(Cp932ToUtf8(textCp932));
+        hook = m_titleHook;
+    }
+    if (hook) {
+        hook(Cp932ToUtf8(textCp932));
+    }
+}
+
+void RecordingHost::OnTitle(std::function<void(const std::string& titleUtf8)> hook) {
     std::lock_guard lock(m_mutex);
-    m_title = textCp932;
-    m_titles.push_back(Cp932ToUtf8(textCp932));
+    m_titleHook = std::move(hook);
 }
 
 void RecordingHost::SetCancelMenuText(const std::string& textCp932) {

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -79,6 +80,8 @@ public:
     void QueueAnswer(bool ok);
     void SetDefaultAnswer(bool ok);
     void SetTitleUtf8(const std::string& titleUtf8);
+    // Called on the setting thread with each text SetWindowText sets (UTF-8).
+    void OnTitle(std::function<void(const std::string& titleUtf8)> hook);
     // Blocks until n commands were posted or the time runs out; true when they were.
     bool WaitForCommands(size_t n, int timeoutMs = 30000);
 
@@ -93,6 +96,7 @@ private:
     std::condition_variable m_posted;
     std::string m_title;
     std::vector<std::string> m_titles, m_menuTexts, m_questions;
+    std::function<void(const std::string&)> m_titleHook;
     std::vector<int> m_commands;
     std::deque<bool> m_answers;
     bool m_defaultAnswer = true;

@@ -71,8 +71,17 @@ public:
     }
     // Blocks until at least n sleeps began (a bound only against a test that would hang).
     bool WaitForSleeps(size_t n) const {
+        return WaitForSleepsOr(n, [] { return false; });
+    }
+    // The same, or until done() holds: tested at every sleep and at every Notify.
+    template <class Done> bool WaitForSleepsOr(size_t n, Done done) const {
         std::unique_lock lock(m_mutex);
-        return m_changed.wait_for(lock, std::chrono::seconds(30), [&] { return m_sleeps >= n; });
+        return m_changed.wait_for(lock, std::chrono::seconds(30),
+                                  [&] { return m_sleeps >= n || done(); });
+    }
+    void Notify() const {
+        std::lock_guard lock(m_mutex);
+        m_changed.notify_all();
     }
 
 private:
