@@ -178,6 +178,15 @@ TEST_F(CliFakeServerTest, AccountsNeverShowThePassword) {
     EXPECT_EQ(server.Connections(), 0);
 }
 
+// The account key Pipelining shows in both lists: 1 when absent, 0 as written.
+TEST_F(CliFakeServerTest, AccountsShowPipelining) {
+    EXPECT_NE(RunCli({"accounts", "--json"}).out.find("\"pipelining\": true"), std::string::npos);
+    EXPECT_NE(RunCli({"accounts"}).out.find("先行送信"), std::string::npos);
+    ASSERT_TRUE(WriteProfileInt("Account\\pop", "Pipelining", 0));
+    EXPECT_NE(RunCli({"accounts", "--json"}).out.find("\"pipelining\": false"), std::string::npos);
+    EXPECT_NE(RunCli({"accounts"}).out.find("逐次送信"), std::string::npos);
+}
+
 struct UsageCase {
     std::vector<std::string> args;
     int status;

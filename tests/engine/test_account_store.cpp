@@ -263,6 +263,22 @@ TEST_F(AccountStore, SecurityAndVerifyCertificateDefaultAndRoundTrip) {
     EXPECT_EQ(GetProfileInt(kSection, "Security", 0), 9);
 }
 
+TEST_F(AccountStore, PipeliningIsOnUnlessSetToZeroAndIsSavedLast) {
+    WriteValidAccount();
+    {
+        CAccount account(nullptr, nullptr);
+        ASSERT_TRUE(account.Load("pop", true));
+        EXPECT_EQ(account.m_bPipelining, 1); // absent: commands go ahead where they may
+        account.m_bPipelining = 0;
+        ASSERT_TRUE(account.SaveAccount());
+    }
+    const std::string file = ReadFileBytes(SettingsFile());
+    EXPECT_GT(file.find("\"Pipelining\"=dword:00000000"), file.find("\"VerifyCertificate\"="));
+    CAccount again(nullptr, nullptr);
+    ASSERT_TRUE(again.Load("pop", true));
+    EXPECT_EQ(again.m_bPipelining, 0);
+}
+
 // Credentials go to the server and back to the file as the user wrote them.
 TEST_F(AccountStore, CredentialsKeepTheirBytes) {
     WriteValidAccount();

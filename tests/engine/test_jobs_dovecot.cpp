@@ -244,5 +244,53 @@ TEST_F(JobsDovecot, ReloadReplacesTheBodies) {
     EXPECT_EQ(OnServer(), (std::vector<size_t>{0, 1, 2}));
 }
 
+// Dovecot lists PIPELINING: the pipelined check gives the list of one command at a time, and
+// a pipelined deletion removes exactly the marked mails.
+TEST_F(JobsDovecot, PipelinedJobsGiveWhatOneAtATimeGives) {
+    for (int round = 0; round < 30; ++round) {
+        Deliver(0, 3); // 90 mails: more commands than one window holds
+    }
+    struct Snapshot {
+        Strings uidls, subjects, froms, sizes, bodies, dates;
+        Strings log;
+        bool operator==(const Snapshot&) const = default;
+    };
+    auto checked = [&](int32_t pipelining) {
+        account->m_bPipelining = pipelining;
+        const size_t before = log.Texts().size();
+        Check();
+        Strings texts = log.Texts();
+        texts.erase(texts.begin(), texts.begin() + static_cast<long>(before));
+        Snapshot snapshot{Uidls(*account), {}, {}, {}, {}, {}, texts};
+        for (const auto& mail : account->m_mails) {
+            snapshot.subjects.push_back(mail->m_strSubject);
+            snapshot.froms.push_back(mail->m_strFrom);
+            snapshot.sizes.push_back(mail->m_strSize);
+            snapshot.bodies.push_back(mail->m_strBody);
+            snapshot.dates.push_back(mail->m_strDate);
+        }
+        return snapshot;
+    };
+    const Snapshot one = checked(0);
+    ASSERT_EQ(one.uidls.size(), 90u) << log.Utf8();
+    EXPECT_TRUE(checked(1) == one);
+
+    Connect();
+    std::string reply;
+    ASSERT_EQ(account->m_socket.CmdCapa(reply), POP3_OK);
+    EXPECT_TRUE(CAccount::HasCapability(reply, "PIPELINING")) << reply;
+    std::vector<CMail*> marked;
+    for (size_t i = 0; i < 90; i += 3) {
+        marked.push_back(account->m_mails[i].get()); // every copy of the first mail
+    }
+    int last = -9;
+    EXPECT_TRUE(account->DeleteMarked(marked, Sjis("T"), &host, last, false));
+    EXPECT_TRUE(account->Logout());
+    EXPECT_EQ(last, POP3_OK);
+    const std::vector<size_t> left = OnServer();
+    EXPECT_EQ(left.size(), 60u);
+    EXPECT_EQ(std::count(left.begin(), left.end(), 0u), 0);
+}
+
 } // namespace
 } // namespace tolvane::test
