@@ -28,9 +28,7 @@ int CCommandRun::Next(std::string& reply) {
         m_flightBytes.size() <= m_nWindowCommands / 2) {
         TopUp();
         if (m_socket.SendAhead() != POP3_OK) {
-            m_queue.clear();
-            m_flightBytes.clear();
-            m_nBytesInFlight = 0;
+            Abandon();
             reply.clear();
             return POP3_ERROR;
         }
@@ -38,22 +36,24 @@ int CCommandRun::Next(std::string& reply) {
     if (m_flightBytes.empty()) {
         reply.clear();
         // Nothing to read: a cancel stopped the sending, or nothing was added.
-        return m_socket.GetCancel() != 0 && !m_queue.empty() ? POP3_CANCELLED : POP3_ERROR;
+        return m_socket.GetCancel() != 0 ? POP3_CANCELLED : POP3_ERROR;
     }
     const int code = m_socket.ReadAhead(reply);
     if (code == POP3_OK || code == POP3_NEGATIVE) {
         m_nBytesInFlight -= m_flightBytes.front();
         m_flightBytes.pop_front();
-    } else if (code != POP3_CANCELLED || !m_socket.IsConnected()) {
-        // The connection is closed: nothing more is sent or read.
-        m_queue.clear();
-        m_flightBytes.clear();
-        m_nBytesInFlight = 0;
-    }
-    if (code == POP3_CANCELLED) {
-        m_queue.clear(); // nothing more is sent; what is in flight stays owed to the socket
+    } else if (!m_socket.IsConnected()) {
+        Abandon(); // nothing more can be sent or read
+    } else {
+        m_queue.clear(); // a cancel: what is in flight stays owed to the socket
     }
     return code;
+}
+
+void CCommandRun::Abandon() {
+    m_queue.clear();
+    m_flightBytes.clear();
+    m_nBytesInFlight = 0;
 }
 
 void CCommandRun::TopUp() {

@@ -45,6 +45,7 @@ private:
         bool multiLine;
     };
     void TopUp();
+    void Abandon(); // the connection is gone: forgets what was added and what is in flight
 
     CPop3Socket& m_socket;
     bool m_bPipelined;
