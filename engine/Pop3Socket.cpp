@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <netdb.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -153,6 +154,10 @@ int CPop3Socket::ConnectTo(const std::string& host, unsigned port) {
             lastError = errno;
             continue;
         }
+        // Commands are written whole (several at once when pipelined): waiting to merge
+        // them with later writes only delays the replies, most of all over TLS.
+        const int one = 1;
+        ::setsockopt(m_hSocket, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         if (::connect(m_hSocket, address->ai_addr, address->ai_addrlen) == 0) {
             code = POP3_OK;
             m_transport.Attach(m_hSocket);
