@@ -3,7 +3,12 @@
 
 #include <QApplication>
 
+#include <csignal>
+
 int main(int argc, char** argv) {
+    // A file-size limit (ulimit -f) then fails a write with EFBIG, reported like a full
+    // disk, instead of killing the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication application(argc, argv);
     // Ties the windows and notifications to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.orrindale.Tolvane"));

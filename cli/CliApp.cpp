@@ -100,6 +100,11 @@ private:
     bool Started(bool bStarted);
     void WaitFor(int lastCommand);
     void PrintMails(const std::vector<int32_t>& outcomes);
+    // Of the wanted ids, those the latest check deleted as expired.
+    std::set<std::string> ExpiredIds(const std::set<std::string>& wanted) const;
+    // The accounts' mails whose id is wanted, in list order; their ids are added to found.
+    std::vector<CMail*> ListedMails(const std::set<std::string>& wanted,
+                                    std::set<std::string>& found) const;
     std::vector<int32_t> Outcomes() const { return m_doc.m_pWorker->GetOutcomes(); }
 
     const Arguments& m_args;
@@ -200,19 +205,11 @@ int CSession::Delete() {
     WaitFor(ID_CHECK_COMPLETE);
     std::vector<int32_t> outcomes = Outcomes();
 
-    // The mails to delete, in list order; every given id must name at least one.
+    // The mails to delete, in list order; every given id must name at least one. A mail
+    // the check has just deleted as expired is deleted already.
     const std::set<std::string> wanted(m_args.operands.begin(), m_args.operands.end());
-    std::set<std::string> found;
-    std::vector<CMail*> marked;
-    for (const auto& account : m_doc.m_arrAccounts) {
-        for (int k = 0; k < account->GetMailCount(); ++k) {
-            CMail* mail = account->GetMail(k);
-            if (wanted.count(mail->m_strUidl) != 0) {
-                marked.push_back(mail);
-                found.insert(mail->m_strUidl);
-            }
-        }
-    }
+    std::set<std::string> found = ExpiredIds(wanted);
+    std::vector<CMail*> marked = ListedMails(wanted, found);
     if (found.size() != wanted.size()) {
         for (const std::string& uidl : m_args.operands) {
             if (found.count(uidl) == 0) {
@@ -221,6 +218,10 @@ int CSession::Delete() {
         }
         m_host.WriteError(txt::kNothingDeleted);
         return AnyUnchecked(outcomes) ? EXIT_ACCOUNT_FAILED : EXIT_USAGE;
+    }
+    if (marked.empty()) {
+        PrintMails(outcomes);
+        return AnyUnchecked(outcomes) ? EXIT_ACCOUNT_FAILED : EXIT_ALL_CHECKED;
     }
     if (!m_host.Ask(Sjis(tolvane::txt::kAskDeleteMarked))) {
         m_host.WriteError(txt::kDeleteDeclined);
@@ -233,7 +234,44 @@ int CSession::Delete() {
     WaitFor(ID_DELETE_COMPLETE);
     outcomes = Worse(outcomes, Outcomes());
     PrintMails(outcomes);
-    return AnyUnchecked(outcomes) ? EXIT_ACCOUNT_FAILED : EXIT_ALL_CHECKED;
+    if (AnyUnchecked(outcomes)) {
+        return EXIT_ACCOUNT_FAILED; // the log says which account and why
+    }
+    // The check after the deletion says what the server holds now: a mail still listed
+    // was not deleted (not found, or the user declined the changed-content question).
+    std::set<std::string> left;
+    ListedMails(wanted, left);
+    for (const std::string& uidl : left) {
+        m_host.WriteError(Format(txt::kNotDeleted, Cp932ToUtf8(uidl)));
+    }
+    return left.empty() ? EXIT_ALL_CHECKED : EXIT_ACCOUNT_FAILED;
+}
+
+std::set<std::string> CSession::ExpiredIds(const std::set<std::string>& wanted) const {
+    std::set<std::string> expired;
+    for (const auto& account : m_doc.m_arrAccounts) {
+        for (const std::string& uidl : account->ExpiredIds()) {
+            if (wanted.count(uidl) != 0) {
+                expired.insert(uidl);
+            }
+        }
+    }
+    return expired;
+}
+
+std::vector<CMail*> CSession::ListedMails(const std::set<std::string>& wanted,
+                                          std::set<std::string>& found) const {
+    std::vector<CMail*> listed;
+    for (const auto& account : m_doc.m_arrAccounts) {
+        for (int k = 0; k < account->GetMailCount(); ++k) {
+            CMail* mail = account->GetMail(k);
+            if (wanted.count(mail->m_strUidl) != 0) {
+                listed.push_back(mail);
+                found.insert(mail->m_strUidl);
+            }
+        }
+    }
+    return listed;
 }
 
 int CSession::Accounts() {

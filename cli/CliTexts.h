@@ -50,6 +50,7 @@ inline constexpr char kUnknownAccount[] = "アカウント「%s」は設定さ�
 inline constexpr char kWorkerFailed[] = "受信確認の処理を開始できませんでした。\n";
 inline constexpr char kUnknownUidl[] = "UIDL「%s」のメールは見つかりませんでした。\n";
 inline constexpr char kNothingDeleted[] = "メールは削除していません。\n";
+inline constexpr char kNotDeleted[] = "UIDL「%s」のメールは削除できませんでした。\n";
 inline constexpr char kDeleteDeclined[] = "メールの削除を中止しました。\n";
 inline constexpr char kCancelling[] =
     "受信確認を中止しています…（もう一度 Ctrl+C を押すと直ちに終了します）\n";

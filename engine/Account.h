@@ -17,6 +17,7 @@
 #include "engine/Mail.h"
 #include "engine/MailStore.h"
 #include "engine/Pop3Socket.h"
+#include "engine/ServerListing.h"
 #include "platform/Profile.h"
 
 #include <cstdint>
@@ -118,32 +119,34 @@ public:
     // Second word as a decimal number; -1 unless the first word is exactly "+OK" and the
     // second has digits (a STAT reply without its count is a failure, never "no mail").
     static int32_t ParseCount(const std::string& reply);
-    // Third word as a decimal number; -1 for an empty reply; 0 when the word is missing
-    // (the size is only shown).
-    static int32_t ParseSize(const std::string& reply);
-    // Third word cut at the first CR or LF; empty when missing.
-    static std::string ParseUid(const std::string& reply);
-    // The lines of a UIDL or LIST listing when they are exactly messages 1 ... count in
-    // order (each line's first word is its number), each without its line end; false
-    // otherwise. "+OK " before a line makes the reply of the per-mail command (UIDL n,
-    // LIST n), so the same parser reads both.
-    static bool ParseListingLines(const std::string& reply, unsigned count,
-                                  std::vector<std::string>& lines);
     // True when a CAPA reply lists capability (its lines' first words, compared without
     // regard to case), up to the terminating dot.
     static bool HasCapability(const std::string& reply, const char* capability);
-    // Second word of every line after the status line up to the first line starting with
-    // "." (lines split at CR and LF, empty lines vanish); a line without a second word
-    // gives an empty entry, so that entry n stays message n. Returns the count, -1 when
-    // no memory could be had (the list is then empty).
-    static int ParseUidList(const std::string& reply, std::vector<std::string>& uids);
+    // The listings and the per-mail replies to UIDL n and LIST n are read by the numbers
+    // the server states (engine/ServerListing.h).
 
     // --- check job
     // POP3_OK when the check ran to its end, POP3_CANCELLED when it was stopped, else the
     // code of the command that failed (the job has logged it in every case). The worker
-    // records it as the account's outcome.
+    // records it as the account's outcome. A mail's id is the server's UIDL answer; its
+    // X-UIDL header stands in only where the server answers UIDL with -ERR. A check that
+    // fails or is cancelled leaves the list as it was before it. A server reply that names
+    // another message than asked, lists a number twice or beyond STAT, lists one id for two
+    // messages, or is out of step with its command fails the account and closes the
+    // connection (POP3_ERROR): nothing of it is kept.
     int CheckMail(const std::string& prefix, IHost* pWnd);
+    // New-only mode: reads the UIDL listing (every message STAT counts, by the numbers it
+    // states), marks the records and selects the messages whose id no record has.
     int SelectMessages(unsigned count, std::vector<unsigned>& selection, int& nNew);
+    // A record not listed under the server's id but stored under the id of the mail's
+    // X-UIDL header (a store of an earlier release) is that mail: it takes the server's id
+    // and keeps its state and first-seen time. True when one was found.
+    bool AdoptFormerRecord(const std::string& headerUid, const std::string& serverUid);
+    // Closes the connection after a reply that cannot be matched with its command;
+    // POP3_ERROR.
+    int ProtocolFailure();
+    // The ids of the mails the latest check deleted as expired.
+    const std::vector<std::string>& ExpiredIds() const { return m_arrExpiredIds; }
     // New record owned by the caller. With m_bDecode 0, sender, subject and body go
     // through DecodeHeaderText alone; otherwise sender and subject through
     // DecodeMailHeader and the body through DecodeBodyPreview (today's mail).
@@ -183,6 +186,10 @@ public:
     void ExpireMails(IHost* pWnd);
 
     // --- reload job
+    // Each mail is fetched by the number the server's UIDL listing states for its id now
+    // (a mail not listed is reported and left alone; without UIDL, the stored number).
+    // One at a time, a mail keeps the body it was given before a later failure or cancel;
+    // a pipelined run replaces bodies only once its last reply proves the replies in step.
     bool ReloadMails(const std::vector<CMail*>& mails, unsigned lines, const std::string& prefix,
                      IHost* pWnd);
     // Replaces the body preview from a TOP reply, decoded as ParseMail does for the given
@@ -244,9 +251,19 @@ private:
     std::string Progress(const std::string& prefix, const char* activityUtf8, long index,
                          long count) const;
 
+    // The reload's numbers by the UIDL listing; POP3_OK or the failure.
+    int ReloadNumbers(const std::vector<CMail*>& mails, std::vector<unsigned>& numbers);
+    int RunReload(const std::vector<CMail*>& mails, const std::vector<unsigned>& numbers,
+                  unsigned lines, const std::string& prefix, IHost* pWnd);
+    // The check's steps after the connection's start: STAT, selection, fetch.
+    int RunCheck(const std::string& prefix, IHost* pWnd);
+    int FetchSelected(const std::vector<unsigned>& selection, const std::string& stat,
+                      const std::string& prefix, IHost* pWnd);
+
     std::string m_strStoreWritten;   // the store's bytes as this account last wrote them
     int32_t m_nServerPipelines = -1; // this connection's CAPA: -1 not asked yet, 0 or 1
-    std::string m_strUidListing;     // the UIDL listing the check's selection was read from
+    ServerListing m_uidListing;      // the UIDL listing a new-only selection was read from
+    std::vector<std::string> m_arrExpiredIds;
 };
 
 } // namespace tolvane

@@ -8,6 +8,7 @@
 #include "engine/JobTexts.h"
 #include "engine/MailFetch.h"
 #include "engine/MailHeaderDecoder.h"
+#include "engine/ServerListing.h"
 #include "platform/CodePage.h"
 
 #include <algorithm>
@@ -96,18 +97,65 @@ bool IsExpired(const CMail& mail, int32_t days, std::time_t now) {
 
 } // namespace
 
-int CAccount::CheckMail(const std::string& prefix, IHost* pWnd) {
-    m_strUidListing.clear();
-    if (!m_bNewMailOnly) {
-        ClearMails(true);
+namespace {
+
+// What a check may change of the account's list, kept so that a check that fails or is
+// cancelled leaves the list as it found it: no record of a broken connection kept, none of
+// the known ones lost, their first-seen times unchanged.
+class CCheckUndo {
+public:
+    explicit CCheckUndo(CAccount& account) : m_account(account) {
+        if (!account.m_bNewMailOnly) {
+            m_former = std::move(account.m_mails); // a normal-mode check starts afresh
+            account.m_mails.clear();
+            return;
+        }
+        for (const auto& mail : account.m_mails) {
+            m_states.push_back({mail->m_nState, mail->m_strUidl});
+        }
     }
-    std::string reply;
-    int code = m_socket.CmdStat(reply);
+    void Restore() {
+        if (!m_account.m_bNewMailOnly) {
+            m_account.m_mails = std::move(m_former);
+            return;
+        }
+        m_account.m_mails.resize(m_states.size()); // drops the records of this check
+        for (size_t i = 0; i < m_states.size(); ++i) {
+            m_account.m_mails[i]->m_nState = m_states[i].first;
+            m_account.m_mails[i]->m_strUidl = std::move(m_states[i].second);
+        }
+    }
+
+private:
+    CAccount& m_account;
+    MailList m_former;
+    std::vector<std::pair<uint32_t, std::string>> m_states;
+};
+
+} // namespace
+
+int CAccount::CheckMail(const std::string& prefix, IHost* pWnd) {
+    m_arrExpiredIds.clear();
+    CCheckUndo undo(*this);
+    const int code = RunCheck(prefix, pWnd);
+    m_uidListing.values.clear();
+    if (code != POP3_OK) {
+        undo.Restore();
+        return code;
+    }
+    ExpireMails(pWnd);
+    CompactMails();
+    return POP3_OK;
+}
+
+int CAccount::RunCheck(const std::string& prefix, IHost* pWnd) {
+    std::string stat;
+    int code = m_socket.CmdStat(stat);
     if (code == POP3_CANCELLED) {
         ReportName(txt::kStopCheck);
         return POP3_CANCELLED;
     }
-    const int32_t count = ParseCount(reply);
+    const int32_t count = ParseCount(stat);
     if (code != POP3_OK || count < 0 || count > kMaxMessages) {
         ReportName(txt::kReceiveFailed);
         return code != POP3_OK ? code : POP3_NEGATIVE;
@@ -119,55 +167,67 @@ int CAccount::CheckMail(const std::string& prefix, IHost* pWnd) {
     if (code != POP3_OK) {
         return code; // reported
     }
-
     if (count == 0) {
         ReportName(txt::kNoMail);
-    } else {
-        Report(SjisFormat(txt::kMailsWaiting, m_strName.c_str(), static_cast<unsigned>(count)));
-        if (m_bNewMailOnly) {
-            if (nNew > 0) {
-                Report(SjisFormat(txt::kNewMails, m_strName.c_str(), static_cast<unsigned>(nNew)));
-            } else {
-                ReportName(txt::kNoNewMail);
-            }
-        }
+        return POP3_OK;
+    }
+    Report(SjisFormat(txt::kMailsWaiting, m_strName.c_str(), static_cast<unsigned>(count)));
+    if (m_bNewMailOnly) {
         if (nNew > 0) {
-            ReportName(txt::kReading);
-        }
-        CMailFetch fetch(*this, selection, m_strUidListing);
-        m_strUidListing.clear();
-        const long n = static_cast<long>(selection.size());
-        for (long i = 0; i < n; ++i) {
-            if (pWnd) {
-                pWnd->SetWindowText(Progress(prefix, txt::kCheckProgress, i + 1, n));
-            }
-            const unsigned number = selection[static_cast<size_t>(i)];
-            if (number == 0) {
-                continue;
-            }
-            code = fetch.Fetch(number);
-            if (code == POP3_CANCELLED) {
-                ReportName(txt::kStopCheck);
-                CompactMails();
-                return POP3_CANCELLED;
-            }
-            if (code != POP3_OK) {
-                ReportName(txt::kReceiveFailed);
-                // The list of a new-only account is the memory of the mails seen and
-                // when: a network fault must not make them all new again.
-                if (m_bNewMailOnly) {
-                    CompactMails();
-                } else {
-                    ClearMails(true);
-                }
-                return code;
-            }
+            Report(SjisFormat(txt::kNewMails, m_strName.c_str(), static_cast<unsigned>(nNew)));
+        } else {
+            ReportName(txt::kNoNewMail);
         }
     }
+    if (nNew > 0) {
+        ReportName(txt::kReading);
+    }
+    code = FetchSelected(selection, stat, prefix, pWnd);
+    if (code == POP3_CANCELLED) {
+        ReportName(txt::kStopCheck);
+    } else if (code != POP3_OK) {
+        ReportName(txt::kReceiveFailed);
+    }
+    return code;
+}
 
-    ExpireMails(pWnd);
-    CompactMails();
-    return POP3_OK;
+int CAccount::FetchSelected(const std::vector<unsigned>& selection, const std::string& stat,
+                            const std::string& prefix, IHost* pWnd) {
+    CMailFetch fetch(*this, selection, m_bNewMailOnly ? &m_uidListing : nullptr, stat);
+    int code = fetch.Prepare();
+    const long n = static_cast<long>(selection.size());
+    for (long i = 0; i < n && code == POP3_OK; ++i) {
+        if (pWnd) {
+            pWnd->SetWindowText(Progress(prefix, txt::kCheckProgress, i + 1, n));
+        }
+        const unsigned number = selection[static_cast<size_t>(i)];
+        if (number != 0) {
+            code = fetch.Fetch(number);
+        }
+    }
+    return code == POP3_OK ? fetch.Finish() : code;
+}
+
+int CAccount::ProtocolFailure() {
+    m_socket.Close(); // later replies can no longer be matched with their commands
+    return POP3_ERROR;
+}
+
+bool CAccount::AdoptFormerRecord(const std::string& headerUid, const std::string& serverUid) {
+    if (headerUid.empty() || headerUid == serverUid) {
+        return false;
+    }
+    for (auto& mail : m_mails) {
+        // Only a record no listed id claimed: it is this mail, stored under its header's id.
+        if (mail->m_nState == MAIL_GONE && mail->m_strUidl == headerUid) {
+            mail->m_strUidl = serverUid;
+            mail->m_nState = m_bLimitDelete && IsExpired(*mail, m_nLimitDays, Clock().Now())
+                                 ? MAIL_EXPIRED
+                                 : MAIL_KNOWN;
+            return true;
+        }
+    }
+    return false;
 }
 
 int CAccount::SelectMessages(unsigned count, std::vector<unsigned>& selection, int& nNew) {
@@ -195,18 +255,19 @@ int CAccount::SelectMessages(unsigned count, std::vector<unsigned>& selection, i
         ReportName(txt::kReceiveFailed);
         return code;
     }
-    std::vector<std::string> uids;
-    if (ParseUidList(reply, uids) < 0) {
+    // Every message STAT counts must be listed once under the number the line states.
+    if (!ParseServerListing(reply, ListingKind::Uid, count, m_uidListing) ||
+        !m_uidListing.Complete(count)) {
+        m_uidListing.values.clear();
         ReportName(txt::kReceiveFailed);
-        return POP3_OK;
+        return ProtocolFailure();
     }
-    m_strUidListing = std::move(reply); // the fetch may take the ids of new mails from it
 
     for (auto& mail : m_mails) {
         mail->m_nState = MAIL_GONE;
     }
-    selection.assign(uids.size(), 0);
-    for (size_t i = 0; i < uids.size(); ++i) {
+    selection.assign(count, 0);
+    for (const auto& [number, uid] : m_uidListing.values) {
         bool matched = false;
         for (auto& mail : m_mails) {
             if (mail->m_strUidl.empty()) {
@@ -219,14 +280,14 @@ int CAccount::SelectMessages(unsigned count, std::vector<unsigned>& selection, i
                 selectAll();
                 return POP3_OK;
             }
-            if (mail->m_strUidl == uids[i]) {
+            if (mail->m_strUidl == uid) {
                 mail->m_nState = MAIL_KNOWN;
                 matched = true;
                 break;
             }
         }
         if (!matched) {
-            selection[i] = static_cast<unsigned>(i + 1);
+            selection[number - 1] = number;
             ++nNew;
         }
     }

@@ -2,6 +2,7 @@
 #include "engine/Account.h"
 
 #include "engine/JobTexts.h"
+#include "engine/LogSafe.h"
 #include "platform/CodePage.h"
 
 #include <climits>
@@ -113,7 +114,7 @@ int CAccount::ConnectAsConfigured() {
             ReportName(txt::kStlsRefused);
             return kTlsRefusedReported;
         }
-        if (code == POP3_OK && reply.find("\r\n") + 2 != reply.size()) {
+        if (m_socket.OutOfStep()) {
             // Clear text that arrived after the answer would pass for the server's once
             // the session is up; a server that sends it is refused.
             ReportName(txt::kStlsExtraData);
@@ -132,8 +133,9 @@ int CAccount::ConnectAsConfigured() {
 
 void CAccount::ReportTlsFailure() const {
     const TlsFailure& failure = m_socket.GetTlsFailure();
+    // The detail and the subject come from the server's certificate.
     if (failure.kind == TlsFailureKind::Protocol) {
-        Report(SjisFormat(txt::kTlsFailed, m_strName.c_str(), failure.strDetail.c_str()));
+        Report(SjisFormat(txt::kTlsFailed, m_strName.c_str(), LogSafe(failure.strDetail).c_str()));
         return;
     }
     std::string reason;
@@ -154,11 +156,12 @@ void CAccount::ReportTlsFailure() const {
         reason = Sjis(txt::kReasonRevoked);
         break;
     default:
-        reason = SjisFormat(txt::kReasonOther, failure.strDetail.c_str());
+        reason = SjisFormat(txt::kReasonOther, LogSafe(failure.strDetail).c_str());
         break;
     }
-    const std::string subject =
-        failure.strSubject.empty() ? Sjis(txt::kUnknownSubject) : Utf8ToCp932(failure.strSubject);
+    const std::string subject = failure.strSubject.empty()
+                                    ? Sjis(txt::kUnknownSubject)
+                                    : LogSafe(Utf8ToCp932(failure.strSubject));
     Report(
         SjisFormat(txt::kCertificateRefused, m_strName.c_str(), reason.c_str(), subject.c_str()));
 }
@@ -238,50 +241,6 @@ int32_t CAccount::ParseCount(const std::string& reply) {
     return Decimal(count);
 }
 
-int32_t CAccount::ParseSize(const std::string& reply) {
-    if (reply.empty()) {
-        return -1;
-    }
-    std::string_view size;
-    return Word(reply, 2, size) ? Decimal(size) : 0;
-}
-
-std::string CAccount::ParseUid(const std::string& reply) {
-    std::string_view uid;
-    if (!Word(reply, 2, uid)) {
-        return std::string();
-    }
-    return std::string(uid.substr(0, uid.find_first_of("\r\n")));
-}
-
-int CAccount::ParseUidList(const std::string& reply, std::vector<std::string>& uids) {
-    uids.clear();
-    try {
-        const std::string_view text = reply;
-        size_t pos = text.find_first_of("\r\n"); // the status line is skipped
-        while (pos != std::string_view::npos) {
-            pos = text.find_first_not_of("\r\n", pos);
-            if (pos == std::string_view::npos) {
-                break;
-            }
-            size_t end = text.find_first_of("\r\n", pos);
-            const std::string_view line =
-                text.substr(pos, end == std::string_view::npos ? end : end - pos);
-            if (line[0] == '.') {
-                break;
-            }
-            // A line without an id still takes its place, so that entry n stays message n.
-            std::string_view uid;
-            uids.emplace_back(Word(line, 1, uid) ? uid : std::string_view());
-            pos = end;
-        }
-    } catch (const std::bad_alloc&) {
-        uids.clear();
-        return -1;
-    }
-    return static_cast<int>(uids.size());
-}
-
 namespace {
 
 // The lines of a multi-line reply after its status line, up to the lone dot (not
@@ -306,24 +265,6 @@ std::vector<std::string_view> BodyLines(std::string_view text) {
 }
 
 } // namespace
-
-bool CAccount::ParseListingLines(const std::string& reply, unsigned count,
-                                 std::vector<std::string>& lines) {
-    lines.clear();
-    const std::vector<std::string_view> found = BodyLines(reply);
-    if (found.size() != count) {
-        return false;
-    }
-    for (size_t i = 0; i < found.size(); ++i) {
-        std::string_view number;
-        if (!Word(found[i], 0, number) || number != std::to_string(i + 1)) {
-            lines.clear();
-            return false;
-        }
-        lines.emplace_back(found[i]);
-    }
-    return true;
-}
 
 bool CAccount::HasCapability(const std::string& reply, const char* capability) {
     for (std::string_view line : BodyLines(reply)) {

@@ -6,6 +6,8 @@
 
 #include "engine/CommandRun.h"
 #include "engine/JobTexts.h"
+#include "engine/LogSafe.h"
+#include "engine/ServerListing.h"
 
 #include <algorithm>
 
@@ -16,7 +18,7 @@ namespace {
 // The subject of the record at index of the account's list ("" when there is none).
 std::string SubjectAt(const CAccount& account, int index) {
     const CMail* mail = account.GetMail(index);
-    return mail ? mail->m_strSubject : std::string();
+    return mail ? LogSafe(mail->m_strSubject) : std::string();
 }
 
 // A question without a host to ask is never taken as a yes: nothing is deleted unasked.
@@ -68,25 +70,23 @@ bool CAccount::DeleteMarked(const std::vector<CMail*>& mails, const std::string&
         Report(SjisFormat(txt::kDeleteListFailed, m_strName.c_str(), m_strName.c_str()));
         return false;
     }
-    std::vector<std::string> uids;
-    if (ParseUidList(reply, uids) < 0) {
+    // Each mail is deleted by the number the server states for its id; a listing that
+    // cannot be read that way deletes nothing.
+    ServerListing listing;
+    if (!ParseServerListing(reply, ListingKind::Uid, kAnyNumber, listing)) {
         Report(SjisFormat(txt::kDeleteInfoFailed, m_strName.c_str(), m_strName.c_str()));
+        nLast = ProtocolFailure();
         return false;
     }
 
-    bool changed = uids.size() != m_mails.size();
+    bool changed = listing.values.size() != m_mails.size();
     std::vector<DeleteTarget> targets(mails.size());
     for (size_t i = 0; i < mails.size(); ++i) {
         const CMail& mail = *mails[i];
         targets[i].index = static_cast<int>(mail.m_nNumber) - 1;
-        // An empty id is no id: it must never match an empty word of the listing.
-        for (size_t j = 0; j < uids.size() && !mail.m_strUidl.empty(); ++j) {
-            if (uids[j] == mail.m_strUidl) {
-                targets[i].found = true;
-                targets[i].number = static_cast<unsigned>(j + 1);
-                break;
-            }
-        }
+        // An empty id is no id (a listed id is never empty).
+        targets[i].number = listing.NumberOf(mail.m_strUidl);
+        targets[i].found = targets[i].number != 0;
         if (!targets[i].found) {
             changed = true;
         }
@@ -190,6 +190,7 @@ void CAccount::ExpireMails(IHost* pWnd) {
     for (auto& mail : m_mails) {
         if (mail->m_nState == MAIL_EXPIRED) {
             mail->m_nState = MAIL_GONE;
+            m_arrExpiredIds.push_back(mail->m_strUidl);
         }
     }
     Report(SjisFormat(txt::kExpired, m_strName.c_str(), count));

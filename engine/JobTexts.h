@@ -106,6 +106,9 @@ inline constexpr char kExpired[] = "%sから%u通の指定日数を経過した�
 inline constexpr char kReloadProgress[] = "の再読み込み処理中 ";
 inline constexpr char kReloading[] = "「%s」を再読み込みしています。\r\n";
 inline constexpr char kStopReload[] = "%sからの再読み込みを中止します。\r\n";
+// %s: the account, then the subject.
+inline constexpr char kReloadNotFound[] =
+    "%sから「%s」が見つかりませんでした。再読み込みできませんでした。\r\n";
 
 // Worker.
 inline constexpr char kTimeStampFormat[] = "%Y年 %m月 %d日 %H:%M"; // strftime

@@ -1,117 +1,158 @@
 #include "engine/MailFetch.h"
 
 #include "engine/Clock.h"
-#include "platform/Texts.h"
 
-#include <algorithm>
 #include <memory>
 
 namespace tolvane {
 
-namespace {
-
-// Whether the commands of the selected messages go out pipelined (asks CAPA once).
-bool Pipelined(CAccount& account, const std::vector<unsigned>& selection) {
-    const size_t selected = static_cast<size_t>(std::count_if(
-        selection.begin(), selection.end(), [](unsigned number) { return number != 0; }));
-    return selected > 0 && account.PipelinesRun(selected * 3);
-}
-
-} // namespace
-
 CMailFetch::CMailFetch(CAccount& account, const std::vector<unsigned>& selection,
-                       const std::string& uidListing)
-    : m_account(account), m_run(account.m_socket, Pipelined(account, selection)) {
-    const bool any = std::any_of(selection.begin(), selection.end(),
-                                 [](unsigned number) { return number != 0; });
-    if (!any) {
-        return;
-    }
-    if (m_run.Pipelined()) {
-        const unsigned lines = static_cast<unsigned>(account.m_nReceiveCount);
-        for (unsigned number : selection) {
-            if (number != 0) {
-                m_run.Add(CPop3Socket::TopCommand(number, lines), true);
-                m_run.Add(CPop3Socket::NumberCommand("LIST ", number), false);
-                m_run.Add(CPop3Socket::NumberCommand("UIDL ", number), false);
-            }
+                       const ServerListing* uids, std::string stat)
+    : m_account(account), m_pUids(uids), m_strStat(std::move(stat)),
+      m_bOneAtATime(account.m_bPipelining == 0) {
+    for (unsigned number : selection) {
+        if (number != 0) {
+            m_selected.push_back(number);
         }
-        return;
     }
-    if (!account.m_bPipelining) {
-        return; // one command at a time, each after the reply before it
-    }
-    const unsigned count = static_cast<unsigned>(selection.size());
-    if (uidListing.empty() || !CAccount::ParseListingLines(uidListing, count, m_uidLines)) {
-        m_uidLines = Listing("UIDL\r\n", count);
-    }
-    m_sizeLines = Listing("LIST\r\n", count);
 }
 
-std::vector<std::string> CMailFetch::Listing(const char* command, unsigned count) {
+int CMailFetch::Prepare() {
+    if (m_selected.empty()) {
+        return POP3_OK;
+    }
+    const bool pipelined = !m_bOneAtATime && m_account.PipelinesRun(m_selected.size() + 1);
+    m_run.emplace(m_account.m_socket, pipelined);
+    if (!m_bOneAtATime) {
+        if (!m_pUids) {
+            const int code = ReadListing("UIDL\r\n", ListingKind::Uid, m_ownUids);
+            if (code != POP3_OK && code != POP3_NEGATIVE) {
+                return code;
+            }
+            m_bServerUids = code == POP3_OK;
+            m_pUids = m_bServerUids ? &m_ownUids : nullptr;
+        }
+        const int code = ReadListing("LIST\r\n", ListingKind::Size, m_sizes);
+        if (code != POP3_OK && code != POP3_NEGATIVE) {
+            return code;
+        }
+        m_bListedSizes = code == POP3_OK;
+    }
+    for (unsigned number : m_selected) {
+        Queue(number);
+    }
+    if (pipelined) {
+        m_run->Add("STAT\r\n", false); // the run's last reply, checked by Finish
+    }
+    return POP3_OK;
+}
+
+void CMailFetch::Queue(unsigned number) {
+    m_run->Add(CPop3Socket::TopCommand(number, static_cast<unsigned>(m_account.m_nReceiveCount)),
+               true);
+    if (!m_bListedSizes) {
+        m_run->Add(CPop3Socket::NumberCommand("LIST ", number), false);
+    }
+    if (m_bOneAtATime) {
+        m_run->Add(CPop3Socket::NumberCommand("UIDL ", number), false);
+    }
+}
+
+int CMailFetch::ReadListing(const char* command, ListingKind kind, ServerListing& listing) {
     std::string reply;
-    std::vector<std::string> lines;
-    if (m_account.m_socket.Command(command, reply, true, true) != POP3_OK ||
-        !CAccount::ParseListingLines(reply, count, lines)) {
-        lines.clear();
+    const int code = m_account.m_socket.Command(command, reply, true, true);
+    if (code != POP3_OK) {
+        return code;
     }
-    return lines;
+    const unsigned count = static_cast<unsigned>(m_account.ParseCount(m_strStat));
+    if (!ParseServerListing(reply, kind, count, listing) || !listing.Complete(count)) {
+        return m_account.ProtocolFailure();
+    }
+    return POP3_OK;
 }
 
-std::string CMailFetch::ListedReply(const std::vector<std::string>& lines, unsigned number) {
-    return "+OK " + lines[number - 1] + "\r\n";
+int CMailFetch::ReadSize(unsigned number, std::string& size) {
+    if (m_bListedSizes) {
+        size = *m_sizes.ValueOf(number); // a complete listing holds every number
+    } else {
+        std::string reply;
+        const int code = m_run->Next(reply);
+        if (code != POP3_OK) {
+            return code;
+        }
+        if (!ParseNumberedReply(reply, ListingKind::Size, number, size)) {
+            return m_account.ProtocolFailure();
+        }
+    }
+    size = std::to_string(std::stoul(size)); // digits within 32 bits: "0119" shows as 119
+    return POP3_OK;
+}
+
+int CMailFetch::ReadUid(unsigned number, const CMail& mail, std::string& uid) {
+    if (!m_bOneAtATime) {
+        uid = m_pUids ? *m_pUids->ValueOf(number) : mail.m_strUidl;
+        return POP3_OK;
+    }
+    std::string reply;
+    const int code = m_run->Next(reply);
+    if (code == POP3_NEGATIVE && !m_pUids) {
+        uid = mail.m_strUidl; // a server without UIDL: the header's id, if any
+        return POP3_OK;
+    }
+    if (code != POP3_OK) {
+        return code == POP3_NEGATIVE ? m_account.ProtocolFailure() : code;
+    }
+    if (!ParseNumberedReply(reply, ListingKind::Uid, number, uid) ||
+        (m_pUids && *m_pUids->ValueOf(number) != uid) || !m_seenUids.insert(uid).second) {
+        return m_account.ProtocolFailure();
+    }
+    return POP3_OK;
 }
 
 int CMailFetch::Fetch(unsigned number) {
-    const bool pipelined = m_run.Pipelined();
     std::string reply;
-    if (!pipelined) {
-        m_run.Add(CPop3Socket::TopCommand(number, static_cast<unsigned>(m_account.m_nReceiveCount)),
-                  true);
-    }
-    int code = m_run.Next(reply);
+    int code = m_run->Next(reply);
     if (code != POP3_OK) {
         return code;
+    }
+    if (StartsWithStrayStatus(reply)) {
+        return m_account.ProtocolFailure();
     }
     std::unique_ptr<CMail> mail(m_account.ParseMail(reply));
     if (!mail) {
         return POP3_ERROR;
     }
-    if (!m_sizeLines.empty()) {
-        reply = ListedReply(m_sizeLines, number);
-    } else {
-        if (!pipelined) {
-            m_run.Add(CPop3Socket::NumberCommand("LIST ", number), false);
-        }
-        code = m_run.Next(reply);
-        if (code != POP3_OK) {
-            return code;
-        }
+    code = ReadSize(number, mail->m_strSize);
+    std::string uid;
+    if (code == POP3_OK) {
+        code = ReadUid(number, *mail, uid);
     }
-    mail->m_strSize = SjisFormat("%u", static_cast<uint32_t>(CAccount::ParseSize(reply)));
-    const bool needsUid = mail->m_strUidl.empty();
-    if (needsUid && !m_uidLines.empty()) {
-        mail->m_strUidl = CAccount::ParseUid(ListedReply(m_uidLines, number));
-    } else if (needsUid || pipelined) {
-        if (!pipelined) {
-            m_run.Add(CPop3Socket::NumberCommand("UIDL ", number), false);
-        }
-        code = m_run.Next(reply);
-        if (needsUid) {
-            if (code == POP3_OK) {
-                mail->m_strUidl = CAccount::ParseUid(reply);
-            } else if (code != POP3_NEGATIVE) {
-                // A cancel or a broken line, not a server without ids: a record kept with
-                // no id would end every later new-only matching.
-                return code;
-            }
-        }
+    if (code != POP3_OK) {
+        return code;
+    }
+    const std::string headerUid = std::move(mail->m_strUidl);
+    mail->m_strUidl = std::move(uid);
+    if (m_account.m_bNewMailOnly && m_bServerUids &&
+        m_account.AdoptFormerRecord(headerUid, mail->m_strUidl)) {
+        return POP3_OK;
     }
     mail->m_strAccount = m_account.m_strName;
     mail->m_timeReceived = static_cast<uint32_t>(Clock().Now());
     mail->m_nState = m_account.m_bNewMailOnly ? MAIL_NEW : MAIL_KNOWN;
     m_account.m_mails.push_back(std::move(mail));
     return POP3_OK;
+}
+
+int CMailFetch::Finish() {
+    if (!m_run || !m_run->Pipelined()) {
+        return POP3_OK;
+    }
+    std::string reply;
+    const int code = m_run->Next(reply);
+    if (code == POP3_NEGATIVE || (code == POP3_OK && reply != m_strStat)) {
+        return m_account.ProtocolFailure();
+    }
+    return code;
 }
 
 } // namespace tolvane

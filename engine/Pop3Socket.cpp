@@ -1,5 +1,6 @@
 #include "engine/Pop3Socket.h"
 
+#include "engine/HostLookup.h"
 #include "engine/ReplyFraming.h"
 
 #include <algorithm>
@@ -36,11 +37,6 @@ void AppendWithoutZeros(std::string& text, const char* bytes, size_t count) {
         text.append(bytes, static_cast<size_t>(stop - bytes));
         bytes = zero ? stop + 1 : end;
     }
-}
-
-bool EndsWith(const std::string& text, const char* tail) {
-    const size_t length = std::strlen(tail);
-    return text.size() >= length && text.compare(text.size() - length, length, tail) == 0;
 }
 
 // Judge's answer while a reply is not complete yet (never a POP3_* code).
@@ -139,12 +135,15 @@ int CPop3Socket::ConnectTo(const std::string& host, unsigned port) {
     hints.ai_socktype = SOCK_STREAM;
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* addresses = nullptr;
-    const std::string service = std::to_string(port);
-    if (port > 65535 || ::getaddrinfo(host.c_str(), service.c_str(), &hints, &addresses) != 0) {
+    if (port > 65535) {
         errno = EHOSTUNREACH;
         return POP3_ERROR;
     }
-    int code = POP3_ERROR;
+    int code = LookUp(host, std::to_string(port), hints, &addresses);
+    if (code != POP3_OK) {
+        return code;
+    }
+    code = POP3_ERROR;
     int lastError = ECONNREFUSED;
     for (addrinfo* address = addresses; address; address = address->ai_next) {
         m_hSocket =
@@ -194,6 +193,25 @@ int CPop3Socket::ConnectTo(const std::string& host, unsigned port) {
     return code;
 }
 
+// The lookup is waited for like a reply: a cancel or the silence time-out ends the wait,
+// and the lookup is left to finish on its own.
+int CPop3Socket::LookUp(const std::string& host, const std::string& service, const addrinfo& hints,
+                        addrinfo** addresses) {
+    CHostLookup lookup;
+    if (!lookup.Start(host, service, hints, m_pfnResolve)) {
+        return POP3_ERROR;
+    }
+    const int code = PollUntil(lookup.ReadyFd(), POLLIN, true, kNoDeadline);
+    if (code != POP3_OK) {
+        return code;
+    }
+    if (lookup.Take(addresses) != 0) {
+        errno = EHOSTUNREACH;
+        return POP3_ERROR;
+    }
+    return POP3_OK;
+}
+
 // A plain request stops only cancellable waits; an abandoning one stops every wait.
 bool CPop3Socket::Stopped(bool cancellable) const {
     const int32_t flag = m_bCancel.load();
@@ -212,23 +230,27 @@ int CPop3Socket::WaitFor(short events, bool cancellable, int64_t replyDeadlineMs
     if (m_hSocket < 0) {
         return POP3_ERROR;
     }
+    // What the transport owes decides the direction (a TLS read may need to write first).
+    const short wanted = m_transport.Wants(events);
+    if ((wanted & POLLIN) && m_transport.Buffered() && !Stopped(cancellable)) {
+        return POP3_OK; // decrypted bytes wait inside the session: poll would not see them
+    }
+    return PollUntil(m_hSocket, wanted, cancellable, replyDeadlineMs);
+}
+
+int CPop3Socket::PollUntil(int fd, short wanted, bool cancellable, int64_t replyDeadlineMs) {
     const IMonotonicClock& clock = *m_pClock;
     const int64_t startSecond = clock.NowMs() / 1000;
     const int64_t silenceEndMs = (startSecond + std::max<int64_t>(m_nTimeout, 0)) * 1000;
     const int64_t deadlineMs = std::min(silenceEndMs, replyDeadlineMs);
     const int wakeFd = clock.WakeFd();
-    // What the transport owes decides the direction (a TLS read may need to write first).
-    const short wanted = m_transport.Wants(events);
     for (;;) {
         if (Stopped(cancellable)) {
             return POP3_CANCELLED;
         }
-        if ((wanted & POLLIN) && m_transport.Buffered()) {
-            return POP3_OK; // decrypted bytes wait inside the session: poll would not see them
-        }
         // The cancel event is watched by every wait: an abandoning request must end even
         // QUIT's (a negative descriptor is ignored by poll).
-        pollfd fds[3] = {{m_hSocket, wanted, 0}, {m_hCancelEvent, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+        pollfd fds[3] = {{fd, wanted, 0}, {m_hCancelEvent, POLLIN, 0}, {wakeFd, POLLIN, 0}};
         const int ready = ::poll(fds, 3, clock.SleepMs(deadlineMs));
         if (Stopped(cancellable)) {
             return POP3_CANCELLED;
@@ -287,7 +309,18 @@ int CPop3Socket::Exchange(std::string& reply, bool multiLine, bool cancellable) 
     return Receive(reply, multiLine, cancellable, false);
 }
 
+// A reply that timed out may still come, and would then be read as the reply to the next
+// command: the connection is not used again.
 int CPop3Socket::Receive(std::string& reply, bool multiLine, bool cancellable, bool framed) {
+    const int code = ReceiveReply(reply, multiLine, cancellable, framed);
+    if (code == POP3_TIMEOUT) {
+        Close();
+        errno = ETIMEDOUT;
+    }
+    return code;
+}
+
+int CPop3Socket::ReceiveReply(std::string& reply, bool multiLine, bool cancellable, bool framed) {
     reply.clear();
     std::string text;
     text.swap(m_strPending);
@@ -360,8 +393,18 @@ int CPop3Socket::Judge(std::string& text, bool multiLine, bool framed, bool& sta
                 return POP3_NEGATIVE;
             }
         }
-        if (!EndsWith(text, multiLine ? "\r\n.\r\n" : "\r\n")) {
+        const size_t end = FindReplyEnd(text, multiLine);
+        if (end == kIncomplete) {
             return kStillOpen;
+        }
+        if (end != text.size()) {
+            // More than one reply came for one command: the server is out of step with
+            // the commands, and no later reply could be matched with its own.
+            m_bOutOfStep = true;
+            reply = std::move(text);
+            Close();
+            errno = EPROTO;
+            return POP3_ERROR;
         }
     }
     // A complete reply shorter than a status (a bare CR LF) is not positive either.
@@ -389,11 +432,15 @@ int CPop3Socket::SendAhead() {
 }
 
 int CPop3Socket::ReadAhead(std::string& reply) {
+    return ReadOwed(reply, true);
+}
+
+int CPop3Socket::ReadOwed(std::string& reply, bool cancellable) {
     reply.clear();
     if (m_owed.empty()) {
         return POP3_ERROR; // nothing was sent ahead
     }
-    const int code = Receive(reply, m_owed.front(), true, true);
+    const int code = Receive(reply, m_owed.front(), cancellable, true);
     if (code == POP3_OK || code == POP3_NEGATIVE) {
         m_owed.pop_front();
     } else if (code != POP3_CANCELLED || m_bCancel.load() >= kCancelAbandon) {
@@ -402,9 +449,9 @@ int CPop3Socket::ReadAhead(std::string& reply) {
     return code;
 }
 
-int CPop3Socket::DiscardOwed() {
+int CPop3Socket::DiscardOwed(size_t keep) {
     std::string reply;
-    while (!m_owed.empty()) {
+    while (m_owed.size() > keep) {
         const int code = Receive(reply, m_owed.front(), false, true);
         if (code != POP3_OK && code != POP3_NEGATIVE) {
             Close();
@@ -429,12 +476,16 @@ int CPop3Socket::Send(const std::string& command) {
         size_t written = 0;
         const int io = m_transport.Write(command.data() + done, command.size() - done, written);
         done += written;
+        // A command sent in part leaves the server with half a line: the connection is
+        // no use after that.
         if (io == IO_WANT) {
             const int code = WaitFor(m_transport.Wants(POLLOUT), false, deadlineMs);
             if (code != POP3_OK) {
+                Close();
                 return code;
             }
         } else if (io != IO_DONE) {
+            Close();
             return POP3_ERROR;
         }
     }
@@ -444,14 +495,28 @@ int CPop3Socket::Send(const std::string& command) {
 int CPop3Socket::Command(const std::string& command, std::string& reply, bool multiLine,
                          bool cancellable) {
     reply.clear();
-    int code = m_owed.empty() ? POP3_OK : DiscardOwed();
-    if (code == POP3_OK) {
-        code = Send(command);
+    m_bOutOfStep = false;
+    if (!m_owed.empty()) {
+        // Sent at once behind the replies still owed (RSET or QUIT after a stop must not
+        // wait for them), which are then read and dropped before this one's.
+        QueueAhead(command, multiLine);
+        int code = SendAhead();
+        if (code == POP3_OK) {
+            code = DiscardOwed(1);
+        }
+        return code == POP3_OK ? ReadOwed(reply, cancellable) : code;
     }
+    int code = Send(command);
     if (code != POP3_OK) {
         return code;
     }
-    return Exchange(reply, multiLine, cancellable);
+    code = Exchange(reply, multiLine, cancellable);
+    if (code == POP3_CANCELLED && IsConnected()) {
+        // Nothing of the reply was read, but it may still come: the next command reads
+        // and drops it first instead of taking it for its own.
+        m_owed.push_back(multiLine);
+    }
+    return code;
 }
 
 int CPop3Socket::CmdUser(const std::string& user, std::string& reply) {
@@ -482,9 +547,7 @@ int CPop3Socket::CmdTop(unsigned number, unsigned lines, std::string& reply) {
     return Command(TopCommand(number, lines), reply, true, true);
 }
 
-// A CAPA reply that times out may still come: it stays owed, so that the next command
-// reads and drops it first (or drops the connection when it never comes) rather than take
-// it for its own reply.
+// Framed, so that a reply arriving in pieces is never taken for more or less than CAPA's.
 int CPop3Socket::CmdCapa(std::string& reply) {
     int code = m_owed.empty() ? POP3_OK : DiscardOwed();
     if (code == POP3_OK) {

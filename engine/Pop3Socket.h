@@ -10,10 +10,14 @@
 //   request is tested before readability and takes effect at once. The time-out bounds
 //   each silence (the clock restarts at every wait) and counts whole seconds of the
 //   monotonic time source: a time-out of n ends a silence lasting between n-1 and n
-//   seconds; 0 ends the first wait that finds nothing.
+//   seconds; 0 ends the first wait that finds nothing. A reply that times out closes the
+//   connection: it may still come, and would then pass for the reply to the next command.
 // - One reply as a whole is bounded too: a reply still incomplete ReplyLimitMs after its
 //   exchange began ends with POP3_TIMEOUT, so that a server trickling a byte at a time
 //   cannot hold the connection (and the user's instance lock) for ever.
+// - The server's name is resolved on a lookup that the cancel event and the silence
+//   time-out can walk away from (engine/HostLookup.h): closing never waits on a slow name
+//   server.
 // - Only the wait for the first bytes of a reply is cancellable (QUIT's not at all); once
 //   a reply has begun it is read to its end, to a time-out or to an error. A request with
 //   kCancelAbandon (the program is ending) ends every wait at once, QUIT's and a begun
@@ -30,12 +34,15 @@
 //   waits for writability (not cancellable, bounded like a reply).
 // - Commands may also be sent ahead of their replies (QueueAhead, SendAhead): their
 //   replies are owed, in order, and ReadAhead takes the oldest, framed by ReplyFraming.h
-//   so that bytes of the next replies stay buffered for them. Every one-at-a-time command
-//   first reads and drops what is still owed (DiscardOwed), so a job that stops in the
-//   middle of a run leaves a conversation that RSET and QUIT can still use.
+//   so that bytes of the next replies stay buffered for them. A one-at-a-time command
+//   sent while replies are owed (a run that stopped, a command cancelled before its
+//   reply) goes out at once behind them; they are read and dropped before its own, so a
+//   job that stops in the middle of a run leaves a conversation that RSET and QUIT can
+//   still use.
 #pragma once
 
 #include "engine/Clock.h"
+#include "engine/HostLookup.h"
 #include "engine/Pop3Result.h"
 #include "engine/Pop3Transport.h"
 
@@ -43,6 +50,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <netdb.h>
 #include <string>
 
 namespace tolvane {
@@ -92,7 +100,12 @@ public:
 
     // Sends command (with its CR LF) and reads its reply: what every Cmd function does.
     // Replies still owed are read and dropped first; if that fails, its code.
+    // A command cancelled before its reply began leaves that reply owed.
+    // One at a time, a reply followed by more bytes than it holds (a second reply) ends
+    // with POP3_ERROR, the connection closed and OutOfStep() true; reply then holds what
+    // came.
     int Command(const std::string& command, std::string& reply, bool multiLine, bool cancellable);
+    bool OutOfStep() const { return m_bOutOfStep; }
 
     // --- commands sent ahead of their replies
     // Adds command to the next SendAhead; its reply is owed from then on.
@@ -106,9 +119,10 @@ public:
     // the replies behind could no longer be told apart.
     int ReadAhead(std::string& reply);
     size_t Owed() const { return m_owed.size(); }
-    // Reads and drops every owed reply, not cancellable, each within the time-out: POP3_OK,
-    // or the code of the read that failed (the connection is then closed).
-    int DiscardOwed();
+    // Reads and drops the owed replies but the last keep, not cancellable, each within the
+    // time-out: POP3_OK, or the code of the read that failed (the connection is then
+    // closed).
+    int DiscardOwed(size_t keep = 0);
 
     int CmdUser(const std::string& user, std::string& reply);
     int CmdPass(const std::string& password, std::string& reply);
@@ -121,8 +135,8 @@ public:
     int CmdRset(std::string& reply);
     int CmdQuit(std::string& reply);
     int CmdStls(std::string& reply); // "STLS\r\n", single line, cancellable
-    // "CAPA\r\n", multi-line, cancellable. A reply not read to its end (time-out, cancel)
-    // stays owed: the next command reads and drops it first.
+    // "CAPA\r\n", multi-line, cancellable. A reply not read to its end after a cancel stays
+    // owed: the next command reads and drops it first.
     int CmdCapa(std::string& reply);
 
     // The bytes of a per-mail command: "TOP n lines\r\n" and the like.
@@ -133,6 +147,10 @@ public:
     // Closes the connection (if any); the handle becomes invalid.
     virtual void Close();
     bool IsConnected() const { return m_hSocket >= 0; }
+
+    // The name lookup (getaddrinfo unless a test puts another in). Set before the socket
+    // is used.
+    void SetResolver(ResolveFn resolve) { m_pfnResolve = resolve; }
 
     // The time source of the time-outs (nullptr: the system's monotonic clock). Set before
     // the socket is used; the clock must outlive its use.
@@ -151,7 +169,12 @@ private:
     int Send(const std::string& command);
     // One reply. framed: it ends at its own boundary and later bytes stay in m_strPending;
     // otherwise (one command at a time) everything received belongs to it.
+    // A time-out closes the connection (Receive), so that a late reply is never read as
+    // the next command's.
     int Receive(std::string& reply, bool multiLine, bool cancellable, bool framed);
+    // The oldest owed reply (ReadAhead, with the cancellability of the command).
+    int ReadOwed(std::string& reply, bool cancellable);
+    int ReceiveReply(std::string& reply, bool multiLine, bool cancellable, bool framed);
     // The verdict on text so far: kStillOpen, or the reply's code with reply filled in.
     int Judge(std::string& text, bool multiLine, bool framed, bool& statusTested,
               std::string& reply);
@@ -160,14 +183,21 @@ private:
     int ConnectTo(const std::string& host, unsigned port);
     // Waits for events until the silence time-out or replyDeadlineMs, whichever is first.
     int WaitFor(short events, bool cancellable, int64_t replyDeadlineMs);
+    // The same wait on any descriptor.
+    int PollUntil(int fd, short wanted, bool cancellable, int64_t replyDeadlineMs);
+    // Resolves host on a lookup of its own, waited for as a reply's first bytes are.
+    int LookUp(const std::string& host, const std::string& service, const addrinfo& hints,
+               addrinfo** addresses);
     int ReadChunk(std::string& text, bool& drained);
 
-    std::string m_strPending; // received bytes of replies not read yet
-    std::string m_strAhead;   // queued commands not sent yet
-    std::deque<bool> m_owed;  // per reply owed, oldest first: true for a multi-line one
-    int m_hSocket = -1;       // invalid handle = not connected
-    int m_hCancelEvent = -1;  // eventfd written by RequestCancel
+    std::string m_strPending;  // received bytes of replies not read yet
+    std::string m_strAhead;    // queued commands not sent yet
+    std::deque<bool> m_owed;   // per reply owed, oldest first: true for a multi-line one
+    int m_hSocket = -1;        // invalid handle = not connected
+    bool m_bOutOfStep = false; // the last one-at-a-time reply came with another behind it
+    int m_hCancelEvent = -1;   // eventfd written by RequestCancel
     const IMonotonicClock* m_pClock = &SystemMonotonicClock();
+    ResolveFn m_pfnResolve = &::getaddrinfo;
     CPop3Transport m_transport; // the bytes of m_hSocket, clear or TLS
 };
 

@@ -1,7 +1,6 @@
 // Any bytes from a server, as the replies of a run of commands: no crash; each reply found
 // is non-empty, ends in CR LF and lies within the bytes; a multi-line positive reply ends in
-// the lone dot line; the boundaries split the bytes without losing or repeating one. The
-// listing parser keeps exactly the numbered lines it promises.
+// the lone dot line; the boundaries split the bytes without losing or repeating one.
 #include "engine/Account.h"
 #include "engine/ReplyFraming.h"
 #include "fuzz/Require.h"
@@ -37,17 +36,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         rest.remove_prefix(end);
     }
 
-    std::vector<std::string> lines = {"left from before"};
-    const unsigned count = size > 1 ? data[1] % 8 : 0;
-    if (CAccount::ParseListingLines(bytes, count, lines)) {
-        Require(lines.size() == count);
-        for (size_t i = 0; i < lines.size(); ++i) {
-            Require(lines[i].find("\r\n") == std::string::npos);
-            Require(lines[i].rfind(std::to_string(i + 1), 0) == 0);
-        }
-    } else {
-        Require(lines.empty());
-    }
     (void)CAccount::HasCapability(bytes, "PIPELINING");
     return 0;
 }

@@ -1,5 +1,6 @@
 // tolvane-cli as a program, against the fake POP3 server: the instance lock, Ctrl+C,
 // usage errors and the accounts listing.
+#include "cli/CliTexts.h"
 #include "engine/JobTexts.h"
 #include "engine/MailStore.h"
 #include "platform/CodePage.h"
@@ -140,6 +141,49 @@ TEST_F(CliNewOnly, SimpleDeleteSettingStillDeletesTheMailAsked) {
         left.push_back(message.uidl);
     }
     EXPECT_EQ(left, (std::vector<std::string>{"U1", "U2"}));
+}
+
+// The check that delete starts first deletes the asked-for mail as expired: that mail is
+// deleted, which is what the user asked for.
+TEST_F(CliNewOnly, DeleteOfAMailTheCheckExpiredSucceeds) {
+    Start("due");
+    ASSERT_TRUE(WriteProfileInt("Account\\pop", "LimitDelete", 1));
+    ASSERT_TRUE(WriteProfileInt("Account\\pop", "LimitDays", 0));
+    ASSERT_TRUE(WriteProfileInt("Account\\pop", "ConfLimitDelete", 0));
+    ASSERT_EQ(RunCli({"check"}).status, 0); // first seen now: due from today's midnight on
+    const CliResult result = RunCli({"delete", "due", "--yes"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err.find(cli::txt::kNothingDeleted), std::string::npos) << result.err;
+    EXPECT_TRUE(server.Messages().empty());
+}
+
+// A mail that the deletion did not find is reported, and the run fails.
+TEST_F(CliFakeServerTest, DeleteThatLeavesTheMailOnTheServerFails) {
+    server.Script("UIDL", FakeReply::Text("+OK\r\n1 u1\r\n2 u2\r\n.\r\n")); // the check's
+    server.Script("UIDL", FakeReply::Text("+OK\r\n2 u2\r\n.\r\n"));         // the deletion's
+    const CliResult result = RunCli({"delete", "u1", "--yes"});
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_NE(result.err.find("UIDL「u1」のメールは削除できませんでした。"), std::string::npos)
+        << result.err;
+    EXPECT_EQ(server.Messages().size(), 2u);
+}
+
+// A file-size limit while the store is written fails the save like a full disk: the
+// message and exit status 1, not a death by signal.
+TEST_F(CliNewOnly, AFileSizeLimitIsAReportedSaveFailure) {
+    std::vector<FakeMessage> messages;
+    for (int i = 0; i < 40; ++i) {
+        messages.push_back({"id" + std::to_string(i),
+                            MakeMessage({"Subject: mail " + std::to_string(i)},
+                                        {std::string(200, 'x'), std::string(200, 'y')})});
+    }
+    server.SetMessages(messages);
+    WriteNewOnlyAccount(server.Port());
+    const CliResult result =
+        RunProcess("/bin/sh", {"-c", "ulimit -f 8 && exec \"$0\" check", CliBinary()});
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_NE(result.err.find("の受信済みメールの情報をファイル["), std::string::npos)
+        << result.err;
 }
 
 // The expiry question of a check: without a terminal it is answered Cancel, and the hint

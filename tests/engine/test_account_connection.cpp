@@ -197,62 +197,28 @@ TEST_F(AccountConnectionTest, TricklingReplyEndsWithTheTimeoutText) {
               (std::vector<std::string>{Named(txt::kConnecting), Named(txt::kLoginTimeout)}));
 }
 
-// --- parsers
-struct NumberCase {
+// --- parsers (the listings and per-mail replies: test_server_listing.cpp)
+struct CountCase {
     const char* reply;
     int32_t count;
-    int32_t size;
-    const char* uid;
 };
 
-class NumberParserTest : public ::testing::TestWithParam<NumberCase> {};
+class CountParserTest : public ::testing::TestWithParam<CountCase> {};
 
-TEST_P(NumberParserTest, Words) {
+TEST_P(CountParserTest, SecondWordOfAStatReply) {
     EXPECT_EQ(CAccount::ParseCount(GetParam().reply), GetParam().count);
-    EXPECT_EQ(CAccount::ParseSize(GetParam().reply), GetParam().size);
-    EXPECT_EQ(CAccount::ParseUid(GetParam().reply), GetParam().uid);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Replies, NumberParserTest,
-    ::testing::Values(
-        NumberCase{"+OK 3 1200\r\n", 3, 1200, "1200"}, NumberCase{"+OK 2 512\r\n", 2, 512, "512"},
-        NumberCase{"+OK 2 XYZ\r\n", 2, 0, "XYZ"}, NumberCase{"+OK 2 XYZ", 2, 0, "XYZ"},
-        NumberCase{"+OK   7    99  \r\n", 7, 99, "99"},
-        NumberCase{"+OK 4 abc\tdef\r\n", 4, 0, "abc\tdef"},
-        NumberCase{"+OK 2 XYZ extra\r\n", 2, 0, "XYZ"},
-        NumberCase{"+OK 99999999999 99999999999\r\n", INT32_MAX, INT32_MAX, "99999999999"},
-        NumberCase{"+OK -5 -7\r\n", -5, -7, "-7"}, NumberCase{"+OK 12abc\r\n", 12, 0, ""},
-        // too few words
-        NumberCase{"+OK 3\r\n", 3, 0, ""}, NumberCase{"+OK\r\n", -1, 0, ""},
-        // no count: a word without digits, or a status word run into the count
-        NumberCase{"+OK abc\r\n", -1, 0, ""}, NumberCase{"+OK - 3\r\n", -1, 3, "3"},
-        NumberCase{"+OK\t3 0\r\n", -1, 0, ""}, NumberCase{"+OKAY 3 0\r\n", -1, 0, "0"},
-        NumberCase{"+OK", -1, 0, ""}, NumberCase{"   ", -1, 0, ""}, NumberCase{"", -1, -1, ""}));
-
-struct ListCase {
-    const char* reply;
-    std::vector<std::string> uids;
-};
-
-class UidListTest : public ::testing::TestWithParam<ListCase> {};
-
-TEST_P(UidListTest, SecondWordOfEachLine) {
-    std::vector<std::string> uids{"stale"};
-    EXPECT_EQ(CAccount::ParseUidList(GetParam().reply, uids),
-              static_cast<int>(GetParam().uids.size()));
-    EXPECT_EQ(uids, GetParam().uids);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Listings, UidListTest,
-    ::testing::Values(ListCase{"+OK\r\n1 AAA\r\n2 BBB\r\n.\r\n", {"AAA", "BBB"}},
-                      ListCase{"+OK\r\n.\r\n", {}}, ListCase{"", {}},
-                      ListCase{"+OK 2 messages\r\n1 AAA\r\n\r\n2 BBB\n.\r\n", {"AAA", "BBB"}},
-                      ListCase{"+OK\r\n1  AAA  x\r\n2 BBB\r\n.\r\n3 CCC\r\n", {"AAA", "BBB"}},
-                      ListCase{"+OK\r\n1\r\n2 BBB\r\n.\r\n", {"", "BBB"}},
-                      ListCase{"+OK\r\n1 AAA\r\n2 BBB", {"AAA", "BBB"}},
-                      ListCase{"+OK\r\n1 AAA\r\n..2 stuffed\r\n", {"AAA"}}));
+    Replies, CountParserTest,
+    ::testing::Values(CountCase{"+OK 3 1200\r\n", 3}, CountCase{"+OK   7    99  \r\n", 7},
+                      CountCase{"+OK 99999999999 99999999999\r\n", INT32_MAX},
+                      CountCase{"+OK -5 -7\r\n", -5}, CountCase{"+OK 12abc\r\n", 12},
+                      CountCase{"+OK 3\r\n", 3}, CountCase{"+OK\r\n", -1},
+                      // no count: a word without digits, or a status word run into the count
+                      CountCase{"+OK abc\r\n", -1}, CountCase{"+OK - 3\r\n", -1},
+                      CountCase{"+OK\t3 0\r\n", -1}, CountCase{"+OKAY 3 0\r\n", -1},
+                      CountCase{"+OK", -1}, CountCase{"   ", -1}, CountCase{"", -1}));
 
 } // namespace
 } // namespace tolvane

@@ -101,10 +101,8 @@ TEST_F(DeleteJob, UnchangedServerIsNotAsked) {
     EXPECT_EQ(RemainingUidls(), (Strings{"u1", "u2"}));
 }
 
-TEST_F(DeleteJob, EmptyIdNeverMatchesAnEmptyListingEntry) {
-    // A listing line without an id yields an empty entry; a record without an id must
-    // not be taken for it.
-    server.Script("UIDL", FakeReply::Text("+OK\r\n1\r\n.\r\n"));
+TEST_F(DeleteJob, EmptyIdNeverMatchesAListedOne) {
+    server.SetMessages({PlainMessage("u1", "s1")});
     Add(KnownMail("", "no id", 1));
     Connect();
     int last = 0;
@@ -112,6 +110,21 @@ TEST_F(DeleteJob, EmptyIdNeverMatchesAnEmptyListingEntry) {
     account->Logout();
     EXPECT_EQ(JobCommands(), (Strings{"UIDL", "QUIT"}));
     EXPECT_EQ(JobLog(), (Strings{LOG_TEXT(txt::kNotFound, "pop", "no id")}));
+}
+
+// A listing line without an id cannot be read by its number: nothing is deleted, and the
+// connection ends without QUIT.
+TEST_F(DeleteJob, MalformedListingDeletesNothing) {
+    server.SetMessages({PlainMessage("u1", "s1")});
+    server.Script("UIDL", FakeReply::Text("+OK\r\n1\r\n.\r\n"));
+    Add(KnownMail("u1", "s1", 1));
+    Connect();
+    int last = 0;
+    EXPECT_FALSE(account->DeleteMarked(AllMails(*account), "", &host, last, true));
+    account->Logout();
+    EXPECT_EQ(JobCommands(), (Strings{"UIDL"}));
+    EXPECT_EQ(JobLog(), (Strings{LOG_TEXT(txt::kDeleteInfoFailed, "pop", "pop")}));
+    EXPECT_EQ(server.Messages().size(), 1u);
 }
 
 TEST_F(DeleteJob, ListingFailureEndsWithFalse) {

@@ -78,6 +78,7 @@ class JobsDovecot : public ::testing::Test {
 protected:
     void SetUp() override {
         TOLVANE_REQUIRE_DOVECOT();
+        Configure();
         dovecot.AddUser("hanako", "pw-hanako");
         ASSERT_TRUE(dovecot.Start()) << dovecot.Error();
         account = LocalAccount(log, dovecot.Port(), "hanako", "pw-hanako");
@@ -88,6 +89,7 @@ protected:
         account->m_bDecode = 0;
     }
     void TearDown() override { account.reset(); }
+    virtual void Configure() {}
 
     void Deliver(size_t first, size_t count) {
         const std::vector<JapaneseMail> mails = Mails();
@@ -159,6 +161,54 @@ TEST_F(JobsDovecot, NewOnlyCheckFetchesOnlyWhatItHasNotSeen) {
     EXPECT_NE(std::find(texts.begin(), texts.end(), LOG_TEXT(txt::kNewMails, "pop", 1u)),
               texts.end());
     EXPECT_EQ(OnServer(), (std::vector<size_t>{0, 1, 2})); // a check never removes
+}
+
+// Debian's stock Dovecot answers UIDL with its own ids, whatever X-UIDL header an earlier
+// server or client left in a mail.
+class StockDovecot : public JobsDovecot {
+protected:
+    void Configure() override { dovecot.SetReuseXUidl(false); }
+    void DeliverWithForeignIds() {
+        const std::vector<JapaneseMail> mails = Mails();
+        for (size_t i = 0; i < mails.size(); ++i) {
+            dovecot.Deliver("hanako",
+                            "X-UIDL: foreign-" + std::to_string(i) + "\r\n" + mails[i].Message());
+        }
+    }
+};
+
+TEST_F(StockDovecot, ForeignXUidlHeadersAreNeitherNewAgainNorDeletedWrongly) {
+    host.SetDefaultAnswer(true);
+    for (int32_t pipelining : {0, 1}) {
+        SCOPED_TRACE(pipelining);
+        account->m_bPipelining = pipelining;
+        account->m_bNewMailOnly = 1;
+        account->m_mails.clear();
+        DeliverWithForeignIds();
+        Check();
+        ASSERT_EQ(States(*account), (U32s{MAIL_NEW, MAIL_NEW, MAIL_NEW})) << log.Utf8();
+        for (const std::string& uid : Uidls(*account)) {
+            EXPECT_EQ(uid.rfind("foreign-", 0), std::string::npos);
+        }
+        Check();
+        EXPECT_EQ(States(*account), (U32s{MAIL_KNOWN, MAIL_KNOWN, MAIL_KNOWN})) << log.Utf8();
+
+        Connect();
+        int last = -9;
+        const size_t questions = host.Questions().size();
+        EXPECT_TRUE(
+            account->DeleteMarked({account->m_mails[1].get()}, Sjis("T"), &host, last, false));
+        EXPECT_TRUE(account->Logout());
+        EXPECT_EQ(last, POP3_OK);
+        EXPECT_EQ(host.Questions().size(), questions); // the server's content is as listed
+        EXPECT_EQ(OnServer(), (std::vector<size_t>{0, 2}));
+        // Empty the mailbox for the next round.
+        Connect();
+        EXPECT_TRUE(account->DeleteMarked({account->m_mails[0].get(), account->m_mails[2].get()},
+                                          Sjis("T"), &host, last, false));
+        EXPECT_TRUE(account->Logout());
+        EXPECT_TRUE(OnServer().empty());
+    }
 }
 
 TEST_F(JobsDovecot, VerifiedDeletionRemovesTheMarkedMail) {

@@ -2,6 +2,7 @@
 #include "engine/Account.h"
 #include "engine/JobTexts.h"
 #include "engine/Pop3Socket.h"
+#include "engine/ServerListing.h"
 #include "platform/CodePage.h"
 #include "tests/support/DovecotFixture.h"
 #include "tests/support/FakePop3Server.h"
@@ -74,17 +75,22 @@ TEST_F(DovecotTest, StatListUidlTop) {
     EXPECT_EQ(CAccount::ParseCount(reply), 3);
 
     ASSERT_EQ(socket.CmdList(2, reply), POP3_OK);
-    EXPECT_EQ(CAccount::ParseSize(reply), static_cast<int32_t>(Messages()[1].size()));
+    std::string size;
+    ASSERT_TRUE(ParseNumberedReply(reply, ListingKind::Size, 2, size)) << reply;
+    EXPECT_EQ(size, std::to_string(Messages()[1].size()));
 
     ASSERT_EQ(socket.CmdUidlAll(reply), POP3_OK);
-    std::vector<std::string> uids;
-    ASSERT_EQ(CAccount::ParseUidList(reply, uids), 3);
-    for (const auto& uid : uids) {
+    ServerListing uids;
+    ASSERT_TRUE(ParseServerListing(reply, ListingKind::Uid, 3, uids)) << reply;
+    ASSERT_TRUE(uids.Complete(3));
+    for (const auto& [number, uid] : uids.values) {
         EXPECT_EQ(uid.size(), 16u) << uid;
     }
-    EXPECT_NE(uids[0], uids[1]);
+    EXPECT_NE(uids.values[1], uids.values[2]);
     ASSERT_EQ(socket.CmdUidl(2, reply), POP3_OK);
-    EXPECT_EQ(CAccount::ParseUid(reply), uids[1]);
+    std::string uid;
+    ASSERT_TRUE(ParseNumberedReply(reply, ListingKind::Uid, 2, uid));
+    EXPECT_EQ(uid, uids.values[2]);
 
     ASSERT_EQ(socket.CmdTop(1, 2, reply), POP3_OK);
     EXPECT_EQ(reply,

@@ -9,8 +9,11 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <future>
+#include <mutex>
+#include <netdb.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -165,7 +168,10 @@ TEST_F(Pop3SocketTest, CancelWhileWaitingForTopReturnsAtOnce) {
     WaitUntilAsleep(before);
     socket.RequestCancel(); // the clock stands still: only the cancel can end the wait
     EXPECT_EQ(top.Code(), POP3_CANCELLED);
-    // The request stays until the next connection: later cancellable commands stop at once.
+    // The request stays until the next connection: later cancellable commands stop at once,
+    // once the reply the cancelled command still owes has come and been dropped.
+    EXPECT_EQ(socket.Owed(), 1u);
+    server.Send("+OK\r\n.\r\n");
     EXPECT_EQ(socket.CmdStat(reply), POP3_CANCELLED);
     EXPECT_EQ(socket.GetCancel(), 1);
 }
@@ -373,6 +379,75 @@ TEST(Pop3SocketConnect, CancelWhileWaitingForTheGreeting) {
     canceller.join();
 }
 
+// A reply after its time-out: the connection is closed, so the late bytes meet nothing.
+TEST_F(Pop3SocketTest, AReplyThatTimedOutIsNeverReadForTheNextCommand) {
+    Open();
+    server.Script("UIDL", FakeReply::Silence());
+    const size_t before = clock.Sleeps();
+    Running uidl(clock, [&] { return socket.CmdUidlAll(reply); });
+    WaitUntilAsleep(before);
+    clock.Advance(11000);
+    EXPECT_EQ(uidl.Code(), POP3_TIMEOUT);
+    EXPECT_FALSE(socket.IsConnected());
+    server.Send("+OK\r\n1 UID1\r\n.\r\n");
+    EXPECT_EQ(socket.CmdList(1, reply), POP3_ERROR);
+}
+
+// One at a time, a reply with another one behind it is out of step with the commands.
+TEST_F(Pop3SocketTest, TwoRepliesForOneCommandCloseTheConnection) {
+    Open();
+    server.Script("LIST 1", FakeReply::Text("+OK 1 22\r\n+OK 1 22\r\n"));
+    EXPECT_EQ(socket.CmdList(1, reply), POP3_ERROR);
+    EXPECT_TRUE(socket.OutOfStep());
+    EXPECT_FALSE(socket.IsConnected());
+}
+
+// A name server that does not answer holds up neither a cancel nor the time-out: the
+// lookup is left to end on its own.
+std::mutex g_lookupLock;
+std::condition_variable g_lookupReleased;
+bool g_lookupRelease = false;
+int g_lookupsEnded = 0;
+
+int StalledLookup(const char* host, const char* service, const addrinfo* hints, addrinfo** result) {
+    std::unique_lock lock(g_lookupLock);
+    g_lookupReleased.wait(lock, [] { return g_lookupRelease; });
+    ++g_lookupsEnded;
+    g_lookupReleased.notify_all();
+    lock.unlock();
+    (void)host; // a name that needs no name server, once released
+    return ::getaddrinfo("127.0.0.1", service, hints, result);
+}
+
+TEST(Pop3SocketConnect, ASlowNameLookupIsAbandonedByCancelAndTimeOut) {
+    g_lookupRelease = false;
+    g_lookupsEnded = 0;
+    ManualMonotonicClock clock{1500};
+    CPop3Socket socket;
+    socket.m_nTimeout = 10;
+    socket.SetTimeSource(&clock);
+    socket.SetResolver(&StalledLookup);
+    std::string reply;
+    {
+        const size_t before = clock.Sleeps();
+        Running connect(clock, [&] { return socket.ConnectServer("mail.invalid", 110, reply); });
+        ASSERT_TRUE(clock.WaitForSleeps(before + 1));
+        socket.RequestCancel();
+        EXPECT_EQ(connect.Code(), POP3_CANCELLED);
+    }
+    {
+        const size_t before = clock.Sleeps();
+        Running connect(clock, [&] { return socket.ConnectServer("mail.invalid", 110, reply); });
+        ASSERT_TRUE(clock.WaitForSleeps(before + 1));
+        clock.Advance(11000);
+        EXPECT_EQ(connect.Code(), POP3_TIMEOUT);
+    }
+    std::unique_lock lock(g_lookupLock);
+    g_lookupRelease = true;
+    g_lookupReleased.notify_all();
+    g_lookupReleased.wait(lock, [] { return g_lookupsEnded == 2; }); // they end unattended
+}
+
 TEST(Pop3SocketIsPositive, ComparesTheFirstThreeBytes) {
     EXPECT_TRUE(CPop3Socket::IsPositive("+OK"));
     EXPECT_TRUE(CPop3Socket::IsPositive("+OK 2 200\r\n"));
@@ -382,7 +457,8 @@ TEST(Pop3SocketIsPositive, ComparesTheFirstThreeBytes) {
     EXPECT_FALSE(CPop3Socket::IsPositive(""));
 }
 
-// --- exact bytes on the wire, seen by a raw peer that answers every command with "+OK".
+// --- exact bytes on the wire, seen by a raw peer that answers every command with "+OK"
+// (and its lone dot, for a multi-line one).
 class RawPeer {
 public:
     RawPeer() {
@@ -423,8 +499,11 @@ private:
             }
             m_received.append(buffer, static_cast<size_t>(got));
         }
-        const char answer[] = "+OK\r\n.\r\n";
-        ::send(fd, answer, sizeof answer - 1, MSG_NOSIGNAL);
+        // One reply of the command's kind: more would be out of step.
+        const bool multiLine = m_received.rfind("TOP ", 0) == 0 || m_received == "UIDL\r\n" ||
+                               m_received == "CAPA\r\n";
+        const std::string answer = multiLine ? "+OK\r\n.\r\n" : "+OK\r\n";
+        ::send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
         ::close(fd);
     }
 

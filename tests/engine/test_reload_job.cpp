@@ -30,7 +30,7 @@ protected:
 
 TEST_F(ReloadJob, ZeroLinesEmptiesEveryBody) {
     EXPECT_TRUE(Reload(0));
-    EXPECT_EQ(JobCommands(), (Strings{"TOP 1 0", "TOP 2 0", "QUIT"}));
+    EXPECT_EQ(JobCommands(), (Strings{"UIDL", "TOP 1 0", "TOP 2 0", "QUIT"}));
     EXPECT_EQ(Bodies(), (Strings{"", ""}));
     EXPECT_EQ(JobLog(),
               (Strings{LOG_TEXT(txt::kReloading, "s1"), LOG_TEXT(txt::kReloading, "s2")}));

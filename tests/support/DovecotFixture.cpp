@@ -229,7 +229,7 @@ bool DovecotFixture::Start() {
          << "pop3_uidl_format = %08Xu%08Xv\n"
          // A message carrying an X-UIDL header keeps that id, as a client that reads the
          // header expects (mailboxes migrated from another server).
-         << "pop3_reuse_xuidl = yes\n"
+         << "pop3_reuse_xuidl = " << (m_bReuseXUidl ? "yes" : "no") << "\n"
          << "passdb {\n  driver = passwd-file\n  args = " << base << "/passwd\n}\n"
          << "userdb {\n  driver = passwd-file\n  args = " << base << "/passwd\n}\n"
          << "service pop3-login {\n"

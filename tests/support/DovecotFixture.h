@@ -26,6 +26,9 @@ public:
 
     // Adds a user (password in clear) with an empty maildir. Call before Start.
     void AddUser(const std::string& user, const std::string& password);
+    // Whether a message's X-UIDL header becomes its UIDL (on by default here; Debian's
+    // stock configuration has it off). Call before Start.
+    void SetReuseXUidl(bool reuse) { m_bReuseXUidl = reuse; }
     // TLS with the given server certificate; call before Start.
     void EnableTls(TestCert certificate = TestCert::Good);
     unsigned TlsPort() const { return m_tlsPort; }
@@ -51,6 +54,7 @@ private:
     unsigned m_port = 0;
     unsigned m_tlsPort = 0;
     bool m_bTls = false;
+    bool m_bReuseXUidl = true;
     TestCert m_certificate = TestCert::Good;
     int m_pid = -1;
     unsigned m_delivered = 0;
