@@ -48,5 +48,14 @@ inline constexpr char kUninstallDone[] = "トルヴェインのアンインス�
 inline constexpr char kProgramRunning[] =
     "トルヴェインが動作中のため、アンインストールできません。\n"
     "トルヴェインを終了してから、もう一度実行してください。";
+// The folder the setup program runs from is not provably an installation (InstallationProof.h);
+// followed by the folder on a line of its own, or by kProgramFolderUnknown.
+inline constexpr char kNotAnInstallation[] =
+    "このフォルダがトルヴェインのインストール先であることを確認できませんでした。";
+inline constexpr char kProgramFolderUnknown[] = "（プログラムのフォルダが分かりません）";
+// Ends every refusal that was decided before anything was deleted.
+inline constexpr char kUninstallStopped[] = "何も削除せずにアンインストールを中止しました。";
+// Follows "レジストリ情報の削除が失敗しました。"; then the keys that stay, one per line.
+inline constexpr char kKeysLeft[] = "次のキーを削除できませんでした：";
 
 } // namespace tolvane::setup::txt
