@@ -6,6 +6,7 @@
 #include "app/HelpWindow.h"
 #include "app/InformationView.h"
 #include "app/MainFrame.h"
+#include "app/QtTranslation.h"
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
 #include "app/SoundEffectPlayer.h"
@@ -31,6 +32,7 @@ constexpr int kMaxFinishAttempts = 100;
 CTolvaneApp::CTolvaneApp() {
     // The window may sit in the tray while a dialog closes: only the exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    InstallQtTranslation(this); // before the first message box
 }
 
 CTolvaneApp::~CTolvaneApp() {
