@@ -100,6 +100,9 @@ inline constexpr char kTrayExit[] = "トルヴェインを終了(&X)";
 // Tray tips.
 inline constexpr char kTipMails[] = "%d通の受信メールがあります。";
 inline constexpr char kTipNoMail[] = "受信メールはありません。";
+// After the count when accounts of the latest checks could not be checked; short, as a tip
+// holds 63 bytes.
+inline constexpr char kTipFailed[] = "%1件のアカウントを確認できません。";
 
 // Main frame: status bar.
 inline constexpr char kPromptNoMail[] = "受信メールはありません。  %s";
@@ -108,6 +111,8 @@ inline constexpr char kPromptDisable[] = "%s アカウントを無効にする";
 inline constexpr char kPromptEnable[] = "%s アカウントを有効にする";
 inline constexpr char kPromptCheckAccount[] = "%s アカウントで受信確認を行う";
 inline constexpr char kIdlePrompt[] = "ﾍﾙﾌﾟを表示するには [F1] を押してください。";
+// Between the count and the prompt when accounts could not be checked.
+inline constexpr char kPromptFailed[] = "%1件のアカウントを確認できませんでした。";
 inline constexpr char kClockFormat[] = " %u年 %u月 %u日  %s %02d:%02.2d ";
 inline constexpr char kMorning[] = "午前";
 inline constexpr char kAfternoon[] = "午後";
@@ -272,6 +277,8 @@ inline constexpr char kReportAccountColumn[] = "アカウント名";
 inline constexpr char kReportCountColumn[] = "メール数";
 inline constexpr char kReportSummaryName[] = "受信メール数";
 inline constexpr char kReportListName[] = "アカウントごとのメール数";
+// The count column of an account the latest check could not check.
+inline constexpr char kReportFailed[] = "確認できません";
 
 // About box.
 inline constexpr char kAboutTitle[] = "バージョン情報";
@@ -300,5 +307,8 @@ inline constexpr char kNotifyLine[] = "%1：%2";
 // After the first few lines: how many more.
 inline constexpr char kNotifyMore[] = "ほか%1通";
 inline constexpr char kNotifyShowAction[] = "表示";
+// An account that could not be checked: the summary, and one body line per account.
+inline constexpr char kNotifyFailedSummary[] = "受信確認ができませんでした。";
+inline constexpr char kNotifyFailedLine[] = "%1を確認できませんでした。";
 
 } // namespace tolvane::gui::txt

@@ -15,6 +15,7 @@
 #include "platform/Options.h"
 #include "platform/Profile.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -49,10 +50,13 @@ CMainFrame::CMainFrame() : m_bridge(this) {
 
     m_pMessage = new QLabel(this);
     m_pMessage->setObjectName(QStringLiteral("messagePane"));
-    m_pMessage->setAccessibleName(Tr(txt::kAccessibleMessagePane));
+    // No accessible name of their own: a screen reader then reads the panes' texts (the
+    // mail count, the clock) as their names and hears each change; the role goes in the
+    // description.
+    m_pMessage->setAccessibleDescription(Tr(txt::kAccessibleMessagePane));
     m_pClock = new QLabel(this);
     m_pClock->setObjectName(QStringLiteral("clockPane"));
-    m_pClock->setAccessibleName(Tr(txt::kAccessibleClock));
+    m_pClock->setAccessibleDescription(Tr(txt::kAccessibleClock));
     statusBar()->addWidget(m_pMessage, 1);
     statusBar()->addPermanentWidget(m_pClock);
     m_clockTimer.setInterval(kClockPeriodMs);
@@ -85,7 +89,9 @@ CMainFrame::CMainFrame() : m_bridge(this) {
     m_pList->SetAutoWidthAction(m_pMenus->Action(ID_AUTO_WIDTH));
     connect(m_pList, &CTolvaneView::filled, this, [this](int count) {
         ShowIdlePrompt(); // the count in the status line is current again
-        SetTrayTip(MailCountTip(count));
+        const int failed = m_pDoc ? m_pDoc->FailedAccountCount() : 0;
+        SetTrayTip(MailCountTip(count, failed));
+        m_pTray->SetFailed(failed > 0);
         UpdateCommands();
     });
     connect(m_pList, &CTolvaneView::commandRequested, this, &CMainFrame::OnCommand);
@@ -98,12 +104,17 @@ CMainFrame::CMainFrame() : m_bridge(this) {
     });
 
     CWorkerBridge::Receivers receivers;
-    receivers.title = [this](const QString& title) { setWindowTitle(title); };
+    // Each account of a job (check, deletion or reload) sets the title; a check also the
+    // cancel text. Either is the worker moving on: the command states follow at once.
+    receivers.title = [this](const QString& title) {
+        setWindowTitle(title);
+        OnWorkerStep();
+    };
     receivers.cancelText = [this](const QString& text) {
         if (QAction* cancel = m_pMenus->Action(ID_CANCEL_CHECK)) {
             cancel->setText(text);
         }
-        UpdateCommands(); // the worker has moved to another account (or none)
+        OnWorkerStep();
     };
     receivers.command = [this](int id) { OnCommand(id); };
     m_bridge.SetReceivers(std::move(receivers));
@@ -339,6 +350,13 @@ void CMainFrame::OnFrameCommand(int id) {
     }
 }
 
+void CMainFrame::OnWorkerStep() {
+    if (m_pDoc) {
+        m_pDoc->OnWorkerStep();
+    }
+    UpdateCommands();
+}
+
 void CMainFrame::UpdateCommands() {
     for (const auto& [id, action] : m_pMenus->Actions()) {
         action->setEnabled(IsCommandEnabled(id, false));
@@ -415,7 +433,20 @@ QString CMainFrame::MessagePaneText() const {
 }
 
 void CMainFrame::ShowIdlePrompt() {
-    m_pMessage->setText(CountedPrompt(m_pDoc ? m_pDoc->TotalMailCount() : 0, Tr(txt::kIdlePrompt)));
+    ShowPrompt(Tr(txt::kIdlePrompt));
+}
+
+void CMainFrame::ShowPrompt(const QString& prompt) {
+    const unsigned total = m_pDoc ? m_pDoc->TotalMailCount() : 0;
+    const int failed = m_pDoc ? m_pDoc->FailedAccountCount() : 0;
+    const QString text = CountedPrompt(total, FailurePrompt(failed, prompt));
+    if (text == m_pMessage->text()) {
+        return;
+    }
+    m_pMessage->setText(text);
+    // The new count is announced, not only painted.
+    QAccessibleEvent changed(m_pMessage, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void CMainFrame::SetTrayTip(const QString& text) {
@@ -443,7 +474,7 @@ bool CMainFrame::event(QEvent* event) {
         if (tip.isEmpty()) {
             ShowIdlePrompt();
         } else {
-            m_pMessage->setText(CountedPrompt(m_pDoc ? m_pDoc->TotalMailCount() : 0, tip));
+            ShowPrompt(tip);
         }
         return true;
     }

@@ -53,6 +53,8 @@ public:
     void OnCommand(int id);
     void PostCommand(int id);
     bool IsCommandEnabled(int id, bool bArriving) const;
+    // The one place every action's enabled and checked state is set from the rules; run
+    // after every command, busy change, worker step, list change and menu opening.
     void UpdateCommands();
 
     void SetCheckTimer(int milliseconds); // 0 stops it
@@ -81,6 +83,8 @@ private:
     bool IsFrameCommand(int id) const;
     void OnFrameCommand(int id);
     bool IsFrameCommandChecked(int id, bool& bChecked) const;
+    void OnWorkerStep();
+    void ShowPrompt(const QString& prompt);
     void ToggleInfoPane();
     void ShowOrHide();
     void ShowRestored();

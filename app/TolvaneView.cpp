@@ -302,6 +302,7 @@ void CTolvaneView::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     m_bPressConsumed = event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
                        IsOnCheckBox(index, event->position().toPoint());
+    m_nPressToggledRow = m_bPressConsumed ? index.row() : -1;
     if (m_bPressConsumed) {
         ToggleMark(index.row()); // the selection stays as it is
         event->accept();
@@ -311,6 +312,7 @@ void CTolvaneView::mousePressEvent(QMouseEvent* event) {
 }
 
 void CTolvaneView::mouseReleaseEvent(QMouseEvent* event) {
+    m_nPressToggledRow = -1;
     if (m_bPressConsumed) {
         m_bPressConsumed = false;
         event->accept();
@@ -321,6 +323,19 @@ void CTolvaneView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CTolvaneView::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && IsOnCheckBox(index, event->position().toPoint())) {
+        // A double press on the box toggles once and opens no viewer: the first press has
+        // toggled the mark, so the second press (where the window system delivers one
+        // before the double click) is taken back, and the release that follows is eaten
+        // before the item's own check handling can take it as another toggle.
+        if (m_nPressToggledRow == index.row()) {
+            ToggleMark(index.row());
+        }
+        m_nPressToggledRow = -1;
+        m_bPressConsumed = true;
+        event->accept();
+        return;
+    }
     if (event->button() == Qt::LeftButton && index.isValid()) {
         OpenViewer(index.row());
     }

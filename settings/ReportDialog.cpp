@@ -1,6 +1,7 @@
 #include "settings/ReportDialog.h"
 
 #include "app/AccessibleName.h"
+#include "app/CheckFailures.h"
 #include "app/GuiTexts.h"
 #include "app/QtText.h"
 #include "engine/Account.h"
@@ -10,6 +11,7 @@
 #include "settings/SettingWrite.h"
 
 #include <QCheckBox>
+#include <QColor>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -53,7 +55,9 @@ CReportDialog::~CReportDialog() {
 void CReportDialog::BuildLayout() {
     m_pSummary = new QLabel(Tr(gui::txt::kReportFirstSummary), this);
     m_pSummary->setObjectName(QStringLiteral("summaryLabel"));
-    m_pSummary->setAccessibleName(Tr(gui::txt::kReportSummaryName));
+    // Read by its text (the count), which a screen reader hears change; the role is the
+    // description.
+    m_pSummary->setAccessibleDescription(Tr(gui::txt::kReportSummaryName));
     m_pSummary->setAlignment(Qt::AlignCenter);
     m_pSummary->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_pAlwaysTop = MakeCheckBox(this, gui::txt::kAlwaysTopBox, "alwaysTopBox");
@@ -117,6 +121,11 @@ bool CReportDialog::Refresh() {
         auto* row = new QTreeWidgetItem(m_pList);
         row->setText(0, FromCp932(account->m_strName));
         row->setText(1, QString::number(nCount));
+        if (m_pFailures && m_pFailures->HasFailed(account->m_strName)) {
+            row->setText(1, Tr(gui::txt::kReportFailed));
+            row->setForeground(0, QColor(Qt::red));
+            row->setForeground(1, QColor(Qt::red));
+        }
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         total += nCount;
     }

@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,27 @@ TEST_F(MailListTest, MarksByCheckBoxKeysAndMenuAndTheirColours) {
     EXPECT_EQ(List()->SelectedMails()[0], account->GetMail(2));
     QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, CheckBoxPoint(0));
     EXPECT_FALSE(List()->IsMarked(0));
+    // A double click on the box, through the window as the window system delivers it:
+    // toggled once, and no viewer.
+    QWindow* window = List()->window()->windowHandle();
+    ASSERT_NE(window, nullptr);
+    const QPoint inWindow = List()->viewport()->mapTo(List()->window(), CheckBoxPoint(0));
+    bool bViewerOpened = false;
+    const auto doubleClick = [&] {
+        QTimer::singleShot(0, [&bViewerOpened] { // closes a viewer that would block the test
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                bViewerOpened = true;
+                modal->close();
+            }
+        });
+        QTest::mouseDClick(window, Qt::LeftButton, {}, inWindow);
+        ProcessEvents();
+    };
+    doubleClick();
+    EXPECT_TRUE(List()->IsMarked(0));
+    doubleClick();
+    EXPECT_FALSE(List()->IsMarked(0));
+    EXPECT_FALSE(bViewerOpened);
 
     // Delete marks the selection when it is released; its repeats do nothing.
     List()->setFocus();

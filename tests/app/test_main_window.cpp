@@ -8,25 +8,31 @@
 #include "app/TolvaneDoc.h"
 #include "app/TolvaneView.h"
 #include "app/TrayIcon.h"
+#include "engine/Worker.h"
 #include "platform/CodePage.h"
 #include "platform/Options.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
+#include "settings/ReportDialog.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/gui/AppTest.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -157,6 +163,113 @@ TEST_F(MainWindowTest, BusyStateGreysWhatAJobMustNotMeetAndTheCancelItemNamesThe
     EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("トルヴェイン"));
     EXPECT_EQ(frame->Menus().Action(gui::ID_CANCEL_CHECK)->text(),
               QString::fromUtf8("受信確認を中止する(&Q)\tCtrl+B"));
+}
+
+// Cancel is pressable as soon as a job of any kind runs, without a menu being opened: a
+// deletion and a reload against a server that falls silent, each ended by the cancel item
+// (a time-out would end them as failed, not cancelled; the silent server then lets QUIT
+// wait for its time-out).
+TEST_F(MainWindowTest, CancelIsPressableDuringADeletionAndAReloadAndEndsThem) {
+    WritePop();
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    CMainFrame* frame = app.Frame();
+    frame->OnCommand(gui::ID_CHECK_ALL);
+    ASSERT_TRUE(app.WaitForJob());
+    QAction* cancel = frame->Menus().Action(gui::ID_CANCEL_CHECK);
+    const auto cancelWhenSilent = [&](const char* silentCommand, int completion) {
+        ASSERT_TRUE(server.WaitForCommand(silentCommand, 30s));
+        ProcessEvents();
+        ASSERT_TRUE(cancel->isEnabled());
+        cancel->trigger(); // as the tool-bar button and Ctrl+B do
+        ASSERT_TRUE(app.WaitForJob(completion));
+        EXPECT_EQ(app.Doc()->m_pWorker->GetOutcomes().at(0), OUTCOME_CANCELLED);
+        EXPECT_FALSE(cancel->isEnabled());
+    };
+
+    server.ClearCommands();
+    server.Script("UIDL", FakeReply::Silence());
+    app.List()->SelectMail(0);
+    frame->OnCommand(gui::ID_MARK_SELECTED);
+    boxes.Queue(IDOK);
+    frame->OnCommand(gui::ID_DELETE_MARKED);
+    ASSERT_NO_FATAL_FAILURE(cancelWhenSilent("UIDL", ID_DELETE_COMPLETE));
+
+    server.ClearCommands();
+    server.Script("TOP", FakeReply::Silence());
+    app.List()->SelectMail(0);
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QPushButton*>(QStringLiteral("reloadButton"))->click();
+    });
+    frame->OnCommand(gui::ID_RELOAD_SELECTED);
+    ASSERT_NO_FATAL_FAILURE(cancelWhenSilent("TOP", ID_RELOAD_COMPLETE));
+}
+
+// A check in which an account failed says so where the user looks: the tray tip and icon,
+// the status line and the report window's row; a check after it that succeeds clears it.
+TEST_F(MainWindowTest, AFailedAccountShowsInTipStatusLineReportAndTrayUntilACheckSucceeds) {
+    WritePop();
+    WriteAccount({.nameUtf8 = "work", .port = server.Port(), .password = "wrong"});
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    CMainFrame* frame = app.Frame();
+    const auto check = [&] {
+        frame->OnCommand(gui::ID_CHECK_ALL);
+        ASSERT_TRUE(app.WaitForJob(ID_CHECK_COMPLETE));
+        ProcessEvents();
+    };
+    const auto reportCount = [&](const char* nameUtf8) {
+        QTreeWidget* rows = app.Doc()->ReportWindow()->List();
+        for (int i = 0; i < rows->topLevelItemCount(); ++i) {
+            if (rows->topLevelItem(i)->text(0) == QString::fromUtf8(nameUtf8)) {
+                return rows->topLevelItem(i)->text(1);
+            }
+        }
+        return QString();
+    };
+
+    ASSERT_NO_FATAL_FAILURE(check());
+    EXPECT_EQ(frame->Tray().Tip(),
+              QString::fromUtf8("2通の受信メールがあります。\n1件のアカウントを確認できません。"));
+    EXPECT_TRUE(frame->Tray().IsFailed());
+    EXPECT_TRUE(frame->MessagePaneText().startsWith(QString::fromUtf8(
+        "2通の受信メールがあります。  1件のアカウントを確認できませんでした。  ")));
+    EXPECT_EQ(reportCount("work"), QString::fromUtf8("確認できません"));
+    EXPECT_EQ(reportCount("pop"), QStringLiteral("2"));
+
+    app.Doc()->GetAccount(1)->m_strPassword = "secret";
+    ASSERT_NO_FATAL_FAILURE(check());
+    EXPECT_EQ(frame->Tray().Tip(), QString::fromUtf8("4通の受信メールがあります。"));
+    EXPECT_FALSE(frame->Tray().IsFailed());
+    EXPECT_EQ(frame->MessagePaneText(),
+              QString::fromUtf8("4通の受信メールがあります。  ") + QString::fromUtf8(kIdle));
+    EXPECT_EQ(reportCount("work"), QStringLiteral("2"));
+}
+
+// A screen reader reads the mail count where it is painted: the status bar's panes and
+// the report window's summary are read by their texts.
+TEST_F(MainWindowTest, TheMailCountIsReadByScreenReaders) {
+    RunningApp app;
+    WritePop();
+    ASSERT_TRUE(app.Start());
+    app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+    ASSERT_TRUE(app.WaitForJob());
+
+    QStringList names;
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(app.Frame()->statusBar());
+    ASSERT_NE(bar, nullptr);
+    for (int i = 0; i < bar->childCount(); ++i) {
+        names.append(bar->child(i)->text(QAccessible::Name));
+    }
+    EXPECT_TRUE(names.contains(app.Frame()->MessagePaneText())) << names.join(u'|').toStdString();
+    EXPECT_TRUE(names.contains(app.Frame()->ClockPaneText()));
+    EXPECT_TRUE(app.Frame()->MessagePaneText().startsWith(QString::fromUtf8("2通")));
+    auto* summary = app.Doc()->ReportWindow()->findChild<QLabel*>(QStringLiteral("summaryLabel"));
+    ASSERT_NE(summary, nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(summary)->text(QAccessible::Name),
+              QString::fromUtf8("2通の受信メールがあります。"));
 }
 
 TEST_F(MainWindowTest, TimerCheckIsDroppedWhileADialogIsOpen) {
