@@ -111,6 +111,12 @@ inline constexpr char kPromptDisable[] = "%s アカウントを無効にする";
 inline constexpr char kPromptEnable[] = "%s アカウントを有効にする";
 inline constexpr char kPromptCheckAccount[] = "%s アカウントで受信確認を行う";
 inline constexpr char kIdlePrompt[] = "ﾍﾙﾌﾟを表示するには [F1] を押してください。";
+// Instead of the count while no account exists, and the answer to Ctrl+N then.
+inline constexpr char kPromptNoAccount[] =
+    "アカウントがありません。「アカウント」メニューの「アカウントの設定」で追加してください。";
+inline constexpr char kNoAccountMessage[] =
+    "アカウントが登録されていません。\n"
+    "「アカウント」メニューの「アカウントの設定」でアカウントを追加してください。";
 // Between the count and the prompt when accounts could not be checked.
 inline constexpr char kPromptFailed[] = "%1件のアカウントを確認できませんでした。";
 inline constexpr char kClockFormat[] = " %u年 %u月 %u日  %s %02d:%02.2d ";
@@ -186,7 +192,7 @@ inline constexpr char kNameRange[] = "アカウント名は1から255文字を�
 inline constexpr char kServerRange[] = "メールサーバーアドレスは1から255文字を入力してください。";
 inline constexpr char kUserRange[] = "ログインユーザー名は1から255文字を入力してください。";
 inline constexpr char kPasswordRange[] = "ログインパスワードは1から255文字を入力してください。";
-inline constexpr char kPortRange[] = "ポート番号は1から99999までを入力してください。";
+inline constexpr char kPortRange[] = "ポート番号は1から65535までを入力してください。";
 inline constexpr char kLinesRange[] = "受信行数は0から999までを入力してください。";
 inline constexpr char kTimeoutRange[] = "タイムアウト秒数は1から9999までを入力してください。";
 inline constexpr char kDaysRange[] = "日数は1から9999までを入力してください。";

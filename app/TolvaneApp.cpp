@@ -5,6 +5,7 @@
 #include "app/HelpCommands.h"
 #include "app/HelpWindow.h"
 #include "app/InformationView.h"
+#include "app/LayoutWrites.h"
 #include "app/MainFrame.h"
 #include "app/QtTranslation.h"
 #include "app/QuitSignals.h"
@@ -38,6 +39,7 @@ CTolvaneApp::CTolvaneApp() {
 CTolvaneApp::~CTolvaneApp() {
     if (m_bStarted && !m_bFinished) {
         m_bFinished = true;
+        CLayoutBatch layout;
         m_pDoc->CloseDocument();
         m_pFrame->SaveLayout();
     }
@@ -108,7 +110,13 @@ bool CTolvaneApp::InitInstance() {
                 &CMainFrame::ShowFromAnotherStart);
     }
     m_bStarted = true;
-    m_pFrame->RestoreAndShow();
+    // A start that came while this one began is answered by showing the window.
+    bool bShowRequested = false;
+    if (m_pSingle) {
+        m_pSingle->AcceptRequests();
+        bShowRequested = m_pSingle->TakeEarlyRequest();
+    }
+    m_pFrame->RestoreAndShow(bShowRequested);
     m_pFrame->update();
     return true;
 }
@@ -169,8 +177,11 @@ void CTolvaneApp::FinishQuit() {
         return;
     }
     m_bFinished = true;
-    m_pDoc->CloseDocument();
-    m_pFrame->SaveLayout();
+    {
+        CLayoutBatch layout; // every window's layout in one settings write
+        m_pDoc->CloseDocument();
+        m_pFrame->SaveLayout();
+    }
     m_pFrame->hide();
     Q_EMIT finished();
 }

@@ -3,12 +3,12 @@
 #include "app/AccessibleName.h"
 #include "app/CheckFailures.h"
 #include "app/GuiTexts.h"
+#include "app/LayoutWrites.h"
 #include "app/QtText.h"
 #include "engine/Account.h"
 #include "platform/Profile.h"
 #include "settings/OptionControls.h"
 #include "settings/ScreenPlacement.h"
-#include "settings/SettingWrite.h"
 
 #include <QCheckBox>
 #include <QColor>
@@ -201,12 +201,13 @@ void CReportDialog::SaveSettings() {
         return;
     }
     m_bSaved = true;
-    CheckWrite(WriteProfileInt(kSection, "Left", pos().x()));
-    CheckWrite(WriteProfileInt(kSection, "Top", pos().y()));
-    CheckWrite(WriteProfileInt(kSection, "AlwaysTop", m_pAlwaysTop->isChecked() ? 1 : 0));
-    CheckWrite(WriteProfileInt(kSection, "DisplayDetails", m_bDetails));
-    CheckWrite(WriteProfileInt(kSection, "Width1", m_pList->columnWidth(0)));
-    CheckWrite(WriteProfileInt(kSection, "Width2", m_pList->columnWidth(1)));
+    gui::CLayoutBatch layout;
+    gui::WriteLayoutInt(kSection, "Left", pos().x());
+    gui::WriteLayoutInt(kSection, "Top", pos().y());
+    gui::WriteLayoutInt(kSection, "AlwaysTop", m_pAlwaysTop->isChecked() ? 1 : 0);
+    gui::WriteLayoutInt(kSection, "DisplayDetails", m_bDetails);
+    gui::WriteLayoutInt(kSection, "Width1", m_pList->columnWidth(0));
+    gui::WriteLayoutInt(kSection, "Width2", m_pList->columnWidth(1));
 }
 
 QString CReportDialog::Summary() const {

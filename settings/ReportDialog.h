@@ -21,8 +21,8 @@
 // - "トルヴェインを表示(&D)" asks for the main window (showMainWindowRequested); closing,
 //   Esc and "閉じる(&C)" only hide the window.
 // - SaveSettings (also run by the destructor, once) writes Left, Top (also while hidden),
-//   AlwaysTop, DisplayDetails, Width1, Width2 in that order; each failed write is shown
-//   and the next one runs.
+//   AlwaysTop, DisplayDetails, Width1, Width2 as one settings change (CLayoutBatch), the
+//   failure shown once.
 #pragma once
 
 #include <QDialog>

@@ -105,6 +105,27 @@ TEST_F(MailListTest, HeaderClicksSortSizesAsNumbersAndTextsByBytes) {
     EXPECT_TRUE(List()->SortAscending());
 }
 
+// With automatic widths on, every refill sizes the columns to their texts again: a longer
+// subject after the next check widens the column, a shorter list narrows it.
+TEST_F(MailListTest, AutomaticWidthsFollowTheTextsAfterEveryRefill) {
+    CAccount* account = AddAccount("pop");
+    AddMail(account, "短い件名", "1");
+    app.Frame()->OnCommand(gui::ID_AUTO_WIDTH);
+    ASSERT_TRUE(app.Frame()->Menus().Action(gui::ID_AUTO_WIDTH)->isChecked());
+    app.Doc()->UpdateAllViews();
+    ProcessEvents();
+    const int narrow = List()->header()->sectionSize(CMailListModel::COL_SUBJECT);
+
+    const char* longSubject = "とても長い件名がここに続いてずっと先まで読めるように書かれている";
+    AddMail(account, longSubject, "1");
+    app.Doc()->UpdateAllViews();
+    ProcessEvents();
+    const int wide = List()->header()->sectionSize(CMailListModel::COL_SUBJECT);
+    EXPECT_GT(wide, narrow);
+    EXPECT_GE(wide, List()->fontMetrics().horizontalAdvance(QString::fromUtf8(longSubject)));
+    EXPECT_TRUE(app.Frame()->Menus().Action(gui::ID_AUTO_WIDTH)->isChecked());
+}
+
 TEST_F(MailListTest, MarksByCheckBoxKeysAndMenuAndTheirColours) {
     CAccount* account = AddAccount("pop");
     AddMail(account, "1", "1", "x", MAIL_NEW);
@@ -255,11 +276,20 @@ TEST(ColumnLayoutTest, DamagedValuesFallBackToTheBuiltInLayout) {
     WriteProfileInt("Column", "AutoWidth", 7);
     const gui::ColumnLayout layout = gui::LoadColumnLayout();
     EXPECT_EQ(layout.order, (std::array<int32_t, 5>{0, 1, 2, 3, 4}));
-    EXPECT_EQ(layout.widths, (std::array<int32_t, 5>{100, 100, 100, 100, 100}));
+    // Damaged widths count as 100; missing ones are the columns' defaults.
+    EXPECT_EQ(layout.widths, (std::array<int32_t, 5>{320, 100, 100, 140, 100}));
     EXPECT_EQ(layout.bAutoWidth, 0);
     WriteProfileInt("Column", "Order3", 2);
     WriteProfileInt("Column", "Order5", 2); // not a permutation either
     EXPECT_EQ(gui::LoadColumnLayout().order, (std::array<int32_t, 5>{0, 1, 2, 3, 4}));
+}
+
+// At the first start a subject and a sender are readable: not three characters of them.
+TEST(ColumnLayoutTest, AFreshUserGetsColumnsWideEnoughToRead) {
+    GuiHome home;
+    const gui::ColumnLayout layout = gui::LoadColumnLayout();
+    EXPECT_GE(layout.widths[0], 300);
+    EXPECT_GE(layout.widths[1], 200);
 }
 
 TEST(ColumnLayoutTest, LayoutIsWrittenAtExitAndRestoredAtStart) {

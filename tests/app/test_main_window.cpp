@@ -21,11 +21,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QStatusBar>
@@ -81,10 +83,22 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsShowsAnEmptyListAndAsksNothing) 
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("トルヴェイン"));
     EXPECT_EQ(app.List()->RowCount(), 0);
-    EXPECT_EQ(frame->MessagePaneText(),
-              QString::fromUtf8("受信メールはありません。  ") + QString::fromUtf8(kIdle));
+    // A newcomer is told where accounts are added, in the status line and by Ctrl+N.
+    EXPECT_EQ(
+        frame->MessagePaneText(),
+        QString::fromUtf8("アカウントがありません。「アカウント」メニューの「アカウントの設定」"
+                          "で追加してください。  ") +
+            QString::fromUtf8(kIdle));
     EXPECT_EQ(frame->Tray().Tip(), QString::fromUtf8("受信メールはありません。"));
     EXPECT_FALSE(Enabled(frame, gui::ID_CHECK_ALL)); // no account
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    QTest::keyClick(app.List(), Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.TextsUtf8()[0], "アカウントが登録されていません。\n"
+                                    "「アカウント」メニューの「アカウントの設定」でアカウントを"
+                                    "追加してください。");
+    EXPECT_EQ(boxes.Shown()[0].icon, QMessageBox::Warning);
     EXPECT_FALSE(Enabled(frame, gui::ID_CANCEL_CHECK));
     EXPECT_FALSE(frame->Menus().Action(gui::ID_AUTO_CHECK)->isChecked());
     EXPECT_TRUE(Enabled(frame, gui::ID_ACCOUNTS));
@@ -107,7 +121,7 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsShowsAnEmptyListAndAsksNothing) 
     frame->OnCommand(gui::ID_CHECK_ALL);
     EXPECT_EQ(app.Doc()->m_bBusy, 0);
     ASSERT_TRUE(app.Quit());
-    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_EQ(boxes.Shown().size(), 1u); // the answer to Ctrl+N alone
     EXPECT_EQ(GetProfileInt("Environment", "Status", 0), 1);
 }
 
@@ -272,6 +286,31 @@ TEST_F(MainWindowTest, TheMailCountIsReadByScreenReaders) {
               QString::fromUtf8("2通の受信メールがあります。"));
 }
 
+// The window layout (frame, list, pane, report window) reaches the settings file in one
+// write at quit, and the viewer's in one write when it closes; not one write per key.
+TEST_F(MainWindowTest, TheLayoutIsOneSettingsWriteAtQuitAndWhenTheViewerCloses) {
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    const std::filesystem::path file = home.ConfigHome() / "tolvane" / "user.reg";
+    {
+        FileWriteCounter writes(file);
+        QTimer::singleShot(0, [] {
+            if (QWidget* viewer = QApplication::activeModalWidget()) {
+                viewer->close();
+            }
+        });
+        app.Frame()->OnCommand(gui::ID_VIEWER_LOG);
+        ProcessEvents();
+        EXPECT_EQ(writes.Count(), 1);
+    }
+    FileWriteCounter writes(file);
+    ASSERT_TRUE(app.Quit());
+    EXPECT_EQ(writes.Count(), 1);
+    EXPECT_EQ(GetProfileInt("Environment", "Status", 0), 1);
+    EXPECT_EQ(GetProfileInt("Viewer", "Right", -1) > 0, true);
+    EXPECT_TRUE(boxes.Shown().empty());
+}
+
 TEST_F(MainWindowTest, TimerCheckIsDroppedWhileADialogIsOpen) {
     WritePop();
     RunningApp app;
@@ -328,6 +367,27 @@ TEST_F(MainWindowTest, ElevenAccountsGiveTenItemsInEachAccountMenu) {
     EXPECT_EQ(GetProfileInt("Account\\acc10", "Enable", 1), 0);
     EXPECT_EQ(menus.Action(gui::ID_TOGGLE_ACCOUNT_0)->statusTip(),
               QString::fromUtf8("acc10 アカウントを有効にする"));
+}
+
+// A stored or default placement lands on a screen with its title bar reachable: at the
+// first start (0, 0 stored by no one) and from a placement above and left of the screen.
+TEST_F(MainWindowTest, ThePlacementKeepsTheTitleBarOnTheScreen) {
+    for (const bool bStored : {false, true}) {
+        if (bStored) {
+            WriteProfileInt("Environment", "Left", -300);
+            WriteProfileInt("Environment", "Top", -200);
+            WriteProfileInt("Environment", "Right", 300);
+            WriteProfileInt("Environment", "Bottom", 300);
+        }
+        RunningApp app;
+        ASSERT_TRUE(app.Start());
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect inside = app.Frame()->geometry();
+        EXPECT_GT(inside.top(), area.top()) << bStored; // room for the title bar above
+        EXPECT_GE(inside.left(), area.left()) << bStored;
+        EXPECT_LE(inside.bottom(), area.bottom()) << bStored;
+        ASSERT_TRUE(app.Quit());
+    }
 }
 
 TEST_F(MainWindowTest, LayoutIsWrittenAtExitAndRestored) {

@@ -307,7 +307,7 @@ TEST_F(AccountDialogTest, ValidationRunsInOrderWithItsMessageAndFocus) {
         {"メールサーバーアドレスは1から255文字を入力してください。", "serverEdit", "example.jp"},
         {"ログインユーザー名は1から255文字を入力してください。", "userEdit", "taro"},
         {"ログインパスワードは1から255文字を入力してください。", "passwordEdit", "x"},
-        {"ポート番号は1から99999までを入力してください。", "portEdit", "99999"},
+        {"ポート番号は1から65535までを入力してください。", "portEdit", "65535"},
         {"受信行数は0から999までを入力してください。", "linesEdit", "0"},
         {"タイムアウト秒数は1から9999までを入力してください。", "timeoutEdit", "9999"},
         {"日数は1から9999までを入力してください。", "limitDaysEdit", "1"},
@@ -330,7 +330,7 @@ TEST_F(AccountDialogTest, ValidationRunsInOrderWithItsMessageAndFocus) {
     Press("addButton");
     EXPECT_EQ(messages.Messages().size(), shown);
     ASSERT_EQ(doc->m_arrAccounts.size(), 1u);
-    EXPECT_EQ(Stored("pop"), "example.jp|taro|x|99999|0|9999|0|1|1|1|1|1");
+    EXPECT_EQ(Stored("pop"), "example.jp|taro|x|65535|0|9999|0|1|1|1|1|1");
 }
 
 TEST_F(AccountDialogTest, NumbersAreReadByTheDecimalRule) {
@@ -346,10 +346,14 @@ TEST_F(AccountDialogTest, NumbersAreReadByTheDecimalRule) {
     FillNew("b");
     Paste("portEdit", "-110");
     Press("addButton");
-    EXPECT_EQ(LastMessage(), "ポート番号は1から99999までを入力してください。");
+    EXPECT_EQ(LastMessage(), "ポート番号は1から65535までを入力してください。");
     Paste("portEdit", "abc");
     Press("addButton");
     EXPECT_EQ(messages.Messages().size(), 2u);
+    Paste("portEdit", "70000"); // no TCP port
+    Press("addButton");
+    EXPECT_EQ(messages.Messages().size(), 3u);
+    EXPECT_EQ(LastMessage(), "ポート番号は1から65535までを入力してください。");
     Type("portEdit", "110");
     Paste("linesEdit", "-5");
     Press("addButton");
@@ -363,7 +367,7 @@ TEST_F(AccountDialogTest, NumbersAreReadByTheDecimalRule) {
     ASSERT_FALSE(Edit("limitDaysEdit")->isEnabled());
     Press("addButton");
     EXPECT_EQ(LastMessage(), "日数は1から9999までを入力してください。");
-    EXPECT_EQ(messages.Messages().size(), 4u);
+    EXPECT_EQ(messages.Messages().size(), 5u);
     EXPECT_EQ(doc->m_arrAccounts.size(), 1u);
 }
 

@@ -50,6 +50,8 @@ TEST_F(UninstallTest, RemovesFilesShortcutSettingsAndEntryAndKeepsTheUsersData) 
     EXPECT_EQ(Texts(), (std::vector<std::string>{setup::txt::kUninstallQuestion,
                                                  setup::txt::kUninstallDone}));
     EXPECT_EQ(prompter.ShownBoxes()[1].icon, MsgIcon::Information);
+    // The question says what goes besides the program: the accounts and their passwords.
+    EXPECT_NE(Texts()[0].find("アカウントとそのパスワード"), std::string::npos);
     for (const setup::FileTableRow& row : setup::kFileTable) {
         EXPECT_FALSE(fs::exists(programDir.Path() / row.name)) << row.name;
     }
