@@ -8,6 +8,7 @@
 #include "app/MainFrame.h"
 #include "app/MainMenus.h"
 #include "app/QtText.h"
+#include "app/ReadableColour.h"
 #include "app/TolvaneDoc.h"
 #include "app/TolvaneView.h"
 #include "platform/CodePage.h"
@@ -17,8 +18,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QBrush>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPalette>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -124,6 +127,23 @@ TEST_F(MailListTest, AutomaticWidthsFollowTheTextsAfterEveryRefill) {
     EXPECT_GT(wide, narrow);
     EXPECT_GE(wide, List()->fontMetrics().horizontalAdvance(QString::fromUtf8(longSubject)));
     EXPECT_TRUE(app.Frame()->Menus().Action(gui::ID_AUTO_WIDTH)->isChecked());
+}
+
+// On a dark palette a new mail is still readable: its colour comes from the palette.
+TEST_F(MailListTest, NewMailIsReadableOnADarkPalette) {
+    CAccount* account = AddAccount("pop");
+    AddMail(account, "1", "1", "x", MAIL_NEW);
+    app.Doc()->UpdateAllViews();
+    const QPalette saved = QGuiApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
+    QGuiApplication::setPalette(dark);
+    const QColor shown = Model().index(0, 1).data(Qt::ForegroundRole).value<QBrush>().color();
+    QGuiApplication::setPalette(saved);
+    EXPECT_GE(gui::ContrastRatio(shown, QColor(0x2a, 0x2a, 0x2a)), 4.5)
+        << shown.name().toStdString();
+    EXPECT_GT(shown.blue(), shown.red()); // still the new-mail blue
 }
 
 TEST_F(MailListTest, MarksByCheckBoxKeysAndMenuAndTheirColours) {
