@@ -31,10 +31,10 @@ inline constexpr char kMenuView[] = "表示(&V)";
 inline constexpr char kMenuAccount[] = "アカウント(&A)";
 inline constexpr char kMenuTools[] = "ツール(&T)";
 inline constexpr char kMenuHelp[] = "ヘルプ(&H)";
-inline constexpr char kMenuInfoMode[] = "情報画面の表示選択";
-inline constexpr char kMenuViewer[] = "ビューアで表示";
-inline constexpr char kMenuColumns[] = "表示項目";
-inline constexpr char kMenuCheck[] = "受信メールの確認";
+inline constexpr char kMenuInfoMode[] = "情報画面の表示選択(&P)";
+inline constexpr char kMenuViewer[] = "ビューアで表示(&V)";
+inline constexpr char kMenuColumns[] = "表示項目(&H)";
+inline constexpr char kMenuCheck[] = "受信メールの確認(&N)";
 
 inline constexpr char kSaveAll[] = "全ての受信メールをファイルへ保存(&S)...";
 inline constexpr char kSaveAllPrompt[] = "全ての受信メール情報をファイルへ保存";
@@ -66,9 +66,9 @@ inline constexpr char kViewerLog[] = "接続ログ(&K)...";
 inline constexpr char kViewerLogPrompt[] = "接続ログを別画面で表示する";
 inline constexpr char kReport[] = "受信メール数情報(&C)...";
 inline constexpr char kReportPrompt[] = "受信メール数の情報を表示する";
-inline constexpr char kAutoWidth[] = "項目の幅を自動設定";
+inline constexpr char kAutoWidth[] = "項目の幅を自動設定(&W)";
 inline constexpr char kAutoWidthPrompt[] = "項目の幅を自動的に設定する";
-inline constexpr char kResetOrder[] = "初期状態に戻す";
+inline constexpr char kResetOrder[] = "初期状態に戻す(&O)";
 inline constexpr char kResetOrderPrompt[] = "項目並び順を初期状態に戻す";
 inline constexpr char kAccounts[] = "アカウントの設定(&A)...";
 inline constexpr char kAccountsPrompt[] = "受信対象となるメールサーバーの設定をする";
@@ -135,10 +135,17 @@ inline constexpr char kAccessibleMailList[] = "受信メール一覧";
 inline constexpr char kNoBody[] =
     "<メールの本文を受信していないか、受信したメールに本文がありません>";
 // Context menu.
-inline constexpr char kPopupSelectAll[] = "全ての受信メールを選択する";
-inline constexpr char kPopupMark[] = "選択メールを削除対象にする";
-inline constexpr char kPopupUnmark[] = "選択メールを削除対象からはずす";
-inline constexpr char kPopupReload[] = "選択メールを表示行数指定して再読み込み";
+inline constexpr char kPopupSelectAll[] = "全ての受信メールを選択する(&A)";
+inline constexpr char kPopupMark[] = "選択メールを削除対象にする(&M)";
+inline constexpr char kPopupUnmark[] = "選択メールを削除対象からはずす(&U)";
+inline constexpr char kPopupReload[] = "選択メールを表示行数指定して再読み込み(&R)";
+// The list sorted from the keyboard: the same as a click on the column's heading.
+inline constexpr char kPopupSort[] = "並べ替え(&S)";
+inline constexpr char kSortSubject[] = "タイトル(&T)";
+inline constexpr char kSortFrom[] = "送信者(&F)";
+inline constexpr char kSortSize[] = "サイズ(&Z)";
+inline constexpr char kSortDate[] = "受信日時(&D)";
+inline constexpr char kSortAccount[] = "アカウント名(&A)";
 // Saving as text.
 inline constexpr char kSaveFilter[] = "テキスト形式 (*.txt)";
 inline constexpr char kSaveCount[] = "%d通\r\n";

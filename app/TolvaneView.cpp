@@ -357,6 +357,17 @@ void CTolvaneView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    const bool bMenuKey = (bPlain && event->key() == Qt::Key_Menu) ||
+                          (event->modifiers() == Qt::ShiftModifier && event->key() == Qt::Key_F10);
+    if (bMenuKey) {
+        // The context menu at the focused row (or the list's top), as a right click would.
+        const QRect row = visualRect(currentIndex());
+        const QPoint at = row.isValid() ? row.bottomLeft() : QPoint(0, 0);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, at, viewport()->mapToGlobal(at));
+        contextMenuEvent(&menuEvent);
+        event->accept();
+        return;
+    }
     QTreeView::keyPressEvent(event);
 }
 
@@ -384,7 +395,21 @@ void CTolvaneView::contextMenuEvent(QContextMenuEvent* event) {
     add(ID_UNMARK_SELECTED, txt::kPopupUnmark, bIdle && bSelected);
     menu.addSeparator();
     add(ID_RELOAD_SELECTED, txt::kPopupReload, bIdle && bSelected);
-    if (QAction* chosen = menu.exec(event->globalPos())) {
+    menu.addSeparator();
+    QMenu* sort = menu.addMenu(Tr(txt::kPopupSort));
+    sort->setObjectName(QStringLiteral("sortMenu"));
+    const char* const sortTexts[] = {txt::kSortSubject, txt::kSortFrom, txt::kSortSize,
+                                     txt::kSortDate, txt::kSortAccount};
+    for (int column = 0; column < CMailListModel::COLUMN_COUNT; ++column) {
+        sort->addAction(Tr(sortTexts[column]))->setProperty("sortColumn", column);
+    }
+    QAction* chosen = menu.exec(event->globalPos());
+    if (!chosen) {
+        return;
+    }
+    if (const QVariant column = chosen->property("sortColumn"); column.isValid()) {
+        OnHeaderClicked(column.toInt());
+    } else {
         Q_EMIT commandRequested(chosen->data().toInt());
     }
 }

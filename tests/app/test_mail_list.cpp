@@ -233,7 +233,7 @@ TEST_F(MailListTest, ContextMenuGreysWhatNeedsASelection) {
     QTimer::singleShot(0, [&] {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
             for (QAction* action : menu->actions()) {
-                if (!action->isSeparator()) {
+                if (!action->isSeparator() && !action->menu()) {
                     items.emplace_back(action->data().toInt(), action->isEnabled());
                 }
             }
@@ -247,6 +247,41 @@ TEST_F(MailListTest, ContextMenuGreysWhatNeedsASelection) {
                                                         {gui::ID_MARK_SELECTED, false},
                                                         {gui::ID_UNMARK_SELECTED, false},
                                                         {gui::ID_RELOAD_SELECTED, false}}));
+}
+
+// From the keyboard alone: Shift+F10 and the Menu key open the context menu, and its
+// sort items sort as a click on the heading does (the same column again reverses).
+TEST_F(MailListTest, TheKeyboardOpensTheContextMenuAndSorts) {
+    CAccount* account = AddAccount("pop");
+    AddMail(account, "a", "10", "carol");
+    AddMail(account, "b", "9", "alice");
+    app.Doc()->UpdateAllViews();
+    List()->setFocus();
+    // Opens the menu with key, then 並べ替え(&S) and 送信者(&F) by their mnemonics.
+    const auto sortBySender = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        bool bOpened = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* menu = QApplication::activePopupWidget();
+            if (!menu) {
+                return;
+            }
+            bOpened = true;
+            QTest::keyClick(menu, Qt::Key_S);
+            QWidget* sort = QApplication::activePopupWidget();
+            if (sort == menu) {
+                menu->close();
+                return;
+            }
+            QTest::keyClick(sort, Qt::Key_F);
+        });
+        QTest::keyClick(List(), key, modifiers);
+        return bOpened;
+    };
+    ASSERT_TRUE(sortBySender(Qt::Key_F10, Qt::ShiftModifier));
+    EXPECT_EQ(Column(CMailListModel::COL_FROM), (std::vector<std::string>{"alice", "carol"}));
+    ASSERT_TRUE(sortBySender(Qt::Key_Menu, Qt::NoModifier));
+    EXPECT_EQ(Column(CMailListModel::COL_FROM), (std::vector<std::string>{"carol", "alice"}));
+    EXPECT_EQ(List()->SortColumn(), CMailListModel::COL_FROM);
 }
 
 TEST_F(MailListTest, FocusedMailFillsThePaneAndSavingSelectedWithNoneWritesCountZero) {

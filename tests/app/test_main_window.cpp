@@ -26,8 +26,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSplitter>
 #include <QStatusBar>
@@ -123,6 +125,37 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsShowsAnEmptyListAndAsksNothing) 
     ASSERT_TRUE(app.Quit());
     EXPECT_EQ(boxes.Shown().size(), 1u); // the answer to Ctrl+N alone
     EXPECT_EQ(GetProfileInt("Environment", "Status", 0), 1);
+}
+
+// Every menu item can be reached from the keyboard: each has a mnemonic, and no two items
+// of one menu share one (an account's item is named by the account and has none).
+void ExpectMnemonics(QMenu* menu) {
+    QSet<QChar> used;
+    for (QAction* action : menu->actions()) {
+        const int id = action->data().toInt();
+        if (action->isSeparator() || gui::IsToggleAccountId(id) || gui::IsCheckAccountId(id)) {
+            continue;
+        }
+        const QString text = action->text();
+        const qsizetype amp = text.indexOf(u'&');
+        ASSERT_TRUE(amp >= 0 && amp + 1 < text.size()) << text.toStdString();
+        const QChar key = text.at(amp + 1).toUpper();
+        EXPECT_FALSE(used.contains(key)) << text.toStdString();
+        used.insert(key);
+        if (action->menu()) {
+            ExpectMnemonics(action->menu());
+        }
+    }
+}
+
+TEST_F(MainWindowTest, EveryMenuItemHasAMnemonicOfItsOwn) {
+    WritePop();
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    for (QAction* top : app.Frame()->menuBar()->actions()) {
+        ASSERT_NE(top->menu(), nullptr);
+        ASSERT_NO_FATAL_FAILURE(ExpectMnemonics(top->menu()));
+    }
 }
 
 TEST_F(MainWindowTest, UnreadableSettingsFileIsToldAndEndsTheStart) {

@@ -287,6 +287,20 @@ TEST_F(AccountDialogTest, SelectingARowFillsTheFormAndTheCheckBoxesRuleTheDeleti
     EXPECT_EQ(Deletion(), "- x x e x");
 }
 
+// With one account, the keyboard alone selects it for editing: Space in the list (where
+// the arrows cannot move) selects the row instead of ticking its box.
+TEST_F(AccountDialogTest, OneAccountIsSelectedForEditingFromTheKeyboard) {
+    WriteAccount("pop", {});
+    Open();
+    List()->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(List(), Qt::Key_Space);
+    EXPECT_EQ(List()->item(0)->checkState(), Qt::Checked);
+    EXPECT_EQ(Edit("nameEdit")->text(), U("pop"));
+    EXPECT_TRUE(Button("changeButton")->isEnabled());
+    QTest::keyClick(List(), Qt::Key_Space); // selected now: Space ticks as usual
+    EXPECT_EQ(List()->item(0)->checkState(), Qt::Unchecked);
+}
+
 TEST_F(AccountDialogTest, ValidationRunsInOrderWithItsMessageAndFocus) {
     Open();
     Click(Check("newMailOnlyCheck"));
