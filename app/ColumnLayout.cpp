@@ -33,7 +33,8 @@ ColumnLayout LoadColumnLayout() {
     ColumnLayout layout;
     std::array<int32_t, ColumnLayout::kColumns> order{};
     for (int i = 0; i < ColumnLayout::kColumns; ++i) {
-        const int32_t width = GetProfileInt(kSection, Key("Width", i + 1), kDefaultWidth);
+        const int32_t width = GetProfileInt(kSection, Key("Width", i + 1),
+                                            ColumnLayout::kDefaultWidths[static_cast<size_t>(i)]);
         layout.widths[static_cast<size_t>(i)] = width > 0 ? width : kDefaultWidth;
         order[static_cast<size_t>(i)] = GetProfileInt(kSection, Key("Order", i + 1), -1);
     }

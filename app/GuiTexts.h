@@ -31,10 +31,10 @@ inline constexpr char kMenuView[] = "表示(&V)";
 inline constexpr char kMenuAccount[] = "アカウント(&A)";
 inline constexpr char kMenuTools[] = "ツール(&T)";
 inline constexpr char kMenuHelp[] = "ヘルプ(&H)";
-inline constexpr char kMenuInfoMode[] = "情報画面の表示選択";
-inline constexpr char kMenuViewer[] = "ビューアで表示";
-inline constexpr char kMenuColumns[] = "表示項目";
-inline constexpr char kMenuCheck[] = "受信メールの確認";
+inline constexpr char kMenuInfoMode[] = "情報画面の表示選択(&P)";
+inline constexpr char kMenuViewer[] = "ビューアで表示(&V)";
+inline constexpr char kMenuColumns[] = "表示項目(&H)";
+inline constexpr char kMenuCheck[] = "受信メールの確認(&N)";
 
 inline constexpr char kSaveAll[] = "全ての受信メールをファイルへ保存(&S)...";
 inline constexpr char kSaveAllPrompt[] = "全ての受信メール情報をファイルへ保存";
@@ -66,9 +66,9 @@ inline constexpr char kViewerLog[] = "接続ログ(&K)...";
 inline constexpr char kViewerLogPrompt[] = "接続ログを別画面で表示する";
 inline constexpr char kReport[] = "受信メール数情報(&C)...";
 inline constexpr char kReportPrompt[] = "受信メール数の情報を表示する";
-inline constexpr char kAutoWidth[] = "項目の幅を自動設定";
+inline constexpr char kAutoWidth[] = "項目の幅を自動設定(&W)";
 inline constexpr char kAutoWidthPrompt[] = "項目の幅を自動的に設定する";
-inline constexpr char kResetOrder[] = "初期状態に戻す";
+inline constexpr char kResetOrder[] = "初期状態に戻す(&O)";
 inline constexpr char kResetOrderPrompt[] = "項目並び順を初期状態に戻す";
 inline constexpr char kAccounts[] = "アカウントの設定(&A)...";
 inline constexpr char kAccountsPrompt[] = "受信対象となるメールサーバーの設定をする";
@@ -100,6 +100,9 @@ inline constexpr char kTrayExit[] = "トルヴェインを終了(&X)";
 // Tray tips.
 inline constexpr char kTipMails[] = "%d通の受信メールがあります。";
 inline constexpr char kTipNoMail[] = "受信メールはありません。";
+// After the count when accounts of the latest checks could not be checked; short, as a tip
+// holds 63 bytes.
+inline constexpr char kTipFailed[] = "%1件のアカウントを確認できません。";
 
 // Main frame: status bar.
 inline constexpr char kPromptNoMail[] = "受信メールはありません。  %s";
@@ -108,6 +111,14 @@ inline constexpr char kPromptDisable[] = "%s アカウントを無効にする";
 inline constexpr char kPromptEnable[] = "%s アカウントを有効にする";
 inline constexpr char kPromptCheckAccount[] = "%s アカウントで受信確認を行う";
 inline constexpr char kIdlePrompt[] = "ﾍﾙﾌﾟを表示するには [F1] を押してください。";
+// Instead of the count while no account exists, and the answer to Ctrl+N then.
+inline constexpr char kPromptNoAccount[] =
+    "アカウントがありません。「アカウント」メニューの「アカウントの設定」で追加してください。";
+inline constexpr char kNoAccountMessage[] =
+    "アカウントが登録されていません。\n"
+    "「アカウント」メニューの「アカウントの設定」でアカウントを追加してください。";
+// Between the count and the prompt when accounts could not be checked.
+inline constexpr char kPromptFailed[] = "%1件のアカウントを確認できませんでした。";
 inline constexpr char kClockFormat[] = " %u年 %u月 %u日  %s %02d:%02.2d ";
 inline constexpr char kMorning[] = "午前";
 inline constexpr char kAfternoon[] = "午後";
@@ -124,10 +135,17 @@ inline constexpr char kAccessibleMailList[] = "受信メール一覧";
 inline constexpr char kNoBody[] =
     "<メールの本文を受信していないか、受信したメールに本文がありません>";
 // Context menu.
-inline constexpr char kPopupSelectAll[] = "全ての受信メールを選択する";
-inline constexpr char kPopupMark[] = "選択メールを削除対象にする";
-inline constexpr char kPopupUnmark[] = "選択メールを削除対象からはずす";
-inline constexpr char kPopupReload[] = "選択メールを表示行数指定して再読み込み";
+inline constexpr char kPopupSelectAll[] = "全ての受信メールを選択する(&A)";
+inline constexpr char kPopupMark[] = "選択メールを削除対象にする(&M)";
+inline constexpr char kPopupUnmark[] = "選択メールを削除対象からはずす(&U)";
+inline constexpr char kPopupReload[] = "選択メールを表示行数指定して再読み込み(&R)";
+// The list sorted from the keyboard: the same as a click on the column's heading.
+inline constexpr char kPopupSort[] = "並べ替え(&S)";
+inline constexpr char kSortSubject[] = "タイトル(&T)";
+inline constexpr char kSortFrom[] = "送信者(&F)";
+inline constexpr char kSortSize[] = "サイズ(&Z)";
+inline constexpr char kSortDate[] = "受信日時(&D)";
+inline constexpr char kSortAccount[] = "アカウント名(&A)";
 // Saving as text.
 inline constexpr char kSaveFilter[] = "テキスト形式 (*.txt)";
 inline constexpr char kSaveCount[] = "%d通\r\n";
@@ -181,7 +199,7 @@ inline constexpr char kNameRange[] = "アカウント名は1から255文字を�
 inline constexpr char kServerRange[] = "メールサーバーアドレスは1から255文字を入力してください。";
 inline constexpr char kUserRange[] = "ログインユーザー名は1から255文字を入力してください。";
 inline constexpr char kPasswordRange[] = "ログインパスワードは1から255文字を入力してください。";
-inline constexpr char kPortRange[] = "ポート番号は1から99999までを入力してください。";
+inline constexpr char kPortRange[] = "ポート番号は1から65535までを入力してください。";
 inline constexpr char kLinesRange[] = "受信行数は0から999までを入力してください。";
 inline constexpr char kTimeoutRange[] = "タイムアウト秒数は1から9999までを入力してください。";
 inline constexpr char kDaysRange[] = "日数は1から9999までを入力してください。";
@@ -272,6 +290,8 @@ inline constexpr char kReportAccountColumn[] = "アカウント名";
 inline constexpr char kReportCountColumn[] = "メール数";
 inline constexpr char kReportSummaryName[] = "受信メール数";
 inline constexpr char kReportListName[] = "アカウントごとのメール数";
+// The count column of an account the latest check could not check.
+inline constexpr char kReportFailed[] = "確認できません";
 
 // About box.
 inline constexpr char kAboutTitle[] = "バージョン情報";
@@ -300,5 +320,8 @@ inline constexpr char kNotifyLine[] = "%1：%2";
 // After the first few lines: how many more.
 inline constexpr char kNotifyMore[] = "ほか%1通";
 inline constexpr char kNotifyShowAction[] = "表示";
+// An account that could not be checked: the summary, and one body line per account.
+inline constexpr char kNotifyFailedSummary[] = "受信確認ができませんでした。";
+inline constexpr char kNotifyFailedLine[] = "%1を確認できませんでした。";
 
 } // namespace tolvane::gui::txt

@@ -3,16 +3,24 @@
 #include "app/GuiTexts.h"
 #include "app/MailOrder.h"
 #include "app/QtText.h"
+#include "app/ReadableColour.h"
 #include "app/Resources.h"
 
 #include <QBrush>
 #include <QColor>
+#include <QGuiApplication>
+#include <QPalette>
 
 #include <algorithm>
 
 namespace tolvane::gui {
 
 namespace {
+
+// The rows' background in the palette in use.
+QColor ListBackground() {
+    return QGuiApplication::palette().color(QPalette::Active, QPalette::Base);
+}
 
 const char* const kHeadings[] = {txt::kColumnSubject, txt::kColumnFrom, txt::kColumnSize,
                                  txt::kColumnDate, txt::kColumnAccount};
@@ -202,10 +210,10 @@ QVariant CMailListModel::data(const QModelIndex& index, int role) const {
             return {};
         }
         if (row.mark == MARK_DELETE) {
-            return QBrush(QColor(255, 0, 0));
+            return QBrush(ReadableOn(QColor(255, 0, 0), ListBackground()));
         }
         if (row.mail->m_nState == MAIL_NEW) {
-            return QBrush(QColor(0, 0, 255));
+            return QBrush(ReadableOn(QColor(0, 0, 255), ListBackground()));
         }
         return {};
     default:

@@ -4,7 +4,13 @@
 #include "platform/AtomicFile.h"
 #include "platform/Texts.h"
 
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
 #include <string_view>
+#include <system_error>
 
 namespace tolvane::gui {
 
@@ -67,8 +73,48 @@ std::string FormatMailListText(const std::vector<const CMail*>& mails) {
     return out;
 }
 
+namespace {
+
+// The file a save replaces: the one a link at path names (so the link stays), else path.
+std::filesystem::path SaveTarget(const std::filesystem::path& path) {
+    std::error_code error;
+    if (std::filesystem::is_symlink(path, error)) {
+        const std::filesystem::path target = std::filesystem::canonical(path, error);
+        if (!error) {
+            return target;
+        }
+    }
+    return path;
+}
+
+// The process's umask, read without changing it (setting it to read it back would give
+// the worker's files a wrong mode meanwhile); 022 where the kernel does not tell.
+unsigned CurrentUmask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) == 0) {
+            return static_cast<unsigned>(std::strtoul(line.c_str() + 6, nullptr, 8)) & 0777u;
+        }
+    }
+    return 022;
+}
+
+// An existing file's permission bits; for a new one 0666 less the umask, as any program
+// that creates a document gives it.
+unsigned SaveMode(const std::filesystem::path& target) {
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0) {
+        return static_cast<unsigned>(st.st_mode & 07777);
+    }
+    return 0666u & ~CurrentUmask();
+}
+
+} // namespace
+
 bool SaveMailListText(const std::filesystem::path& path, const std::vector<const CMail*>& mails) {
-    return WriteFileAtomic(path, FormatMailListText(mails), 0600);
+    const std::filesystem::path target = SaveTarget(path);
+    return WriteFileAtomic(target, FormatMailListText(mails), SaveMode(target));
 }
 
 } // namespace tolvane::gui

@@ -20,7 +20,9 @@ namespace tolvane::gui {
 std::string FormatMailListText(const std::vector<const CMail*>& mails);
 
 // Writes the text of mails to path atomically (the file is complete or untouched).
-// False when it could not be written.
+// A file the user names keeps what the user made of it: an existing file keeps its mode,
+// and a symbolic link at path stays a link (the file it names is replaced); a new file
+// gets the usual mode (0666 less the umask). False when it could not be written.
 bool SaveMailListText(const std::filesystem::path& path, const std::vector<const CMail*>& mails);
 
 } // namespace tolvane::gui

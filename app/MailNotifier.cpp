@@ -2,6 +2,7 @@
 
 #include "app/GuiTexts.h"
 #include "app/QtText.h"
+#include "app/SessionBus.h"
 #include "platform/Options.h"
 
 #include <QDBusConnection>
@@ -44,11 +45,10 @@ QString Escaped(const QString& text) {
 } // namespace
 
 CMailNotifier::CMailNotifier() {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected()) {
-        bus.connect(QString::fromLatin1(kService), QString::fromLatin1(kPath),
-                    QString::fromLatin1(kInterface), QStringLiteral("ActionInvoked"), this,
-                    SLOT(OnActionInvoked(uint, QString)));
+    if (std::optional<QDBusConnection> bus = gui::SessionBus()) {
+        bus->connect(QString::fromLatin1(kService), QString::fromLatin1(kPath),
+                     QString::fromLatin1(kInterface), QStringLiteral("ActionInvoked"), this,
+                     SLOT(OnActionInvoked(uint, QString)));
     }
 }
 
@@ -78,14 +78,29 @@ int CMailNotifier::OnCheckComplete(const AccountArray& accounts) {
         lines.append(Tr(gui::txt::kNotifyMore).arg(nNew - kBodyMails));
     }
     if (nNew > 0 && options::GetNotify() != 0) {
-        Send(nNew, Escaped(lines.join(u'\n')));
+        Send(QString::asprintf(gui::txt::kNotifySummary, nNew), Escaped(lines.join(u'\n')),
+             "email.arrived", m_nLastId, &m_nLastId);
     }
     return nNew;
 }
 
-void CMailNotifier::Send(int nNew, const QString& body) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
+bool CMailNotifier::OnAccountsFailed(const std::vector<std::string>& namesCp932) {
+    if (namesCp932.empty() || options::GetNotify() == 0) {
+        return false;
+    }
+    QStringList lines;
+    for (const std::string& name : namesCp932) {
+        lines.append(Tr(gui::txt::kNotifyFailedLine).arg(FromCp932(name)));
+    }
+    Send(Tr(gui::txt::kNotifyFailedSummary), Escaped(lines.join(u'\n')), "network.error",
+         m_nLastFailedId, &m_nLastFailedId);
+    return true;
+}
+
+void CMailNotifier::Send(const QString& summary, const QString& body, const char* category,
+                         uint replacesId, uint* lastId) {
+    std::optional<QDBusConnection> bus = gui::SessionBus();
+    if (!bus) {
         return;
     }
     QDBusMessage call =
@@ -94,24 +109,24 @@ void CMailNotifier::Send(int nNew, const QString& body) {
     const QStringList actions{QString::fromLatin1(kDefaultAction), Tr(gui::txt::kNotifyShowAction)};
     QVariantMap hints;
     hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("org.orrindale.Tolvane"));
-    hints.insert(QStringLiteral("category"), QStringLiteral("email.arrived"));
-    call << Tr(gui::txt::kProductTitle) << m_nLastId << QStringLiteral("tolvane")
-         << QString::asprintf(gui::txt::kNotifySummary, nNew) << body << actions << hints
-         << kServerTimeout;
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
+    hints.insert(QStringLiteral("category"), QString::fromLatin1(category));
+    call << Tr(gui::txt::kProductTitle) << replacesId << QStringLiteral("tolvane") << summary
+         << body << actions << hints << kServerTimeout;
+    auto* watcher = new QDBusPendingCallWatcher(bus->asyncCall(call), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this](QDBusPendingCallWatcher* finished) {
+            [this, lastId](QDBusPendingCallWatcher* finished) {
                 const QDBusPendingReply<uint> reply = *finished;
                 if (!reply.isError()) {
-                    m_nLastId = reply.value();
-                    Q_EMIT shown(m_nLastId);
+                    *lastId = reply.value();
+                    Q_EMIT shown(*lastId);
                 }
                 finished->deleteLater();
             });
 }
 
 void CMailNotifier::OnActionInvoked(uint id, const QString& action) {
-    if (id != 0 && id == m_nLastId && action == QLatin1String(kDefaultAction)) {
+    if (id != 0 && (id == m_nLastId || id == m_nLastFailedId) &&
+        action == QLatin1String(kDefaultAction)) {
         Q_EMIT activated();
     }
 }

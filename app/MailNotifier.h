@@ -9,7 +9,11 @@
 // - With the Notify option on and at least one new mail, one notification is sent: the
 //   summary "%d通の新着メールがあります。", the first few senders and subjects as its body,
 //   the program's icon, and a default action. The call is asynchronous: nothing waits for
-//   the service, and without a session bus or a notification service nothing happens.
+//   the service, and without a session bus (SessionBus.h: none is ever autolaunched) or a
+//   notification service nothing happens.
+// - OnAccountsFailed, with the accounts that have newly failed a check (CCheckFailures
+//   gives each once per failure), sends "受信確認ができませんでした。" naming them, as its
+//   own notification (the Notify option on, at least one name).
 // - When the user activates the notification, activated() is emitted (the program shows
 //   its main window then).
 #pragma once
@@ -36,6 +40,8 @@ public:
 
     // Returns the number of new mails found (whether or not a notification was sent).
     int OnCheckComplete(const AccountArray& accounts);
+    // Names CP932; returns whether a notification was sent.
+    bool OnAccountsFailed(const std::vector<std::string>& namesCp932);
 
 Q_SIGNALS:
     void activated();
@@ -46,10 +52,13 @@ private Q_SLOTS:
     void OnActionInvoked(uint id, const QString& action);
 
 private:
-    void Send(int nNew, const QString& body);
+    // replacesId 0: a new notification; lastId receives the id the service gave it.
+    void Send(const QString& summary, const QString& body, const char* category, uint replacesId,
+              uint* lastId);
 
     std::map<std::string, std::set<std::string>> m_seen; // account name -> mail keys
-    uint m_nLastId = 0;
+    uint m_nLastId = 0;                                  // the latest new-mail notification
+    uint m_nLastFailedId = 0;                            // the latest failure notification
 };
 
 } // namespace tolvane

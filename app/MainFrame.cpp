@@ -12,18 +12,25 @@
 #include "app/TolvaneView.h"
 #include "app/TrayIcon.h"
 #include "engine/Clock.h"
+#include "platform/MessageHost.h"
 #include "platform/Options.h"
 #include "platform/Profile.h"
+#include "platform/Texts.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
 #include <QToolBar>
+
+#include <algorithm>
 
 namespace tolvane::gui {
 
@@ -46,13 +53,21 @@ CMainFrame::CMainFrame() : m_bridge(this) {
     m_pMenus = new CMainMenus(this);
     connect(m_pMenus, &CMainMenus::commandTriggered, this, &CMainFrame::OnCommand);
     connect(m_pMenus, &CMainMenus::menuAboutToShow, this, &CMainFrame::UpdateCommands);
+    m_pNoAccountKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_N), this);
+    m_pNoAccountKey->setEnabled(false);
+    connect(m_pNoAccountKey, &QShortcut::activated, this, [] {
+        ShowMessage(Sjis(txt::kNoAccountMessage), MsgButtons::Ok, MsgIcon::Exclamation);
+    });
 
     m_pMessage = new QLabel(this);
     m_pMessage->setObjectName(QStringLiteral("messagePane"));
-    m_pMessage->setAccessibleName(Tr(txt::kAccessibleMessagePane));
+    // No accessible name of their own: a screen reader then reads the panes' texts (the
+    // mail count, the clock) as their names and hears each change; the role goes in the
+    // description.
+    m_pMessage->setAccessibleDescription(Tr(txt::kAccessibleMessagePane));
     m_pClock = new QLabel(this);
     m_pClock->setObjectName(QStringLiteral("clockPane"));
-    m_pClock->setAccessibleName(Tr(txt::kAccessibleClock));
+    m_pClock->setAccessibleDescription(Tr(txt::kAccessibleClock));
     statusBar()->addWidget(m_pMessage, 1);
     statusBar()->addPermanentWidget(m_pClock);
     m_clockTimer.setInterval(kClockPeriodMs);
@@ -85,7 +100,9 @@ CMainFrame::CMainFrame() : m_bridge(this) {
     m_pList->SetAutoWidthAction(m_pMenus->Action(ID_AUTO_WIDTH));
     connect(m_pList, &CTolvaneView::filled, this, [this](int count) {
         ShowIdlePrompt(); // the count in the status line is current again
-        SetTrayTip(MailCountTip(count));
+        const int failed = m_pDoc ? m_pDoc->FailedAccountCount() : 0;
+        SetTrayTip(MailCountTip(count, failed));
+        m_pTray->SetFailed(failed > 0);
         UpdateCommands();
     });
     connect(m_pList, &CTolvaneView::commandRequested, this, &CMainFrame::OnCommand);
@@ -98,12 +115,17 @@ CMainFrame::CMainFrame() : m_bridge(this) {
     });
 
     CWorkerBridge::Receivers receivers;
-    receivers.title = [this](const QString& title) { setWindowTitle(title); };
+    // Each account of a job (check, deletion or reload) sets the title; a check also the
+    // cancel text. Either is the worker moving on: the command states follow at once.
+    receivers.title = [this](const QString& title) {
+        setWindowTitle(title);
+        OnWorkerStep();
+    };
     receivers.cancelText = [this](const QString& text) {
         if (QAction* cancel = m_pMenus->Action(ID_CANCEL_CHECK)) {
             cancel->setText(text);
         }
-        UpdateCommands(); // the worker has moved to another account (or none)
+        OnWorkerStep();
     };
     receivers.command = [this](int id) { OnCommand(id); };
     m_bridge.SetReceivers(std::move(receivers));
@@ -115,7 +137,7 @@ void CMainFrame::SetDocument(CTolvaneDoc* doc) {
     m_pDoc = doc;
 }
 
-void CMainFrame::RestoreAndShow() {
+void CMainFrame::RestoreAndShow(bool bShowRequested) {
     const QString title = Tr(txt::kProductTitle);
     setWindowTitle(title);
     m_pMenus->ToolBar()->setWindowTitle(title);
@@ -136,7 +158,7 @@ void CMainFrame::RestoreAndShow() {
     m_pDoc->RebuildAccountMenus();
     ShowIdlePrompt();
     UpdateCommands();
-    if (status == SHOW_MINIMIZED) {
+    if (status == SHOW_MINIMIZED && !bShowRequested) {
         // Hidden in the tray; without a tray it must stay reachable on the task bar.
         if (!m_pTray->IsAvailable()) {
             showMinimized();
@@ -154,19 +176,30 @@ void CMainFrame::RestorePlacement() {
     const int right = GetProfileInt(kSection, "Right", 600);
     const int bottom = GetProfileInt(kSection, "Bottom", 480);
     const QSize minimum = minimumSizeHint();
-    QRect rect(left, top, std::max(right - left, minimum.width()),
-               std::max(bottom - top, minimum.height()));
-    // A window placed off every screen (a screen that has gone) comes back onto the
-    // primary one, where it can be reached.
-    bool bOnScreen = false;
-    for (const QScreen* screen : QGuiApplication::screens()) {
-        bOnScreen = bOnScreen || screen->availableGeometry().intersects(rect);
+    const QRect rect(left, top, std::max(right - left, minimum.width()),
+                     std::max(bottom - top, minimum.height()));
+    setGeometry(ReachablePlacement(rect));
+}
+
+QRect CMainFrame::ReachablePlacement(QRect rect) const {
+    // The stored rectangle is the window's inside; its title bar lies above it. The window
+    // goes onto the screen it mostly lies on (the primary one when it lies on none, e.g. a
+    // screen that has gone) with room above for the title bar, so it can always be grabbed.
+    const QScreen* screen = QGuiApplication::screenAt(rect.center());
+    if (!screen) {
+        screen = QGuiApplication::primaryScreen();
     }
-    const QScreen* primary = QGuiApplication::primaryScreen();
-    if (!bOnScreen && primary) {
-        rect.moveTopLeft(primary->availableGeometry().topLeft());
+    if (!screen) {
+        return rect;
     }
-    setGeometry(rect);
+    const QRect area = screen->availableGeometry();
+    const int titleRoom = style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    rect.setWidth(std::min(rect.width(), area.width()));
+    rect.setHeight(std::min(rect.height(), std::max(area.height() - titleRoom, 1)));
+    rect.moveLeft(std::clamp(rect.left(), area.left(), area.right() + 1 - rect.width()));
+    rect.moveTop(std::clamp(rect.top(), area.top() + titleRoom,
+                            std::max(area.top() + titleRoom, area.bottom() + 1 - rect.height())));
+    return rect;
 }
 
 int CMainFrame::ViewHeight() const {
@@ -339,7 +372,21 @@ void CMainFrame::OnFrameCommand(int id) {
     }
 }
 
+void CMainFrame::OnWorkerStep() {
+    if (m_pDoc) {
+        m_pDoc->OnWorkerStep();
+    }
+    UpdateCommands();
+}
+
+bool CMainFrame::HasNoAccount() const {
+    return m_pDoc && !m_pDoc->IsClosed() && m_pDoc->m_arrAccounts.empty();
+}
+
 void CMainFrame::UpdateCommands() {
+    // Ctrl+N answers while the check command is greyed for want of an account; never both
+    // at once, so the key is never ambiguous.
+    m_pNoAccountKey->setEnabled(HasNoAccount() && m_pDoc->IsIdle(false));
     for (const auto& [id, action] : m_pMenus->Actions()) {
         action->setEnabled(IsCommandEnabled(id, false));
         bool bChecked = false;
@@ -415,7 +462,22 @@ QString CMainFrame::MessagePaneText() const {
 }
 
 void CMainFrame::ShowIdlePrompt() {
-    m_pMessage->setText(CountedPrompt(m_pDoc ? m_pDoc->TotalMailCount() : 0, Tr(txt::kIdlePrompt)));
+    ShowPrompt(Tr(txt::kIdlePrompt));
+}
+
+void CMainFrame::ShowPrompt(const QString& prompt) {
+    const unsigned total = m_pDoc ? m_pDoc->TotalMailCount() : 0;
+    const int failed = m_pDoc ? m_pDoc->FailedAccountCount() : 0;
+    // A newcomer is told where accounts are added rather than that there is no mail.
+    const QString text = HasNoAccount() ? Tr(txt::kPromptNoAccount) + QStringLiteral("  ") + prompt
+                                        : CountedPrompt(total, FailurePrompt(failed, prompt));
+    if (text == m_pMessage->text()) {
+        return;
+    }
+    m_pMessage->setText(text);
+    // The new count is announced, not only painted.
+    QAccessibleEvent changed(m_pMessage, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
 }
 
 void CMainFrame::SetTrayTip(const QString& text) {
@@ -443,7 +505,7 @@ bool CMainFrame::event(QEvent* event) {
         if (tip.isEmpty()) {
             ShowIdlePrompt();
         } else {
-            m_pMessage->setText(CountedPrompt(m_pDoc ? m_pDoc->TotalMailCount() : 0, tip));
+            ShowPrompt(tip);
         }
         return true;
     }

@@ -22,6 +22,7 @@
 #include <QTimer>
 
 class QLabel;
+class QShortcut;
 class QSplitter;
 
 namespace tolvane::gui {
@@ -47,12 +48,16 @@ public:
     QTimer& CheckTimer() { return m_checkTimer; }
 
     void SetDocument(CTolvaneDoc* doc);
-    void RestoreAndShow();
+    // bShowRequested: another start asked to see the window meanwhile; it is not left
+    // minimised or in the tray then.
+    void RestoreAndShow(bool bShowRequested = false);
     void SaveLayout();
 
     void OnCommand(int id);
     void PostCommand(int id);
     bool IsCommandEnabled(int id, bool bArriving) const;
+    // The one place every action's enabled and checked state is set from the rules; run
+    // after every command, busy change, worker step, list change and menu opening.
     void UpdateCommands();
 
     void SetCheckTimer(int milliseconds); // 0 stops it
@@ -81,12 +86,16 @@ private:
     bool IsFrameCommand(int id) const;
     void OnFrameCommand(int id);
     bool IsFrameCommandChecked(int id, bool& bChecked) const;
+    void OnWorkerStep();
+    void ShowPrompt(const QString& prompt);
+    bool HasNoAccount() const;
     void ToggleInfoPane();
     void ShowOrHide();
     void ShowRestored();
     void FocusOtherPane();
     void ApplyViewHeight();
     void RestorePlacement();
+    QRect ReachablePlacement(QRect rect) const;
     int ViewHeight() const;
 
     CWorkerBridge m_bridge;
@@ -97,6 +106,7 @@ private:
     CInformationView* m_pInfo = nullptr;
     QLabel* m_pMessage = nullptr;
     QLabel* m_pClock = nullptr;
+    QShortcut* m_pNoAccountKey = nullptr; // Ctrl+N without an account
     QTimer m_clockTimer;
     QTimer m_checkTimer;
     CTolvaneDoc* m_pDoc = nullptr;

@@ -78,6 +78,7 @@ void CSingleInstance::Listen() {
             connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
                 while (socket->canReadLine()) {
                     if (socket->readLine() == kShowRequest) {
+                        m_bEarlyRequest = m_bEarlyRequest || !m_bAccepting;
                         Q_EMIT showRequested();
                         socket->write(kShowAnswer);
                         socket->flush();
@@ -86,6 +87,12 @@ void CSingleInstance::Listen() {
             });
         }
     });
+}
+
+bool CSingleInstance::TakeEarlyRequest() {
+    const bool bEarly = m_bEarlyRequest;
+    m_bEarlyRequest = false;
+    return bEarly;
 }
 
 void CSingleInstance::AskFirstToShow() {

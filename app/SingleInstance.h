@@ -2,7 +2,10 @@
 //
 // - A QLockFile in $XDG_RUNTIME_DIR (else the data folder) decides who is first. Only its
 //   holder removes a stale socket and listens on a local socket beside it (owner only).
-// - The first instance emits showRequested for every later start and answers it.
+// - The first instance emits showRequested for every later start and answers it. A start
+//   that arrives while the first is still starting (behind its first message box, before
+//   its window is wired) is not lost: TakeEarlyRequest tells whether one arrived before
+//   the window could take it.
 // - A later start retries the connection for a few seconds (the first may still be
 //   starting), asks the first to show itself, waits briefly for its answer and reports
 //   that it is not first; it then ends quietly.
@@ -35,6 +38,11 @@ public:
     // A short key of the data folder's path.
     static QString DefaultKey();
 
+    // True (once) when a later start asked since Claim and before AcceptRequests.
+    bool TakeEarlyRequest();
+    // From now on requests only go to showRequested (its receiver is wired).
+    void AcceptRequests() { m_bAccepting = true; }
+
 Q_SIGNALS:
     void showRequested();
 
@@ -45,6 +53,8 @@ private:
     QString m_strSocketPath;
     std::unique_ptr<QLockFile> m_pLock;
     QLocalServer* m_pServer = nullptr;
+    bool m_bAccepting = false;
+    bool m_bEarlyRequest = false;
 };
 
 } // namespace tolvane::gui

@@ -5,19 +5,25 @@
 #include "platform/Texts.h"
 
 #include <cstdio>
+#include <string>
 
 namespace tolvane::gui {
 
 namespace {
 
-// printf into UTF-8 for the string table's formats (UTF-8 arguments).
+// printf into UTF-8 for the string table's formats (UTF-8 arguments), measured first: a
+// long account name in a prompt is never cut, least of all inside a character.
 template <typename... Args> QString FormatUtf8(const char* formatUtf8, Args... args) {
-    char buffer[512];
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    std::snprintf(buffer, sizeof buffer, formatUtf8, args...);
+    const int length = std::snprintf(nullptr, 0, formatUtf8, args...);
+    if (length <= 0) {
+        return QString();
+    }
+    std::string buffer(static_cast<size_t>(length) + 1, '\0');
+    std::snprintf(buffer.data(), buffer.size(), formatUtf8, args...);
 #pragma GCC diagnostic pop
-    return QString::fromUtf8(buffer);
+    return QString::fromUtf8(buffer.data(), length);
 }
 
 } // namespace
@@ -47,8 +53,19 @@ QString CheckAccountPrompt(const std::string& nameCp932) {
     return FromCp932(SjisFormat(txt::kPromptCheckAccount, nameCp932.c_str()));
 }
 
-QString MailCountTip(int count) {
-    return count > 0 ? FormatUtf8(txt::kTipMails, count) : Tr(txt::kTipNoMail);
+QString MailCountTip(int count, int failedAccounts) {
+    const QString tip = count > 0 ? FormatUtf8(txt::kTipMails, count) : Tr(txt::kTipNoMail);
+    if (failedAccounts <= 0) {
+        return tip;
+    }
+    return tip + u'\n' + Tr(txt::kTipFailed).arg(failedAccounts);
+}
+
+QString FailurePrompt(int failedAccounts, const QString& prompt) {
+    if (failedAccounts <= 0) {
+        return prompt;
+    }
+    return Tr(txt::kPromptFailed).arg(failedAccounts) + QStringLiteral("  ") + prompt;
 }
 
 QString TrayTipText(const QString& text) {

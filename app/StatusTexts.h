@@ -20,8 +20,13 @@ QString CountedPrompt(unsigned mailCount, const QString& prompt);
 QString ToggleAccountPrompt(const std::string& nameCp932, bool bEnabled);
 QString CheckAccountPrompt(const std::string& nameCp932);
 
-// The tray tip after a refill: the count, or that there is no mail.
-QString MailCountTip(int count);
+// The tray tip after a refill: the count, or that there is no mail; then, on a line of its
+// own, how many accounts the latest checks could not check (when any).
+QString MailCountTip(int count, int failedAccounts = 0);
+
+// The prompt of the status line, after the count: how many accounts could not be checked
+// (when any), two blanks, then prompt.
+QString FailurePrompt(int failedAccounts, const QString& prompt);
 
 // A tray tip holds at most 63 bytes of CP932. The cut never splits a double-byte
 // character: half a character would show as a stray sign.

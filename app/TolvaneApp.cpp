@@ -5,7 +5,9 @@
 #include "app/HelpCommands.h"
 #include "app/HelpWindow.h"
 #include "app/InformationView.h"
+#include "app/LayoutWrites.h"
 #include "app/MainFrame.h"
+#include "app/QtTranslation.h"
 #include "app/QuitSignals.h"
 #include "app/SingleInstance.h"
 #include "app/SoundEffectPlayer.h"
@@ -31,11 +33,13 @@ constexpr int kMaxFinishAttempts = 100;
 CTolvaneApp::CTolvaneApp() {
     // The window may sit in the tray while a dialog closes: only the exit ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
+    InstallQtTranslation(this); // before the first message box
 }
 
 CTolvaneApp::~CTolvaneApp() {
     if (m_bStarted && !m_bFinished) {
         m_bFinished = true;
+        CLayoutBatch layout;
         m_pDoc->CloseDocument();
         m_pFrame->SaveLayout();
     }
@@ -106,7 +110,13 @@ bool CTolvaneApp::InitInstance() {
                 &CMainFrame::ShowFromAnotherStart);
     }
     m_bStarted = true;
-    m_pFrame->RestoreAndShow();
+    // A start that came while this one began is answered by showing the window.
+    bool bShowRequested = false;
+    if (m_pSingle) {
+        m_pSingle->AcceptRequests();
+        bShowRequested = m_pSingle->TakeEarlyRequest();
+    }
+    m_pFrame->RestoreAndShow(bShowRequested);
     m_pFrame->update();
     return true;
 }
@@ -167,8 +177,11 @@ void CTolvaneApp::FinishQuit() {
         return;
     }
     m_bFinished = true;
-    m_pDoc->CloseDocument();
-    m_pFrame->SaveLayout();
+    {
+        CLayoutBatch layout; // every window's layout in one settings write
+        m_pDoc->CloseDocument();
+        m_pFrame->SaveLayout();
+    }
     m_pFrame->hide();
     Q_EMIT finished();
 }

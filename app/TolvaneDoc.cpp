@@ -99,7 +99,7 @@ bool CTolvaneDoc::IsCommandEnabled(int id, bool bArriving) const {
     case ID_CHECK_ALL:
         return !m_arrAccounts.empty() && bIdle;
     case ID_CANCEL_CHECK:
-        return const_cast<CTolvaneDoc*>(this)->CanCancel();
+        return m_bBusy == 1 && m_pWorker && !m_bCancelAsked;
     case ID_DELETE_MARKED:
         return bFree && m_pListView->IsMarked(-1);
     case ID_RELOAD_SELECTED:
@@ -152,6 +152,7 @@ void CTolvaneDoc::OnCommand(int id) {
         break;
     case ID_CANCEL_CHECK:
         Cancel();
+        m_bCancelAsked = true;
         break;
     case ID_AUTO_CHECK:
         ToggleAutoCheck();
@@ -252,6 +253,7 @@ unsigned CTolvaneDoc::TotalMailCount() const {
 }
 
 void CTolvaneDoc::OnBusyWindow(bool bBusy) {
+    m_bCancelAsked = false; // a new job, or none
     m_frame.SetBusyWindow(bBusy);
     Q_EMIT busyChanged(bBusy);
 }
@@ -272,6 +274,11 @@ void CTolvaneDoc::SetCheckTimer(bool bOn) {
 }
 
 void CTolvaneDoc::OnCheckComplete(int id) {
+    std::vector<std::string> newlyFailed;
+    if (id == ID_CHECK_COMPLETE && m_pWorker) {
+        // Before the refill: the refill's tip and status line already tell of them.
+        newlyFailed = m_failures.Update(m_arrAccounts, m_pWorker->GetOutcomes());
+    }
     UpdateAllViews();
     const bool bHeld = RefreshReportWindow();
     if (m_bAutoReport == 1 && (m_nReportDisplayMode != 0 || bHeld)) {
@@ -281,6 +288,7 @@ void CTolvaneDoc::OnCheckComplete(int id) {
         PlayMailSound();
     }
     m_notifier.OnCheckComplete(m_arrAccounts);
+    m_notifier.OnAccountsFailed(newlyFailed);
     ClearReplacedMail();
     CDocumentCore::OnJobComplete(); // saves the stores, then leaves the busy state
     Q_EMIT jobCompleted(id);
@@ -332,6 +340,7 @@ void CTolvaneDoc::AfterAccountsChanged() {
     if (m_bDocClosed) {
         return;
     }
+    m_failures.Update(m_arrAccounts, {}); // deleted accounts have no failure left
     UpdateAllViews();
     if (m_bInfoShowsLog == 0) {
         m_pInfoView->ClearText();
@@ -412,6 +421,7 @@ void CTolvaneDoc::CloseDocument() {
 void CTolvaneDoc::CreateReportWindow() {
     m_pReport = std::make_unique<CReportDialog>();
     m_pReport->SetAccounts(&m_arrAccounts);
+    m_pReport->SetFailures(&m_failures);
     m_pReport->Refresh();
     connect(m_pReport.get(), &CReportDialog::showMainWindowRequested, &m_frame,
             &CMainFrame::ShowFromAnotherStart);

@@ -19,10 +19,18 @@
 //   check: shown without taking the focus when AutoReport and ReportDisplayMode ask for
 //   it; the SoundFile played when any mail is held; the desktop notification of new mail
 //   (CMailNotifier) sent.
+// - A check in which accounts could not be checked says so (CCheckFailures): the report
+//   window marks their rows, the frame's status line, tray tip and tray icon show it
+//   (FailedAccountCount), and the notification names each account once per failure.
+// - Cancel (32839) is enabled for as long as a job of any kind runs, until the user has
+//   cancelled the account the worker is on: its state then waits for the worker's next
+//   step (OnWorkerStep, another account or the end) or the end of the busy state. The rule
+//   reads only what the GUI thread holds, so no worker progress can leave it stale.
 // - The options command runs the options sheet; every Apply, and its end whatever the
 //   button, re-reads the options, opens or closes the log file and restarts the timer.
 #pragma once
 
+#include "app/CheckFailures.h"
 #include "app/MailNotifier.h"
 #include "engine/DocumentCore.h"
 
@@ -66,7 +74,13 @@ public:
     // Timer 2 as the options say (on with the interval, or off).
     void ArmCheckTimer();
     unsigned TotalMailCount() const;
+    // Accounts the latest checks could not check (still in the list).
+    int FailedAccountCount() const { return m_failures.Count(); }
+    const CCheckFailures& Failures() const { return m_failures; }
     bool IsIdle(bool bArriving) const;
+    // The worker has moved to another account or step of its job (its title or cancel
+    // text changed): a cancel may be asked for again.
+    void OnWorkerStep() { m_bCancelAsked = false; }
 
     // The quit question: false keeps the program running.
     bool SaveModified();
@@ -120,7 +134,9 @@ private:
     CMessageBoxHost* m_pMessages;
     std::unique_ptr<CReportDialog> m_pReport;
     CMailNotifier m_notifier;
+    CCheckFailures m_failures;
     bool m_bDocClosed = false;
+    bool m_bCancelAsked = false; // the user cancelled the worker's current step
 };
 
 } // namespace tolvane::gui

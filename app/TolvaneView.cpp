@@ -302,6 +302,7 @@ void CTolvaneView::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     m_bPressConsumed = event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
                        IsOnCheckBox(index, event->position().toPoint());
+    m_nPressToggledRow = m_bPressConsumed ? index.row() : -1;
     if (m_bPressConsumed) {
         ToggleMark(index.row()); // the selection stays as it is
         event->accept();
@@ -311,6 +312,7 @@ void CTolvaneView::mousePressEvent(QMouseEvent* event) {
 }
 
 void CTolvaneView::mouseReleaseEvent(QMouseEvent* event) {
+    m_nPressToggledRow = -1;
     if (m_bPressConsumed) {
         m_bPressConsumed = false;
         event->accept();
@@ -321,6 +323,19 @@ void CTolvaneView::mouseReleaseEvent(QMouseEvent* event) {
 
 void CTolvaneView::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && IsOnCheckBox(index, event->position().toPoint())) {
+        // A double press on the box toggles once and opens no viewer: the first press has
+        // toggled the mark, so the second press (where the window system delivers one
+        // before the double click) is taken back, and the release that follows is eaten
+        // before the item's own check handling can take it as another toggle.
+        if (m_nPressToggledRow == index.row()) {
+            ToggleMark(index.row());
+        }
+        m_nPressToggledRow = -1;
+        m_bPressConsumed = true;
+        event->accept();
+        return;
+    }
     if (event->button() == Qt::LeftButton && index.isValid()) {
         OpenViewer(index.row());
     }
@@ -339,6 +354,17 @@ void CTolvaneView::keyPressEvent(QKeyEvent* event) {
     }
     if (bPlain && event->key() == Qt::Key_Space && FocusedRow() >= 0) {
         ToggleMark(FocusedRow());
+        event->accept();
+        return;
+    }
+    const bool bMenuKey = (bPlain && event->key() == Qt::Key_Menu) ||
+                          (event->modifiers() == Qt::ShiftModifier && event->key() == Qt::Key_F10);
+    if (bMenuKey) {
+        // The context menu at the focused row (or the list's top), as a right click would.
+        const QRect row = visualRect(currentIndex());
+        const QPoint at = row.isValid() ? row.bottomLeft() : QPoint(0, 0);
+        QContextMenuEvent menuEvent(QContextMenuEvent::Keyboard, at, viewport()->mapToGlobal(at));
+        contextMenuEvent(&menuEvent);
         event->accept();
         return;
     }
@@ -369,7 +395,21 @@ void CTolvaneView::contextMenuEvent(QContextMenuEvent* event) {
     add(ID_UNMARK_SELECTED, txt::kPopupUnmark, bIdle && bSelected);
     menu.addSeparator();
     add(ID_RELOAD_SELECTED, txt::kPopupReload, bIdle && bSelected);
-    if (QAction* chosen = menu.exec(event->globalPos())) {
+    menu.addSeparator();
+    QMenu* sort = menu.addMenu(Tr(txt::kPopupSort));
+    sort->setObjectName(QStringLiteral("sortMenu"));
+    const char* const sortTexts[] = {txt::kSortSubject, txt::kSortFrom, txt::kSortSize,
+                                     txt::kSortDate, txt::kSortAccount};
+    for (int column = 0; column < CMailListModel::COLUMN_COUNT; ++column) {
+        sort->addAction(Tr(sortTexts[column]))->setProperty("sortColumn", column);
+    }
+    QAction* chosen = menu.exec(event->globalPos());
+    if (!chosen) {
+        return;
+    }
+    if (const QVariant column = chosen->property("sortColumn"); column.isValid()) {
+        OnHeaderClicked(column.toInt());
+    } else {
         Q_EMIT commandRequested(chosen->data().toInt());
     }
 }

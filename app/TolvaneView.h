@@ -98,6 +98,7 @@ private:
     int32_t m_bAscending = 1;
     int32_t m_nSortColumn = 0;
     bool m_bPressConsumed = false;
+    int m_nPressToggledRow = -1; // the row the last press toggled, until its release
 };
 
 } // namespace tolvane::gui

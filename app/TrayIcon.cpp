@@ -7,8 +7,12 @@
 #include "app/StatusTexts.h"
 
 #include <QMenu>
+#include <QPainter>
+#include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace tolvane::gui {
 
@@ -26,6 +30,33 @@ std::function<bool()>& Probe() {
 
 bool TrayAvailable() {
     return Probe() ? Probe()() : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+QIcon ProgramIcon() {
+    return QIcon(QStringLiteral(":/icons/tolvane.svg"));
+}
+
+// The program's icon with a red badge and a white "!" in its lower right corner, drawn
+// at the sizes a tray asks for.
+QIcon FailedIcon() {
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64}) {
+        QPixmap pixmap = ProgramIcon().pixmap(size, size);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QRectF badge(size * 0.45, size * 0.45, size * 0.55, size * 0.55);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(200, 0, 0));
+        painter.drawEllipse(badge);
+        painter.setPen(QPen(Qt::white, std::max(1.5, size / 12.0), Qt::SolidLine, Qt::RoundCap));
+        const qreal x = badge.center().x();
+        painter.drawLine(QPointF(x, badge.top() + badge.height() * 0.22),
+                         QPointF(x, badge.top() + badge.height() * 0.58));
+        painter.drawPoint(QPointF(x, badge.top() + badge.height() * 0.78));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 } // namespace
@@ -74,7 +105,7 @@ void CTrayIcon::TryCreate() {
     if (m_pIcon || m_bRemoved || !TrayAvailable()) {
         return;
     }
-    m_pIcon = new QSystemTrayIcon(QIcon(QStringLiteral(":/icons/tolvane.svg")), this);
+    m_pIcon = new QSystemTrayIcon(Icon(), this);
     m_pIcon->setToolTip(m_strTip);
     m_pIcon->setContextMenu(m_pMenu);
     connect(m_pIcon, &QSystemTrayIcon::activated, this,
@@ -105,6 +136,20 @@ void CTrayIcon::SetTip(const QString& text) {
     if (m_pIcon) {
         m_pIcon->setToolTip(m_strTip);
     }
+}
+
+void CTrayIcon::SetFailed(bool bFailed) {
+    if (bFailed == m_bFailed) {
+        return;
+    }
+    m_bFailed = bFailed;
+    if (m_pIcon) {
+        m_pIcon->setIcon(Icon());
+    }
+}
+
+QIcon CTrayIcon::Icon() const {
+    return m_bFailed ? FailedIcon() : ProgramIcon();
 }
 
 QMenu* CTrayIcon::Menu() {

@@ -1,5 +1,6 @@
 // CTrayIcon: the notification-area icon through which the program lives while its window
-// is hidden. The icon never changes; only its tip does.
+// is hidden. Its tip tells the mail count; its image is the program's icon, with a red
+// badge while accounts of the latest checks could not be checked (SetFailed).
 //
 // - It exists only where the desktop offers a tray. A tray that starts after the program
 //   (a desktop still starting up) is watched for a while and the icon appears then.
@@ -13,6 +14,7 @@
 // - Tests may replace the desktop's answer to "is there a tray?" (SetTrayProbe).
 #pragma once
 
+#include <QIcon>
 #include <QObject>
 #include <QString>
 
@@ -39,6 +41,10 @@ public:
     bool IsAvailable() const { return m_pIcon != nullptr; }
     void SetTip(const QString& text);
     const QString& Tip() const { return m_strTip; }
+    void SetFailed(bool bFailed);
+    bool IsFailed() const { return m_bFailed; }
+    // The image shown (also while there is no tray).
+    QIcon Icon() const;
     // Removes the icon (the window is going away).
     void Remove();
     // The context menu, its texts and greying brought up to date.
@@ -64,6 +70,7 @@ private:
     QTimer* m_pWatch = nullptr;
     int m_nWatchesLeft = 0;
     bool m_bRemoved = false;
+    bool m_bFailed = false;
 };
 
 } // namespace tolvane::gui

@@ -132,6 +132,7 @@ void CViewerDialog::SaveSettings() {
         return;
     }
     m_bSaved = true;
+    CLayoutBatch layout; // one settings write for the whole window
     m_font.Save(kSection);
     const QRect normal = isMaximized() ? normalGeometry() : geometry();
     if (!normal.isValid()) {

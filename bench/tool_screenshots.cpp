@@ -8,9 +8,12 @@
 // the information pane), viewer.png (the connection log in the viewer), account-dialog.png,
 // reload-lines-dialog.png, and from the program's own commands options-general.png and
 // options-log.png (the options sheet on each page), report.png (the mail count window with
-// its details), about.png (the About box) and help.png (the help on its first page, read
-// from beside this tool). Exits 0 when every picture was written.
+// its details), about.png (the About box), help.png (the help on its first page, read
+// from beside this tool), and message-box.png and save-dialog.png (a question and the save
+// dialog, whose standard buttons and labels are Qt's own texts in Japanese). Exits 0 when
+// every picture was written.
 #include "app/CommandIds.h"
+#include "app/GuiTexts.h"
 #include "app/HelpCommands.h"
 #include "app/HelpWindow.h"
 #include "app/InformationView.h"
@@ -28,8 +31,10 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
+#include <QFileDialog>
 #include <QFont>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QSplitter>
@@ -186,6 +191,25 @@ int main(int argc, char** argv) {
         help->hide();
     } else {
         ok = false;
+    }
+
+    // The quit question as the message-box hook shows it, and Qt's own save dialog.
+    {
+        QMessageBox box(QMessageBox::Question, Tr(gui::txt::kProductTitle), Tr(gui::txt::kAskQuit),
+                        QMessageBox::Ok | QMessageBox::Cancel, frame);
+        box.show();
+        Settle();
+        ok = Grab(&box, out.filePath(QStringLiteral("message-box.png"))) && ok;
+    }
+    {
+        QFileDialog save(frame, Tr(gui::txt::kSaveAllPrompt), QDir::homePath(),
+                         Tr(gui::txt::kSaveFilter));
+        save.setOption(QFileDialog::DontUseNativeDialog);
+        save.setAcceptMode(QFileDialog::AcceptSave);
+        save.resize(640, 420);
+        save.show();
+        Settle();
+        ok = Grab(&save, out.filePath(QStringLiteral("save-dialog.png"))) && ok;
     }
 
     tolvane.QuitWithoutQuestion();

@@ -1,6 +1,8 @@
 # The install layout, for `cmake --install build --prefix P` and for the package (P = /usr):
 #   P/lib/tolvane/     the program folder: Tolvane, TolvaneSetup, tolvane-cli and the shipped
 #                      files Tolvane.hlp, Tolvane.cnt, Readme.txt (found beside the programs)
+#                      and the marker Tolvane.installation, without which TolvaneSetup /u
+#                      deletes nothing there
 #   P/bin/             links to Tolvane and tolvane-cli
 #   P/share/applications/, P/share/icons/hicolor/, P/share/metainfo/
 # Fixed folder names rather than GNUInstallDirs: the program folder is lib/tolvane on every
@@ -28,6 +30,8 @@ install(FILES
     ${CMAKE_SOURCE_DIR}/resources/help/Tolvane.cnt
     ${CMAKE_SOURCE_DIR}/resources/Readme.txt
     DESTINATION ${TOLVANE_PROGRAM_DIR} OPTIONAL)
+install(FILES ${CMAKE_SOURCE_DIR}/resources/Tolvane.installation
+    DESTINATION ${TOLVANE_PROGRAM_DIR})
 
 if(TOLVANE_GUI)
     install(FILES ${TOLVANE_ICON_SVG} DESTINATION share/icons/hicolor/scalable/apps)

@@ -10,12 +10,14 @@
 #include "settings/AccountForm.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -28,6 +30,7 @@ CAccountDialog::CAccountDialog(CDocumentCore& doc, QWidget* parent) : QDialog(pa
     for (const auto& account : m_doc.m_arrAccounts) {
         AppendRow(*account);
     }
+    m_pList->installEventFilter(this);
     connect(m_pList, &QListWidget::itemSelectionChanged, this, &CAccountDialog::OnSelectionChanged);
     connect(m_pList, &QListWidget::itemChanged, this, &CAccountDialog::OnItemChanged);
     connect(m_pAdd, &QPushButton::clicked, this, &CAccountDialog::OnAdd);
@@ -82,6 +85,23 @@ void CAccountDialog::AppendRow(const CAccount& account) {
     auto* item = new QListWidgetItem(FromCp932(account.m_strName), m_pList);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(account.m_bEnable == 1 ? Qt::Checked : Qt::Unchecked);
+}
+
+bool CAccountDialog::eventFilter(QObject* watched, QEvent* event) {
+    // With nothing selected (one account cannot be selected with the arrow keys), Space
+    // or Enter in the list selects the focused row (the first when none) for editing
+    // instead of ticking its box. Merely passing through the list with Tab selects nothing:
+    // a new account being typed into the form must not be replaced.
+    if (watched == m_pList && event->type() == QEvent::KeyPress && m_pList->count() > 0 &&
+        m_pList->selectedItems().isEmpty()) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            SelectAccount(std::max(m_pList->currentRow(), 0));
+            m_pList->currentItem()->setSelected(true);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CAccountDialog::SelectAccount(int nRow) {

@@ -54,6 +54,10 @@ public:
 Q_SIGNALS:
     void accountsChanged();
 
+protected:
+    // Space or Enter in the list with nothing selected selects the focused row for editing.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void BuildLayout();
     QPushButton* MakeButton(const char* textUtf8, const char* objectName);

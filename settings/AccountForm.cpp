@@ -37,7 +37,7 @@ constexpr int kDaysLimit = 4;
 constexpr int32_t kLinesUpper = 999999999;
 constexpr int32_t kSecondsUpper = 9999;
 constexpr int32_t kDaysUpper = 9999;
-constexpr uint32_t kPortUpper = 99999;
+constexpr uint32_t kPortUpper = 65535; // a TCP port
 // The form's defaults.
 constexpr int32_t kClearPort = 110;
 constexpr int32_t kPop3sPort = 995;

@@ -21,7 +21,6 @@ namespace tolvane {
 
 namespace {
 
-constexpr int kPathLimit = 260;
 // Wide enough for a usual path under the home folder.
 constexpr int kPathWidth = 280;
 
@@ -52,7 +51,7 @@ QGroupBox* CConnectLogPage::BuildSaveGroup() {
     m_pLogFile = new QLineEdit(group);
     m_pLogFile->setObjectName(QStringLiteral("logFileEdit"));
     m_pLogFile->setAccessibleName(AccessibleName(gui::txt::kLogFileLabel));
-    m_pLogFile->setMaxLength(kPathLimit);
+    m_pLogFile->setMaxLength(kPathMaxLength);
     m_pLogFile->setMinimumWidth(kPathWidth);
     m_pFileLabel->setBuddy(m_pLogFile);
     m_pBrowse =

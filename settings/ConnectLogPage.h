@@ -1,9 +1,9 @@
 // CConnectLogPage: the options sheet's page "接続ログ": whether the connection log is
 // saved to a file, the file, and whether the next start overwrites or extends it.
 //
-// Controls and keys: SaveLog; LogFile (260 characters) with browse; NewSave (two radio
-// buttons in the group "次回起動時の設定"). The file field, browse and that group are
-// enabled while SaveLog is ticked. Every change marks the page modified.
+// Controls and keys: SaveLog; LogFile (up to kPathMaxLength characters) with browse; NewSave (two
+// radio buttons in the group "次回起動時の設定"). The file field, browse and that group are enabled
+// while SaveLog is ticked. Every change marks the page modified.
 //
 // OnApply writes SaveLog, NewSave, then LogFile: the field's text, or the default path
 // when the field is empty. It always succeeds; the path is checked when the log file is

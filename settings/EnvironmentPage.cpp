@@ -34,7 +34,6 @@ constexpr int32_t kSecondsLowest = 1;
 constexpr int32_t kSecondsHighest = 999;
 // Stored when the feature is off, whatever its field shows.
 constexpr int32_t kIntervalWhenOff = 30;
-constexpr int kPathLimit = 260;
 // Wide enough for a usual path under the home folder.
 constexpr int kPathWidth = 280;
 // Controls that depend on the one above them are indented by this much.
@@ -87,7 +86,7 @@ QGroupBox* CEnvironmentPage::BuildCheckGroup() {
     m_pSoundFile = new QLineEdit(group);
     m_pSoundFile->setObjectName(QStringLiteral("soundFileEdit"));
     m_pSoundFile->setAccessibleName(AccessibleName(gui::txt::kSoundFileLabel));
-    m_pSoundFile->setMaxLength(kPathLimit);
+    m_pSoundFile->setMaxLength(kPathMaxLength);
     m_pSoundFile->setMinimumWidth(kPathWidth);
     fileLabel->setBuddy(m_pSoundFile);
     m_pSoundBrowse = MakePushButton(group, gui::txt::kBrowseButton, "soundBrowseButton",

@@ -2,8 +2,8 @@
 // the new-mail sound and notification, and the automatic mail count window.
 //
 // Controls and the Option keys they edit: FirstCheck, QuitConfirm, AutoCheck with
-// AutoCheckInterval (1 to 60 minutes, 2 characters), SoundFile (260 characters) with
-// browse and test, Notify, AutoReport with ReportDisplayMode (two radio buttons), AutoHide
+// AutoCheckInterval (1 to 60 minutes, 2 characters), SoundFile (up to kPathMaxLength characters)
+// with browse and test, Notify, AutoReport with ReportDisplayMode (two radio buttons), AutoHide
 // with AutoHideInterval (1 to 999 seconds, 3 characters).
 //
 // Enable rules: the interval follows AutoCheck; the radio buttons and AutoHide follow

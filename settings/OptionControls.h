@@ -15,6 +15,10 @@ namespace tolvane {
 class CNumberEdit;
 class CUpDown;
 
+// The longest path a path field takes, in characters: a Linux path may be 4,096 bytes
+// (PATH_MAX), and a stored path must come back from the field whole, never cut.
+inline constexpr int kPathMaxLength = 4096;
+
 QCheckBox* MakeCheckBox(QWidget* parent, const char* textUtf8, const char* objectName);
 QRadioButton* MakeRadio(QWidget* parent, const char* textUtf8, const char* objectName);
 QPushButton* MakePushButton(QWidget* parent, const char* textUtf8, const char* objectName,

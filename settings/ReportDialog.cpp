@@ -1,15 +1,17 @@
 #include "settings/ReportDialog.h"
 
 #include "app/AccessibleName.h"
+#include "app/CheckFailures.h"
 #include "app/GuiTexts.h"
+#include "app/LayoutWrites.h"
 #include "app/QtText.h"
 #include "engine/Account.h"
 #include "platform/Profile.h"
 #include "settings/OptionControls.h"
 #include "settings/ScreenPlacement.h"
-#include "settings/SettingWrite.h"
 
 #include <QCheckBox>
+#include <QColor>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -53,7 +55,9 @@ CReportDialog::~CReportDialog() {
 void CReportDialog::BuildLayout() {
     m_pSummary = new QLabel(Tr(gui::txt::kReportFirstSummary), this);
     m_pSummary->setObjectName(QStringLiteral("summaryLabel"));
-    m_pSummary->setAccessibleName(Tr(gui::txt::kReportSummaryName));
+    // Read by its text (the count), which a screen reader hears change; the role is the
+    // description.
+    m_pSummary->setAccessibleDescription(Tr(gui::txt::kReportSummaryName));
     m_pSummary->setAlignment(Qt::AlignCenter);
     m_pSummary->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_pAlwaysTop = MakeCheckBox(this, gui::txt::kAlwaysTopBox, "alwaysTopBox");
@@ -117,6 +121,11 @@ bool CReportDialog::Refresh() {
         auto* row = new QTreeWidgetItem(m_pList);
         row->setText(0, FromCp932(account->m_strName));
         row->setText(1, QString::number(nCount));
+        if (m_pFailures && m_pFailures->HasFailed(account->m_strName)) {
+            row->setText(1, Tr(gui::txt::kReportFailed));
+            row->setForeground(0, QColor(Qt::red));
+            row->setForeground(1, QColor(Qt::red));
+        }
         row->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         total += nCount;
     }
@@ -192,12 +201,13 @@ void CReportDialog::SaveSettings() {
         return;
     }
     m_bSaved = true;
-    CheckWrite(WriteProfileInt(kSection, "Left", pos().x()));
-    CheckWrite(WriteProfileInt(kSection, "Top", pos().y()));
-    CheckWrite(WriteProfileInt(kSection, "AlwaysTop", m_pAlwaysTop->isChecked() ? 1 : 0));
-    CheckWrite(WriteProfileInt(kSection, "DisplayDetails", m_bDetails));
-    CheckWrite(WriteProfileInt(kSection, "Width1", m_pList->columnWidth(0)));
-    CheckWrite(WriteProfileInt(kSection, "Width2", m_pList->columnWidth(1)));
+    gui::CLayoutBatch layout;
+    gui::WriteLayoutInt(kSection, "Left", pos().x());
+    gui::WriteLayoutInt(kSection, "Top", pos().y());
+    gui::WriteLayoutInt(kSection, "AlwaysTop", m_pAlwaysTop->isChecked() ? 1 : 0);
+    gui::WriteLayoutInt(kSection, "DisplayDetails", m_bDetails);
+    gui::WriteLayoutInt(kSection, "Width1", m_pList->columnWidth(0));
+    gui::WriteLayoutInt(kSection, "Width2", m_pList->columnWidth(1));
 }
 
 QString CReportDialog::Summary() const {

@@ -7,7 +7,9 @@
 //   value but 0), DisplayDetails and the two column widths (Width1, Width2).
 // - Refresh rebuilds the rows from the attached accounts (name and number of mail
 //   records, every account in array order) and the summary line; it returns whether any
-//   mail is waiting. Without an attached array the summary says so and the rows stay.
+//   mail is waiting. Without an attached array the summary says so and the rows stay. An
+//   account the latest check could not check (SetFailures) shows "確認できません" in red
+//   instead of its count.
 // - Details: shown, the window is 198 pixels high with the per-account list below the
 //   buttons; hidden, 108 pixels and the list is gone (it is also out of the tab chain).
 //   The window never gets shorter than its controls need, so a large font cuts nothing
@@ -19,8 +21,8 @@
 // - "トルヴェインを表示(&D)" asks for the main window (showMainWindowRequested); closing,
 //   Esc and "閉じる(&C)" only hide the window.
 // - SaveSettings (also run by the destructor, once) writes Left, Top (also while hidden),
-//   AlwaysTop, DisplayDetails, Width1, Width2 in that order; each failed write is shown
-//   and the next one runs.
+//   AlwaysTop, DisplayDetails, Width1, Width2 as one settings change (CLayoutBatch), the
+//   failure shown once.
 #pragma once
 
 #include <QDialog>
@@ -38,6 +40,9 @@ class QTreeWidget;
 namespace tolvane {
 
 class CAccount;
+namespace gui {
+class CCheckFailures;
+} // namespace gui
 
 class CReportDialog final : public QDialog {
     Q_OBJECT
@@ -51,6 +56,7 @@ public:
     ~CReportDialog() override;
 
     void SetAccounts(const AccountArray* pAccounts) { m_pAccounts = pAccounts; }
+    void SetFailures(const gui::CCheckFailures* pFailures) { m_pFailures = pFailures; }
     bool Refresh();
 
     void ArmAutoHide(bool bEnabled, int32_t nSeconds);
@@ -78,6 +84,7 @@ private:
     void SetTopMost(bool bTopMost);
 
     const AccountArray* m_pAccounts = nullptr;
+    const gui::CCheckFailures* m_pFailures = nullptr;
     QLabel* m_pSummary = nullptr;
     QCheckBox* m_pAlwaysTop = nullptr;
     QPushButton* m_pShowMain = nullptr;

@@ -8,7 +8,8 @@
 namespace tolvane::setup {
 
 bool CheckShippedFiles(const SetupContext& context, ISetupPrompter& prompter) {
-    if (FindMissingFile(context.programFolder).empty()) {
+    // Without its own folder the files would be looked for in the current one.
+    if (context.programFolder.is_absolute() && FindMissingFile(context.programFolder).empty()) {
         return true;
     }
     prompter.Show(txt::kFilesMissing, txt::kSetupCaption, MsgButtons::Ok, MsgIcon::Stop);

@@ -1,8 +1,8 @@
 // The installation's two halves around the welcome window.
 //
 // CheckShippedFiles runs before the window: when a required file of the file table is
-// missing it shows "必要なファイルが無いため…" (stop icon) and the installation ends with
-// nothing changed.
+// missing, or the program folder is unknown (not an absolute path), it shows
+// "必要なファイルが無いため…" (stop icon) and the installation ends with nothing changed.
 //
 // FinishInstallation runs when the user presses OK: the registration (Registration.h);
 // when it succeeded and the shortcut box is checked, the desktop shortcut; then

@@ -1,5 +1,6 @@
 #include "setup/SettingsRemoval.h"
 
+#include "platform/CodePage.h"
 #include "setup/UninstallEntry.h"
 
 #include <array>
@@ -8,9 +9,6 @@
 namespace tolvane::setup {
 
 namespace {
-
-// The name buffer older releases enumerated accounts with: a longer name ends the loop.
-constexpr size_t kAccountNameRoom = 267;
 
 struct CompanyKeys {
     const char* company;
@@ -36,7 +34,15 @@ class Remover {
 public:
     explicit Remover(SettingsTree& tree) : m_tree(tree) {}
 
+    // An account or section of ours: one that stays is named to the user.
     void Delete(const RegKey& parent, std::string_view subKey) {
+        const long result = Note(m_tree.DeleteKey(parent, subKey));
+        if (result != REG_OK && result != REG_NOT_FOUND) {
+            m_leftKeys.push_back(parent.Path() + "\\" + std::string(subKey));
+        }
+    }
+    // The root and the company key, which stay rightly while keys of others are below them.
+    void DeleteIfEmpty(const RegKey& parent, std::string_view subKey) {
         Note(m_tree.DeleteKey(parent, subKey));
     }
     long Note(long result) {
@@ -44,6 +50,7 @@ public:
         return result;
     }
     bool WriteFailed() const { return m_bWriteFailed; }
+    const std::vector<std::string>& LeftKeys() const { return m_leftKeys; }
 
     // Step 1: false when Account could not be closed.
     bool RemoveSections(const CompanyKeys& keys) {
@@ -53,10 +60,7 @@ public:
         }
         RegKey account;
         if (m_tree.OpenKey(root, "Account", account) == REG_OK) {
-            std::string name;
-            while (m_tree.EnumKey(account, 0, name, kAccountNameRoom) == REG_OK &&
-                   Note(m_tree.DeleteKey(account, name)) == REG_OK) {
-            }
+            RemoveAccounts(account);
             if (m_tree.CloseKey(account) != REG_OK) {
                 return false;
             }
@@ -72,7 +76,7 @@ public:
     bool RemoveCompany(const CompanyKeys& keys) {
         RegKey company;
         if (m_tree.OpenKey(m_tree.Root(), keys.companyKey, company) == REG_OK) {
-            Delete(company, "Tolvane");
+            DeleteIfEmpty(company, "Tolvane");
             m_tree.CloseKey(company);
         }
         if (m_tree.OpenKey(m_tree.Root(), keys.companyKey, company) != REG_OK) {
@@ -86,7 +90,7 @@ public:
         RegKey software;
         if (counted && subKeys == 0 &&
             m_tree.OpenKey(m_tree.Root(), "Software", software) == REG_OK) {
-            Delete(software, keys.company);
+            DeleteIfEmpty(software, keys.company);
             if (m_tree.CloseKey(software) != REG_OK) {
                 return false;
             }
@@ -95,21 +99,45 @@ public:
     }
 
 private:
+    // Every account name first, then the deletions: a key that stays must not hide the
+    // ones enumerated after it.
+    void RemoveAccounts(const RegKey& account) {
+        std::vector<std::string> names;
+        std::string name;
+        for (uint32_t index = 0; m_tree.EnumKey(account, index, name) == REG_OK; ++index) {
+            names.push_back(name);
+        }
+        for (const std::string& each : names) {
+            if (Utf8ToCp932(each).size() + 1 > kAccountNameRoom) {
+                m_leftKeys.push_back(account.Path() + "\\" + each);
+                continue;
+            }
+            Delete(account, each);
+        }
+    }
+
     SettingsTree& m_tree;
     bool m_bWriteFailed = false;
+    std::vector<std::string> m_leftKeys;
 };
 
 } // namespace
 
-int RemoveSettings(SettingsTree& tree, Company company) {
+int RemoveSettings(SettingsTree& tree, Company company, std::vector<std::string>* leftKeys) {
     const CompanyKeys& keys = company == Company::Orrindale ? kOrrindale : kAshcombe;
     Remover remover(tree);
     bool finished = remover.RemoveSections(keys) && remover.RemoveCompany(keys);
     if (finished && !DeleteUninstallEntry()) {
         remover.Note(REG_WRITE_FAILED);
     }
+    if (leftKeys != nullptr) {
+        *leftKeys = remover.LeftKeys();
+    }
     if (remover.WriteFailed()) {
         return REMOVAL_WRITE_FAILED;
+    }
+    if (!remover.LeftKeys().empty()) {
+        return REMOVAL_KEYS_LEFT;
     }
     return finished ? REMOVAL_DONE : REMOVAL_ENDED_EARLY;
 }

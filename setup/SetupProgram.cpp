@@ -3,6 +3,7 @@
 #include "platform/Paths.h"
 #include "setup/Installation.h"
 #include "setup/PrompterMessageHost.h"
+#include "setup/QtTranslation.h"
 #include "setup/SetupIcon.h"
 #include "setup/Uninstallation.h"
 #include "setup/WelcomeWindow.h"
@@ -68,8 +69,17 @@ int RunSetupProgram(std::string_view commandLine, const SetupContext& context,
     return RunInstallation(context, prompter);
 }
 
-int SetupMain() {
+SetupContext MakeSetupContext(const std::filesystem::path& setupProgram, SettingsTree& tree) {
+    SetupContext context;
+    context.setupProgram = setupProgram;
+    context.programFolder = setupProgram.parent_path();
+    context.tree = &tree;
+    return context;
+}
+
+int SetupMain(const std::function<std::filesystem::path()>& locateProgram) {
     QApplication::setWindowIcon(SetupIcon());
+    InstallQtTranslation(QCoreApplication::instance());
     CQtPrompter prompter;
     if (const QByteArray answers = qgetenv("TOLVANE_SETUP_ANSWERS"); !answers.isNull()) {
         if (!prompter.QueueAnswers(answers.toStdString())) {
@@ -79,10 +89,7 @@ int SetupMain() {
         prompter.SetEcho(true);
     }
     CPrompterMessageHost messages(prompter);
-    SetupContext context;
-    context.setupProgram = ProgramFile();
-    context.programFolder = context.setupProgram.parent_path();
-    context.tree = &SettingsTree::CurrentUser();
+    const SetupContext context = MakeSetupContext(locateProgram(), SettingsTree::CurrentUser());
     return RunSetupProgram(CommandLine(QCoreApplication::arguments()), context, prompter);
 }
 

@@ -13,11 +13,14 @@
 // ends.
 #pragma once
 
+#include "platform/Paths.h"
 #include "setup/QtPrompter.h"
 #include "setup/SetupContext.h"
 
 #include <QStringList>
 
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -32,9 +35,15 @@ std::string CommandLine(const QStringList& arguments);
 int RunSetupProgram(std::string_view commandLine, const SetupContext& context,
                     CQtPrompter& prompter);
 
+// What a run works on, from the setup program's own absolute path: the program folder is
+// the path's folder. An empty path (the program's own path could not be read) gives an
+// empty folder, which every step refuses rather than falling back to the current folder.
+SetupContext MakeSetupContext(const std::filesystem::path& setupProgram, SettingsTree& tree);
+
 // main() of TolvaneSetup, after the QApplication exists: the program folder and path
-// from the running executable, the user's settings, the answers of TOLVANE_SETUP_ANSWERS
-// (a comma-separated list of "ok" and "cancel") when that variable is set.
-int SetupMain();
+// from locateProgram (the running executable), the user's settings, the answers of
+// TOLVANE_SETUP_ANSWERS (a comma-separated list of "ok" and "cancel") when that variable is
+// set.
+int SetupMain(const std::function<std::filesystem::path()>& locateProgram = ProgramFile);
 
 } // namespace tolvane::setup

@@ -7,6 +7,8 @@ namespace tolvane::setup::txt {
 
 inline constexpr char kVersion[] = "3.0.1";
 inline constexpr char kDisplayName[] = "トルヴェイン";
+// The uninstall entry's name in the application menu: it says what it does.
+inline constexpr char kUninstallEntryName[] = "トルヴェインのアンインストール";
 
 // Welcome window.
 inline constexpr char kSetupCaption[] = "トルヴェイン セットアップ";
@@ -21,9 +23,9 @@ inline constexpr char kWelcome[] =
     "詳しい内容については、ヘルプをご覧ください。\r\n"
     "尚、本ソフトを使用する前に、README.TXTの参照をお願いします。\r\n\r\n"
     "OKボタンを押すとトルヴェインの環境設定を行います。\r\n\r\n"
-    "「アンストールについて」\r\n"
-    "  コントロールパネルから「アプリケーションの追加と削除」を開き、\r\n"
-    "  「トルヴェイン」を選んでください。";
+    "「アンインストールについて」\r\n"
+    "  アプリケーションメニューから\r\n"
+    "  「トルヴェインのアンインストール」を選んでください。";
 
 // Installation.
 inline constexpr char kFilesMissing[] =
@@ -43,10 +45,21 @@ inline constexpr char kRegistrationFailed[] =
 inline constexpr char kShortcutFailed[] = "デスクトップにショートカットを作成できませんでした。";
 
 // Uninstallation.
-inline constexpr char kUninstallQuestion[] = "トルヴェインをアンインストールしますか？";
+inline constexpr char kUninstallQuestion[] =
+    "トルヴェインをアンインストールしますか？\n"
+    "アカウントとそのパスワードを含む、すべての設定が削除されます。";
 inline constexpr char kUninstallDone[] = "トルヴェインのアンインストールが完了しました。";
 inline constexpr char kProgramRunning[] =
     "トルヴェインが動作中のため、アンインストールできません。\n"
     "トルヴェインを終了してから、もう一度実行してください。";
+// The folder the setup program runs from is not provably an installation (InstallationProof.h);
+// followed by the folder on a line of its own, or by kProgramFolderUnknown.
+inline constexpr char kNotAnInstallation[] =
+    "このフォルダがトルヴェインのインストール先であることを確認できませんでした。";
+inline constexpr char kProgramFolderUnknown[] = "（プログラムのフォルダが分かりません）";
+// Ends every refusal that was decided before anything was deleted.
+inline constexpr char kUninstallStopped[] = "何も削除せずにアンインストールを中止しました。";
+// Follows "レジストリ情報の削除が失敗しました。"; then the keys that stay, one per line.
+inline constexpr char kKeysLeft[] = "次のキーを削除できませんでした：";
 
 } // namespace tolvane::setup::txt

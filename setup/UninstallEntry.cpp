@@ -17,7 +17,7 @@ fs::path UninstallEntryPath() {
 
 bool WriteUninstallEntry(const fs::path& setupProgram) {
     DesktopEntry entry;
-    entry.name = txt::kDisplayName;
+    entry.name = txt::kUninstallEntryName;
     entry.program = setupProgram;
     entry.arguments = "/u";
     entry.icon = "tolvane";

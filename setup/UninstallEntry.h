@@ -1,5 +1,5 @@
-// The uninstall entry: a launcher named "トルヴェイン" in the user's application menu that
-// runs the setup program with "/u", at
+// The uninstall entry: a launcher named "トルヴェインのアンインストール" in the user's application
+// menu that runs the setup program with "/u", at
 // ${XDG_DATA_HOME:-~/.local/share}/applications/tolvane-uninstall.desktop.
 #pragma once
 

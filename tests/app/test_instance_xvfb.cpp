@@ -2,6 +2,7 @@
 // without a tray keeps the window reachable, and SIGTERM ends the program as a quit that
 // writes the layout and the mail stores.
 #include "app/MainFrame.h"
+#include "app/TolvaneApp.h"
 #include "app/TolvaneDoc.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
@@ -54,6 +55,20 @@ TEST_F(InstanceTest, SecondStartShowsTheFirstAndEndsQuietly) {
     EXPECT_TRUE(frame->isVisible());
     EXPECT_FALSE(frame->isMinimized());
     EXPECT_TRUE(boxes.Shown().empty());
+}
+
+// A second start while the first is still starting (here between claiming the instance
+// and building its window, as behind its first message box) is answered and still shows
+// the first once its window exists.
+TEST_F(InstanceTest, ASecondStartDuringTheFirstStartIsNotLost) {
+    WriteProfileInt("Environment", "Status", 2);
+    gui::CTolvaneApp first;
+    ASSERT_EQ(first.InitApplication(), gui::CTolvaneApp::StartResult::First);
+    EXPECT_EQ(RunSecondStart(), 0);
+    ASSERT_TRUE(first.InitInstance());
+    ProcessEvents();
+    EXPECT_TRUE(first.Frame()->isVisible());
+    EXPECT_FALSE(first.Frame()->isMinimized());
 }
 
 TEST_F(InstanceTest, WithoutATrayMinimisingLeavesTheWindowReachable) {

@@ -8,6 +8,7 @@
 #include "app/MainFrame.h"
 #include "app/MainMenus.h"
 #include "app/QtText.h"
+#include "app/ReadableColour.h"
 #include "app/TolvaneDoc.h"
 #include "app/TolvaneView.h"
 #include "platform/CodePage.h"
@@ -17,10 +18,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QBrush>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPalette>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -104,6 +108,44 @@ TEST_F(MailListTest, HeaderClicksSortSizesAsNumbersAndTextsByBytes) {
     EXPECT_TRUE(List()->SortAscending());
 }
 
+// With automatic widths on, every refill sizes the columns to their texts again: a longer
+// subject after the next check widens the column, a shorter list narrows it.
+TEST_F(MailListTest, AutomaticWidthsFollowTheTextsAfterEveryRefill) {
+    CAccount* account = AddAccount("pop");
+    AddMail(account, "短い件名", "1");
+    app.Frame()->OnCommand(gui::ID_AUTO_WIDTH);
+    ASSERT_TRUE(app.Frame()->Menus().Action(gui::ID_AUTO_WIDTH)->isChecked());
+    app.Doc()->UpdateAllViews();
+    ProcessEvents();
+    const int narrow = List()->header()->sectionSize(CMailListModel::COL_SUBJECT);
+
+    const char* longSubject = "とても長い件名がここに続いてずっと先まで読めるように書かれている";
+    AddMail(account, longSubject, "1");
+    app.Doc()->UpdateAllViews();
+    ProcessEvents();
+    const int wide = List()->header()->sectionSize(CMailListModel::COL_SUBJECT);
+    EXPECT_GT(wide, narrow);
+    EXPECT_GE(wide, List()->fontMetrics().horizontalAdvance(QString::fromUtf8(longSubject)));
+    EXPECT_TRUE(app.Frame()->Menus().Action(gui::ID_AUTO_WIDTH)->isChecked());
+}
+
+// On a dark palette a new mail is still readable: its colour comes from the palette.
+TEST_F(MailListTest, NewMailIsReadableOnADarkPalette) {
+    CAccount* account = AddAccount("pop");
+    AddMail(account, "1", "1", "x", MAIL_NEW);
+    app.Doc()->UpdateAllViews();
+    const QPalette saved = QGuiApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+    dark.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
+    QGuiApplication::setPalette(dark);
+    const QColor shown = Model().index(0, 1).data(Qt::ForegroundRole).value<QBrush>().color();
+    QGuiApplication::setPalette(saved);
+    EXPECT_GE(gui::ContrastRatio(shown, QColor(0x2a, 0x2a, 0x2a)), 4.5)
+        << shown.name().toStdString();
+    EXPECT_GT(shown.blue(), shown.red()); // still the new-mail blue
+}
+
 TEST_F(MailListTest, MarksByCheckBoxKeysAndMenuAndTheirColours) {
     CAccount* account = AddAccount("pop");
     AddMail(account, "1", "1", "x", MAIL_NEW);
@@ -119,6 +161,27 @@ TEST_F(MailListTest, MarksByCheckBoxKeysAndMenuAndTheirColours) {
     EXPECT_EQ(List()->SelectedMails()[0], account->GetMail(2));
     QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, CheckBoxPoint(0));
     EXPECT_FALSE(List()->IsMarked(0));
+    // A double click on the box, through the window as the window system delivers it:
+    // toggled once, and no viewer.
+    QWindow* window = List()->window()->windowHandle();
+    ASSERT_NE(window, nullptr);
+    const QPoint inWindow = List()->viewport()->mapTo(List()->window(), CheckBoxPoint(0));
+    bool bViewerOpened = false;
+    const auto doubleClick = [&] {
+        QTimer::singleShot(0, [&bViewerOpened] { // closes a viewer that would block the test
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                bViewerOpened = true;
+                modal->close();
+            }
+        });
+        QTest::mouseDClick(window, Qt::LeftButton, {}, inWindow);
+        ProcessEvents();
+    };
+    doubleClick();
+    EXPECT_TRUE(List()->IsMarked(0));
+    doubleClick();
+    EXPECT_FALSE(List()->IsMarked(0));
+    EXPECT_FALSE(bViewerOpened);
 
     // Delete marks the selection when it is released; its repeats do nothing.
     List()->setFocus();
@@ -170,7 +233,7 @@ TEST_F(MailListTest, ContextMenuGreysWhatNeedsASelection) {
     QTimer::singleShot(0, [&] {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
             for (QAction* action : menu->actions()) {
-                if (!action->isSeparator()) {
+                if (!action->isSeparator() && !action->menu()) {
                     items.emplace_back(action->data().toInt(), action->isEnabled());
                 }
             }
@@ -184,6 +247,41 @@ TEST_F(MailListTest, ContextMenuGreysWhatNeedsASelection) {
                                                         {gui::ID_MARK_SELECTED, false},
                                                         {gui::ID_UNMARK_SELECTED, false},
                                                         {gui::ID_RELOAD_SELECTED, false}}));
+}
+
+// From the keyboard alone: Shift+F10 and the Menu key open the context menu, and its
+// sort items sort as a click on the heading does (the same column again reverses).
+TEST_F(MailListTest, TheKeyboardOpensTheContextMenuAndSorts) {
+    CAccount* account = AddAccount("pop");
+    AddMail(account, "a", "10", "carol");
+    AddMail(account, "b", "9", "alice");
+    app.Doc()->UpdateAllViews();
+    List()->setFocus();
+    // Opens the menu with key, then 並べ替え(&S) and 送信者(&F) by their mnemonics.
+    const auto sortBySender = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        bool bOpened = false;
+        QTimer::singleShot(0, [&] {
+            QWidget* menu = QApplication::activePopupWidget();
+            if (!menu) {
+                return;
+            }
+            bOpened = true;
+            QTest::keyClick(menu, Qt::Key_S);
+            QWidget* sort = QApplication::activePopupWidget();
+            if (sort == menu) {
+                menu->close();
+                return;
+            }
+            QTest::keyClick(sort, Qt::Key_F);
+        });
+        QTest::keyClick(List(), key, modifiers);
+        return bOpened;
+    };
+    ASSERT_TRUE(sortBySender(Qt::Key_F10, Qt::ShiftModifier));
+    EXPECT_EQ(Column(CMailListModel::COL_FROM), (std::vector<std::string>{"alice", "carol"}));
+    ASSERT_TRUE(sortBySender(Qt::Key_Menu, Qt::NoModifier));
+    EXPECT_EQ(Column(CMailListModel::COL_FROM), (std::vector<std::string>{"carol", "alice"}));
+    EXPECT_EQ(List()->SortColumn(), CMailListModel::COL_FROM);
 }
 
 TEST_F(MailListTest, FocusedMailFillsThePaneAndSavingSelectedWithNoneWritesCountZero) {
@@ -233,11 +331,20 @@ TEST(ColumnLayoutTest, DamagedValuesFallBackToTheBuiltInLayout) {
     WriteProfileInt("Column", "AutoWidth", 7);
     const gui::ColumnLayout layout = gui::LoadColumnLayout();
     EXPECT_EQ(layout.order, (std::array<int32_t, 5>{0, 1, 2, 3, 4}));
-    EXPECT_EQ(layout.widths, (std::array<int32_t, 5>{100, 100, 100, 100, 100}));
+    // Damaged widths count as 100; missing ones are the columns' defaults.
+    EXPECT_EQ(layout.widths, (std::array<int32_t, 5>{320, 100, 100, 140, 100}));
     EXPECT_EQ(layout.bAutoWidth, 0);
     WriteProfileInt("Column", "Order3", 2);
     WriteProfileInt("Column", "Order5", 2); // not a permutation either
     EXPECT_EQ(gui::LoadColumnLayout().order, (std::array<int32_t, 5>{0, 1, 2, 3, 4}));
+}
+
+// At the first start a subject and a sender are readable: not three characters of them.
+TEST(ColumnLayoutTest, AFreshUserGetsColumnsWideEnoughToRead) {
+    GuiHome home;
+    const gui::ColumnLayout layout = gui::LoadColumnLayout();
+    EXPECT_GE(layout.widths[0], 300);
+    EXPECT_GE(layout.widths[1], 200);
 }
 
 TEST(ColumnLayoutTest, LayoutIsWrittenAtExitAndRestoredAtStart) {

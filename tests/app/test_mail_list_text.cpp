@@ -85,5 +85,35 @@ TEST(MailListText, SavingReplacesTheFileWholeOrNotAtAll) {
     EXPECT_FALSE(SaveMailListText(dir.Path() / "missing" / "list.txt", {&mail}));
 }
 
+// The file is the user's: saving over it keeps its mode and a link at its name; a new
+// file gets the usual mode, not a private one.
+TEST(MailListText, SavingKeepsTheModeAndTheLinkOfTheUsersFile) {
+    TempDir dir;
+    const CMail mail = MailWith("A");
+    const auto mode = [](const std::filesystem::path& path) {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        return st.st_mode & 07777;
+    };
+    const auto shared = dir.Path() / "shared.txt";
+    WriteFileBytes(shared, "old");
+    ::chmod(shared.c_str(), 0640);
+    ASSERT_TRUE(SaveMailListText(shared, {&mail}));
+    EXPECT_EQ(mode(shared), 0640u);
+    EXPECT_EQ(ReadFileBytes(shared), FormatMailListText({&mail}));
+
+    const auto link = dir.Path() / "link.txt";
+    std::filesystem::create_symlink("shared.txt", link);
+    ASSERT_TRUE(SaveMailListText(link, {&mail, &mail}));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(ReadFileBytes(shared), FormatMailListText({&mail, &mail}));
+    EXPECT_EQ(mode(shared), 0640u);
+
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(SaveMailListText(dir.Path() / "new.txt", {&mail}));
+    ::umask(mask);
+    EXPECT_EQ(mode(dir.Path() / "new.txt"), 0644u);
+}
+
 } // namespace
 } // namespace tolvane::gui

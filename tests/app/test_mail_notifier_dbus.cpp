@@ -15,6 +15,7 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusReply>
 #include <QSignalSpy>
 #include <QVariantMap>
 
@@ -106,6 +107,15 @@ protected:
     QDBusConnection service{QString()};
     CMailNotifier::AccountArray accounts;
 };
+
+// The bus is the test's own: no service of the machine can be activated on it, so what the
+// tests below find (or do not find) is only what they registered themselves.
+TEST_F(MailNotifierTest, TheTestBusActivatesNothingInstalledOnTheMachine) {
+    const QDBusReply<QStringList> names =
+        QDBusConnection::sessionBus().interface()->activatableServiceNames();
+    ASSERT_TRUE(names.isValid());
+    EXPECT_EQ(names.value(), QStringList{QStringLiteral("org.freedesktop.DBus")});
+}
 
 TEST_F(MailNotifierTest, OneNotificationForNewMailAndNoneForMailAlreadyAnnounced) {
     CMailNotifier notifier;
@@ -227,6 +237,34 @@ TEST_F(MailNotifierTest, TheProgramNotifiesAfterChecksThatFindNewMail) {
     EXPECT_TRUE(app.Frame()->isVisible());
     EXPECT_EQ(fake.calls.size(), 2);
     EXPECT_TRUE(boxes.Shown().empty());
+}
+
+// An account that cannot be checked is named once per failure: not again at every check
+// while it keeps failing, and again when it fails after a check that succeeded.
+TEST_F(MailNotifierTest, TheProgramTellsOfAFailedAccountOncePerFailure) {
+    GuiHome guiHome;
+    MessageBoxAnswers boxes;
+    FakePop3Server server;
+    server.SetMessages({{"u1", MakeMessage({"From: sato@example.jp", "Subject: one"}, {"1"})}});
+    WriteAccount({.nameUtf8 = "pop", .port = server.Port(), .password = "wrong"});
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    QSignalSpy called(&fake, &FakeNotifications::called);
+    const auto check = [&app](const char* password) {
+        app.Doc()->GetAccount(0)->m_strPassword = password;
+        app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+        return app.WaitForJob(ID_CHECK_COMPLETE);
+    };
+    for (const char* password : {"wrong", "wrong", "secret", "wrong"}) {
+        ASSERT_TRUE(check(password)) << password;
+    }
+    // In order: the failure, the mail found by the good check, the second failure.
+    ASSERT_TRUE(WaitForCalls(called, 3));
+    EXPECT_EQ(fake.calls.at(0).summary, U("受信確認ができませんでした。"));
+    EXPECT_EQ(fake.calls.at(0).body, U("popを確認できませんでした。"));
+    EXPECT_EQ(fake.calls.at(1).summary, U("1通の新着メールがあります。"));
+    EXPECT_EQ(fake.calls.at(2).summary, U("受信確認ができませんでした。"));
+    EXPECT_EQ(fake.calls.size(), 3);
 }
 
 } // namespace

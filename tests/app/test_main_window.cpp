@@ -8,25 +8,35 @@
 #include "app/TolvaneDoc.h"
 #include "app/TolvaneView.h"
 #include "app/TrayIcon.h"
+#include "engine/Worker.h"
 #include "platform/CodePage.h"
 #include "platform/Options.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
+#include "settings/ReportDialog.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/gui/AppTest.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -75,10 +85,22 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsShowsAnEmptyListAndAsksNothing) 
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("トルヴェイン"));
     EXPECT_EQ(app.List()->RowCount(), 0);
-    EXPECT_EQ(frame->MessagePaneText(),
-              QString::fromUtf8("受信メールはありません。  ") + QString::fromUtf8(kIdle));
+    // A newcomer is told where accounts are added, in the status line and by Ctrl+N.
+    EXPECT_EQ(
+        frame->MessagePaneText(),
+        QString::fromUtf8("アカウントがありません。「アカウント」メニューの「アカウントの設定」"
+                          "で追加してください。  ") +
+            QString::fromUtf8(kIdle));
     EXPECT_EQ(frame->Tray().Tip(), QString::fromUtf8("受信メールはありません。"));
     EXPECT_FALSE(Enabled(frame, gui::ID_CHECK_ALL)); // no account
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+    QTest::keyClick(app.List(), Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(boxes.Shown().size(), 1u);
+    EXPECT_EQ(boxes.TextsUtf8()[0], "アカウントが登録されていません。\n"
+                                    "「アカウント」メニューの「アカウントの設定」でアカウントを"
+                                    "追加してください。");
+    EXPECT_EQ(boxes.Shown()[0].icon, QMessageBox::Warning);
     EXPECT_FALSE(Enabled(frame, gui::ID_CANCEL_CHECK));
     EXPECT_FALSE(frame->Menus().Action(gui::ID_AUTO_CHECK)->isChecked());
     EXPECT_TRUE(Enabled(frame, gui::ID_ACCOUNTS));
@@ -101,8 +123,39 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsShowsAnEmptyListAndAsksNothing) 
     frame->OnCommand(gui::ID_CHECK_ALL);
     EXPECT_EQ(app.Doc()->m_bBusy, 0);
     ASSERT_TRUE(app.Quit());
-    EXPECT_TRUE(boxes.Shown().empty());
+    EXPECT_EQ(boxes.Shown().size(), 1u); // the answer to Ctrl+N alone
     EXPECT_EQ(GetProfileInt("Environment", "Status", 0), 1);
+}
+
+// Every menu item can be reached from the keyboard: each has a mnemonic, and no two items
+// of one menu share one (an account's item is named by the account and has none).
+void ExpectMnemonics(QMenu* menu) {
+    QSet<QChar> used;
+    for (QAction* action : menu->actions()) {
+        const int id = action->data().toInt();
+        if (action->isSeparator() || gui::IsToggleAccountId(id) || gui::IsCheckAccountId(id)) {
+            continue;
+        }
+        const QString text = action->text();
+        const qsizetype amp = text.indexOf(u'&');
+        ASSERT_TRUE(amp >= 0 && amp + 1 < text.size()) << text.toStdString();
+        const QChar key = text.at(amp + 1).toUpper();
+        EXPECT_FALSE(used.contains(key)) << text.toStdString();
+        used.insert(key);
+        if (action->menu()) {
+            ExpectMnemonics(action->menu());
+        }
+    }
+}
+
+TEST_F(MainWindowTest, EveryMenuItemHasAMnemonicOfItsOwn) {
+    WritePop();
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    for (QAction* top : app.Frame()->menuBar()->actions()) {
+        ASSERT_NE(top->menu(), nullptr);
+        ASSERT_NO_FATAL_FAILURE(ExpectMnemonics(top->menu()));
+    }
 }
 
 TEST_F(MainWindowTest, UnreadableSettingsFileIsToldAndEndsTheStart) {
@@ -157,6 +210,138 @@ TEST_F(MainWindowTest, BusyStateGreysWhatAJobMustNotMeetAndTheCancelItemNamesThe
     EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("トルヴェイン"));
     EXPECT_EQ(frame->Menus().Action(gui::ID_CANCEL_CHECK)->text(),
               QString::fromUtf8("受信確認を中止する(&Q)\tCtrl+B"));
+}
+
+// Cancel is pressable as soon as a job of any kind runs, without a menu being opened: a
+// deletion and a reload against a server that falls silent, each ended by the cancel item
+// (a time-out would end them as failed, not cancelled; the silent server then lets QUIT
+// wait for its time-out).
+TEST_F(MainWindowTest, CancelIsPressableDuringADeletionAndAReloadAndEndsThem) {
+    WritePop();
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    CMainFrame* frame = app.Frame();
+    frame->OnCommand(gui::ID_CHECK_ALL);
+    ASSERT_TRUE(app.WaitForJob());
+    QAction* cancel = frame->Menus().Action(gui::ID_CANCEL_CHECK);
+    const auto cancelWhenSilent = [&](const char* silentCommand, int completion) {
+        ASSERT_TRUE(server.WaitForCommand(silentCommand, 30s));
+        ProcessEvents();
+        ASSERT_TRUE(cancel->isEnabled());
+        cancel->trigger(); // as the tool-bar button and Ctrl+B do
+        ASSERT_TRUE(app.WaitForJob(completion));
+        EXPECT_EQ(app.Doc()->m_pWorker->GetOutcomes().at(0), OUTCOME_CANCELLED);
+        EXPECT_FALSE(cancel->isEnabled());
+    };
+
+    server.ClearCommands();
+    server.Script("UIDL", FakeReply::Silence());
+    app.List()->SelectMail(0);
+    frame->OnCommand(gui::ID_MARK_SELECTED);
+    boxes.Queue(IDOK);
+    frame->OnCommand(gui::ID_DELETE_MARKED);
+    ASSERT_NO_FATAL_FAILURE(cancelWhenSilent("UIDL", ID_DELETE_COMPLETE));
+
+    server.ClearCommands();
+    server.Script("TOP", FakeReply::Silence());
+    app.List()->SelectMail(0);
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QPushButton*>(QStringLiteral("reloadButton"))->click();
+    });
+    frame->OnCommand(gui::ID_RELOAD_SELECTED);
+    ASSERT_NO_FATAL_FAILURE(cancelWhenSilent("TOP", ID_RELOAD_COMPLETE));
+}
+
+// A check in which an account failed says so where the user looks: the tray tip and icon,
+// the status line and the report window's row; a check after it that succeeds clears it.
+TEST_F(MainWindowTest, AFailedAccountShowsInTipStatusLineReportAndTrayUntilACheckSucceeds) {
+    WritePop();
+    WriteAccount({.nameUtf8 = "work", .port = server.Port(), .password = "wrong"});
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    CMainFrame* frame = app.Frame();
+    const auto check = [&] {
+        frame->OnCommand(gui::ID_CHECK_ALL);
+        ASSERT_TRUE(app.WaitForJob(ID_CHECK_COMPLETE));
+        ProcessEvents();
+    };
+    const auto reportCount = [&](const char* nameUtf8) {
+        QTreeWidget* rows = app.Doc()->ReportWindow()->List();
+        for (int i = 0; i < rows->topLevelItemCount(); ++i) {
+            if (rows->topLevelItem(i)->text(0) == QString::fromUtf8(nameUtf8)) {
+                return rows->topLevelItem(i)->text(1);
+            }
+        }
+        return QString();
+    };
+
+    ASSERT_NO_FATAL_FAILURE(check());
+    EXPECT_EQ(frame->Tray().Tip(),
+              QString::fromUtf8("2通の受信メールがあります。\n1件のアカウントを確認できません。"));
+    EXPECT_TRUE(frame->Tray().IsFailed());
+    EXPECT_TRUE(frame->MessagePaneText().startsWith(QString::fromUtf8(
+        "2通の受信メールがあります。  1件のアカウントを確認できませんでした。  ")));
+    EXPECT_EQ(reportCount("work"), QString::fromUtf8("確認できません"));
+    EXPECT_EQ(reportCount("pop"), QStringLiteral("2"));
+
+    app.Doc()->GetAccount(1)->m_strPassword = "secret";
+    ASSERT_NO_FATAL_FAILURE(check());
+    EXPECT_EQ(frame->Tray().Tip(), QString::fromUtf8("4通の受信メールがあります。"));
+    EXPECT_FALSE(frame->Tray().IsFailed());
+    EXPECT_EQ(frame->MessagePaneText(),
+              QString::fromUtf8("4通の受信メールがあります。  ") + QString::fromUtf8(kIdle));
+    EXPECT_EQ(reportCount("work"), QStringLiteral("2"));
+}
+
+// A screen reader reads the mail count where it is painted: the status bar's panes and
+// the report window's summary are read by their texts.
+TEST_F(MainWindowTest, TheMailCountIsReadByScreenReaders) {
+    RunningApp app;
+    WritePop();
+    ASSERT_TRUE(app.Start());
+    app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+    ASSERT_TRUE(app.WaitForJob());
+
+    QStringList names;
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(app.Frame()->statusBar());
+    ASSERT_NE(bar, nullptr);
+    for (int i = 0; i < bar->childCount(); ++i) {
+        names.append(bar->child(i)->text(QAccessible::Name));
+    }
+    EXPECT_TRUE(names.contains(app.Frame()->MessagePaneText())) << names.join(u'|').toStdString();
+    EXPECT_TRUE(names.contains(app.Frame()->ClockPaneText()));
+    EXPECT_TRUE(app.Frame()->MessagePaneText().startsWith(QString::fromUtf8("2通")));
+    auto* summary = app.Doc()->ReportWindow()->findChild<QLabel*>(QStringLiteral("summaryLabel"));
+    ASSERT_NE(summary, nullptr);
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(summary)->text(QAccessible::Name),
+              QString::fromUtf8("2通の受信メールがあります。"));
+}
+
+// The window layout (frame, list, pane, report window) reaches the settings file in one
+// write at quit, and the viewer's in one write when it closes; not one write per key.
+TEST_F(MainWindowTest, TheLayoutIsOneSettingsWriteAtQuitAndWhenTheViewerCloses) {
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    const std::filesystem::path file = home.ConfigHome() / "tolvane" / "user.reg";
+    {
+        FileWriteCounter writes(file);
+        QTimer::singleShot(0, [] {
+            if (QWidget* viewer = QApplication::activeModalWidget()) {
+                viewer->close();
+            }
+        });
+        app.Frame()->OnCommand(gui::ID_VIEWER_LOG);
+        ProcessEvents();
+        EXPECT_EQ(writes.Count(), 1);
+    }
+    FileWriteCounter writes(file);
+    ASSERT_TRUE(app.Quit());
+    EXPECT_EQ(writes.Count(), 1);
+    EXPECT_EQ(GetProfileInt("Environment", "Status", 0), 1);
+    EXPECT_EQ(GetProfileInt("Viewer", "Right", -1) > 0, true);
+    EXPECT_TRUE(boxes.Shown().empty());
 }
 
 TEST_F(MainWindowTest, TimerCheckIsDroppedWhileADialogIsOpen) {
@@ -215,6 +400,27 @@ TEST_F(MainWindowTest, ElevenAccountsGiveTenItemsInEachAccountMenu) {
     EXPECT_EQ(GetProfileInt("Account\\acc10", "Enable", 1), 0);
     EXPECT_EQ(menus.Action(gui::ID_TOGGLE_ACCOUNT_0)->statusTip(),
               QString::fromUtf8("acc10 アカウントを有効にする"));
+}
+
+// A stored or default placement lands on a screen with its title bar reachable: at the
+// first start (0, 0 stored by no one) and from a placement above and left of the screen.
+TEST_F(MainWindowTest, ThePlacementKeepsTheTitleBarOnTheScreen) {
+    for (const bool bStored : {false, true}) {
+        if (bStored) {
+            WriteProfileInt("Environment", "Left", -300);
+            WriteProfileInt("Environment", "Top", -200);
+            WriteProfileInt("Environment", "Right", 300);
+            WriteProfileInt("Environment", "Bottom", 300);
+        }
+        RunningApp app;
+        ASSERT_TRUE(app.Start());
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect inside = app.Frame()->geometry();
+        EXPECT_GT(inside.top(), area.top()) << bStored; // room for the title bar above
+        EXPECT_GE(inside.left(), area.left()) << bStored;
+        EXPECT_LE(inside.bottom(), area.bottom()) << bStored;
+        ASSERT_TRUE(app.Quit());
+    }
 }
 
 TEST_F(MainWindowTest, LayoutIsWrittenAtExitAndRestored) {

@@ -37,6 +37,28 @@ TEST(StatusTexts, PromptsCarryTheMailCount) {
     EXPECT_EQ(MailCountTip(0), QString::fromUtf8("受信メールはありません。"));
 }
 
+// A prompt is never cut: the longest account name the settings allow (255 half-width kana,
+// one CP932 byte but three UTF-8 bytes each) in a menu item's prompt, after the count,
+// arrives whole.
+TEST(StatusTexts, LongAccountNamesReachTheStatusLineWhole) {
+    const QString name(255, QChar(0xFF71));
+    const QString prompt = CheckAccountPrompt(ToCp932(name));
+    EXPECT_EQ(prompt, name + QString::fromUtf8(" アカウントで受信確認を行う"));
+    EXPECT_EQ(CountedPrompt(12, prompt),
+              QString::fromUtf8("12通の受信メールがあります。  ") + prompt);
+}
+
+TEST(StatusTexts, AccountsThatCouldNotBeCheckedFollowTheCount) {
+    const QString idle = QString::fromUtf8("ﾍﾙﾌﾟを表示するには [F1] を押してください。");
+    EXPECT_EQ(FailurePrompt(0, idle), idle);
+    EXPECT_EQ(FailurePrompt(2, idle),
+              QString::fromUtf8("2件のアカウントを確認できませんでした。  ") + idle);
+    const QString tip = MailCountTip(14, 1);
+    EXPECT_EQ(tip,
+              QString::fromUtf8("14通の受信メールがあります。\n1件のアカウントを確認できません。"));
+    EXPECT_EQ(TrayTipText(tip), tip); // within the tip's 63 bytes
+}
+
 // A tip holds 63 bytes of CP932; a double-byte character that would straddle the end is
 // left out rather than cut in half.
 TEST(StatusTexts, TrayTipKeepsSixtyThreeBytesWithoutHalfCharacters) {

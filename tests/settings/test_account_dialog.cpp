@@ -287,6 +287,20 @@ TEST_F(AccountDialogTest, SelectingARowFillsTheFormAndTheCheckBoxesRuleTheDeleti
     EXPECT_EQ(Deletion(), "- x x e x");
 }
 
+// With one account, the keyboard alone selects it for editing: Space in the list (where
+// the arrows cannot move) selects the row instead of ticking its box.
+TEST_F(AccountDialogTest, OneAccountIsSelectedForEditingFromTheKeyboard) {
+    WriteAccount("pop", {});
+    Open();
+    List()->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(List(), Qt::Key_Space);
+    EXPECT_EQ(List()->item(0)->checkState(), Qt::Checked);
+    EXPECT_EQ(Edit("nameEdit")->text(), U("pop"));
+    EXPECT_TRUE(Button("changeButton")->isEnabled());
+    QTest::keyClick(List(), Qt::Key_Space); // selected now: Space ticks as usual
+    EXPECT_EQ(List()->item(0)->checkState(), Qt::Unchecked);
+}
+
 TEST_F(AccountDialogTest, ValidationRunsInOrderWithItsMessageAndFocus) {
     Open();
     Click(Check("newMailOnlyCheck"));
@@ -307,7 +321,7 @@ TEST_F(AccountDialogTest, ValidationRunsInOrderWithItsMessageAndFocus) {
         {"メールサーバーアドレスは1から255文字を入力してください。", "serverEdit", "example.jp"},
         {"ログインユーザー名は1から255文字を入力してください。", "userEdit", "taro"},
         {"ログインパスワードは1から255文字を入力してください。", "passwordEdit", "x"},
-        {"ポート番号は1から99999までを入力してください。", "portEdit", "99999"},
+        {"ポート番号は1から65535までを入力してください。", "portEdit", "65535"},
         {"受信行数は0から999までを入力してください。", "linesEdit", "0"},
         {"タイムアウト秒数は1から9999までを入力してください。", "timeoutEdit", "9999"},
         {"日数は1から9999までを入力してください。", "limitDaysEdit", "1"},
@@ -330,7 +344,7 @@ TEST_F(AccountDialogTest, ValidationRunsInOrderWithItsMessageAndFocus) {
     Press("addButton");
     EXPECT_EQ(messages.Messages().size(), shown);
     ASSERT_EQ(doc->m_arrAccounts.size(), 1u);
-    EXPECT_EQ(Stored("pop"), "example.jp|taro|x|99999|0|9999|0|1|1|1|1|1");
+    EXPECT_EQ(Stored("pop"), "example.jp|taro|x|65535|0|9999|0|1|1|1|1|1");
 }
 
 TEST_F(AccountDialogTest, NumbersAreReadByTheDecimalRule) {
@@ -346,10 +360,14 @@ TEST_F(AccountDialogTest, NumbersAreReadByTheDecimalRule) {
     FillNew("b");
     Paste("portEdit", "-110");
     Press("addButton");
-    EXPECT_EQ(LastMessage(), "ポート番号は1から99999までを入力してください。");
+    EXPECT_EQ(LastMessage(), "ポート番号は1から65535までを入力してください。");
     Paste("portEdit", "abc");
     Press("addButton");
     EXPECT_EQ(messages.Messages().size(), 2u);
+    Paste("portEdit", "70000"); // no TCP port
+    Press("addButton");
+    EXPECT_EQ(messages.Messages().size(), 3u);
+    EXPECT_EQ(LastMessage(), "ポート番号は1から65535までを入力してください。");
     Type("portEdit", "110");
     Paste("linesEdit", "-5");
     Press("addButton");
@@ -363,7 +381,7 @@ TEST_F(AccountDialogTest, NumbersAreReadByTheDecimalRule) {
     ASSERT_FALSE(Edit("limitDaysEdit")->isEnabled());
     Press("addButton");
     EXPECT_EQ(LastMessage(), "日数は1から9999までを入力してください。");
-    EXPECT_EQ(messages.Messages().size(), 4u);
+    EXPECT_EQ(messages.Messages().size(), 5u);
     EXPECT_EQ(doc->m_arrAccounts.size(), 1u);
 }
 

@@ -110,7 +110,7 @@ TEST_F(OptionSheetTest, AFreshUserSeesTheDefaultsAndApplyIsOff) {
     EXPECT_EQ(Edit("hideSecondsEdit")->text(), U("30"));
     EXPECT_TRUE(Edit("hideSecondsEdit")->isEnabled());
     EXPECT_EQ(Edit("hideSecondsEdit")->maxLength(), 3);
-    EXPECT_EQ(Edit("soundFileEdit")->maxLength(), 260);
+    EXPECT_EQ(Edit("soundFileEdit")->maxLength(), 4096); // a Linux path's length
     EXPECT_FALSE(Button("soundTestButton")->isEnabled());
     EXPECT_TRUE(Box("notifyBox")->isChecked());
     EXPECT_FALSE(Box("firstCheckBox")->isChecked());
@@ -305,6 +305,33 @@ TEST_F(OptionSheetTest, TheLogPageStoresAnEmptyFieldAsTheDefaultPath) {
     EXPECT_EQ(options::GetLogFilePath(), options::DefaultLogFilePath());
     EXPECT_EQ(Stored("SaveLog"), 1);
     EXPECT_EQ(Stored("NewSave"), 0);
+}
+
+// A stored path longer than the old 260-character bound (Linux allows 4,096 bytes) comes
+// back from OK byte for byte, in both path fields.
+TEST_F(OptionSheetTest, LongStoredPathsSurviveOkWhole) {
+    std::string sound = "/home/taro";
+    std::string log = "/var/tmp";
+    for (int i = 0; i < 45; ++i) {
+        sound += "/音声フォルダ";
+        log += "/接続ログの保存先";
+    }
+    sound += "/着信.wav";
+    log += "/接続.log";
+    ASSERT_TRUE(options::SetSoundFilePath(sound));
+    options::SetSaveLog(1);
+    options::SetLogFilePath(log);
+    Open();
+    Click(Box("firstCheckBox"));
+    Click(Box("firstCheckBox"));
+    ShowLogPage();
+    EXPECT_GE(Edit("logFileEdit")->text().size(), 300);
+    Click(Box("saveLogBox"));
+    Click(Box("saveLogBox")); // both pages now count as changed
+    Click(Button("okButton"));
+    EXPECT_EQ(sheet->result(), QDialog::Accepted);
+    EXPECT_EQ(options::GetSoundFilePath(), sound);
+    EXPECT_EQ(options::GetLogFilePath(), log);
 }
 
 TEST_F(OptionSheetTest, OnlyPagesThatWereShownAreApplied) {

@@ -6,6 +6,7 @@
 #include "platform/Paths.h"
 #include "platform/SettingsTree.h"
 #include "setup/FileTable.h"
+#include "setup/InstallationProof.h"
 #include "setup/QtPrompter.h"
 #include "setup/SetupContext.h"
 #include "tests/support/TestEnv.h"
@@ -32,6 +33,8 @@ protected:
             }
         }
         WriteFileBytes(context.setupProgram, "setup");
+        WriteFileBytes(programDir.Path() / setup::kInstallationMarker,
+                       std::string(setup::kInstallationMarkerLine) + "\n");
     }
 
     // Creates the key at path (from HKEY_CURRENT_USER) and sets a value in it.

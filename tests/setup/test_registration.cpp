@@ -135,7 +135,8 @@ TEST_F(RegistrationTest, FreshUserGetsVersionAndUninstallEntry) {
     EXPECT_EQ(RegisterInstallation(context, prompter), REGISTER_DONE);
     EXPECT_EQ(Text(kNew, "Version"), "3.0.1");
     EXPECT_EQ(ReadFileBytes(setup::UninstallEntryPath()),
-              "[Desktop Entry]\nType=Application\nVersion=1.4\nName=トルヴェイン\nExec=" +
+              "[Desktop "
+              "Entry]\nType=Application\nVersion=1.4\nName=トルヴェインのアンインストール\nExec=" +
                   context.setupProgram.string() +
                   " /u\nTerminal=false\nIcon=tolvane\nCategories=Settings;\n");
 }

@@ -85,6 +85,11 @@ TEST_F(WelcomeTest, ShowsTitleTextCheckedBoxAndFocusedDefaultOk) {
     EXPECT_TRUE(text->isReadOnly());
     EXPECT_EQ(text->toPlainText().replace(QStringLiteral("\n"), QStringLiteral("\r\n")),
               QString::fromUtf8(setup::txt::kWelcome));
+    // The uninstall paragraph names this system's menu entry, not another system's panel.
+    EXPECT_TRUE(text->toPlainText().endsWith(
+        QString::fromUtf8("「アンインストールについて」\n  アプリケーションメニューから\n"
+                          "  「トルヴェインのアンインストール」を選んでください。")));
+    EXPECT_FALSE(text->toPlainText().contains(QString::fromUtf8("コントロールパネル")));
     const auto* box = window.findChild<QCheckBox*>(QStringLiteral("shortcutCheck"));
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(box->isChecked());
