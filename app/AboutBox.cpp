@@ -1,10 +1,10 @@
 #include "app/AboutBox.h"
 
-#include "app/AccessibleName.h"
 #include "app/GuiTexts.h"
-#include "app/QtText.h"
 #include "app/Resources.h"
-#include "app/StaticLink.h"
+#include "app/widgets/AccessibleName.h"
+#include "app/widgets/QtText.h"
+#include "app/widgets/StaticLink.h"
 
 #include <QApplication>
 #include <QGridLayout>

@@ -1,9 +1,13 @@
 #include "app/DialogCommands.h"
 
+#include "app/GuiTexts.h"
+#include "app/ViewerDialog.h"
+#include "app/widgets/QtText.h"
 #include "engine/DocumentCore.h"
 #include "settings/AccountDialog.h"
 #include "settings/OptionSheet.h"
 #include "settings/ReloadLinesDialog.h"
+#include "settings/ReportDialog.h"
 
 #include <algorithm>
 
@@ -30,6 +34,44 @@ bool RunReloadLinesDialog(QWidget* parent, unsigned& lines) {
     // count fetches the headers only.
     lines = static_cast<unsigned>(std::max(dialog.Lines(), 0));
     return true;
+}
+
+void RunLogViewer(QWidget* parent, const std::string& logCp932) {
+    CViewerDialog viewer(parent, Tr(txt::kViewerLogCaption), logCp932);
+    viewer.exec();
+}
+
+void ReportWindowDeleter::operator()(CReportDialog* pReport) const {
+    delete pReport;
+}
+
+ReportWindowPtr CreateReportWindow(const std::vector<std::unique_ptr<CAccount>>& accounts,
+                                   const CCheckFailures& failures,
+                                   const std::function<void()>& onShowMainWindow) {
+    ReportWindowPtr report(new CReportDialog());
+    report->SetAccounts(&accounts);
+    report->SetFailures(&failures);
+    report->Refresh();
+    QObject::connect(report.get(), &CReportDialog::showMainWindowRequested, report.get(),
+                     onShowMainWindow);
+    return report;
+}
+
+bool RefreshReportWindow(CReportDialog& report) {
+    return report.Refresh();
+}
+
+void ShowReportAfterCheck(CReportDialog& report, bool bAutoHide, int32_t nSeconds) {
+    report.ArmAutoHide(bAutoHide, nSeconds);
+    report.ShowWithoutActivating();
+}
+
+void ShowReportWindow(CReportDialog& report) {
+    report.ShowAndActivate();
+}
+
+void DetachReportWindow(CReportDialog& report) {
+    report.SetAccounts(nullptr);
 }
 
 } // namespace tolvane::gui

@@ -1,15 +1,24 @@
-// The commands that run dialogs of the settings folder: the account dialog (command
-// 32805), the options sheet (command 32808) and the reload-lines dialog (command 32835). Kept apart
-// so the document does not depend on how those dialogs are built.
+// The one place where the program reaches the dialogs of the settings folder and its own
+// log viewer: the account dialog (ID_ACCOUNTS), the options sheet (ID_OPTIONS), the
+// reload-lines dialog (ID_RELOAD_SELECTED), the log viewer (ID_VIEWER_LOG) and the mail
+// count report window (ID_REPORT). Kept apart so the document depends on none of those
+// windows and on nothing of how they are built.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 class QWidget;
 
 namespace tolvane {
+class CAccount;
+class CCheckFailures;
 class CDocumentCore;
-}
+class CReportDialog;
+} // namespace tolvane
 
 namespace tolvane::gui {
 
@@ -23,5 +32,27 @@ void RunOptionSheet(QWidget* parent, const std::function<void()>& onApplied);
 
 // Runs the reload-lines dialog modally; true, with the number of lines, when confirmed.
 bool RunReloadLinesDialog(QWidget* parent, unsigned& lines);
+
+// Runs the viewer modally over parent with the connection log (CP932).
+void RunLogViewer(QWidget* parent, const std::string& logCp932);
+
+// The report window: made hidden and without an owner, over accounts and failures (both
+// outlive it, or are let go of first with DetachReportWindow). onShowMainWindow runs when
+// the user asks it for the main window. Destroying it writes its Report keys.
+struct ReportWindowDeleter {
+    void operator()(CReportDialog* pReport) const;
+};
+using ReportWindowPtr = std::unique_ptr<CReportDialog, ReportWindowDeleter>;
+ReportWindowPtr CreateReportWindow(const std::vector<std::unique_ptr<CAccount>>& accounts,
+                                   const CCheckFailures& failures,
+                                   const std::function<void()>& onShowMainWindow);
+// Counts again; true when any account holds a mail.
+bool RefreshReportWindow(CReportDialog& report);
+// Shown after a check without taking the focus, hidden again after nSeconds if bAutoHide.
+void ShowReportAfterCheck(CReportDialog& report, bool bAutoHide, int32_t nSeconds);
+// Shown and activated (ID_REPORT).
+void ShowReportWindow(CReportDialog& report);
+// The accounts are about to go: the window shows nothing of them from now on.
+void DetachReportWindow(CReportDialog& report);
 
 } // namespace tolvane::gui

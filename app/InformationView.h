@@ -13,7 +13,7 @@
 //   log text shows once and never in content mode.
 #pragma once
 
-#include "app/TextFont.h"
+#include "app/widgets/TextFont.h"
 #include "engine/ConnectionLog.h"
 
 #include <QPlainTextEdit>
@@ -32,7 +32,7 @@ public:
 
     void InitialUpdate();
     void SaveSettings() const;
-    // The font dialog (command 32803).
+    // The font dialog (ID_INFO_FONT).
     void ChooseTextFont();
     const CTextFont& TextFont() const { return m_font; }
 

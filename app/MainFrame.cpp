@@ -3,14 +3,15 @@
 #include "app/CommandIds.h"
 #include "app/GuiTexts.h"
 #include "app/InformationView.h"
-#include "app/LayoutWrites.h"
 #include "app/MainMenus.h"
-#include "app/QtText.h"
 #include "app/Resources.h"
 #include "app/StatusTexts.h"
 #include "app/TolvaneDoc.h"
-#include "app/TolvaneView.h"
 #include "app/TrayIcon.h"
+#include "app/maillist/TolvaneView.h"
+#include "app/widgets/LayoutWrites.h"
+#include "app/widgets/QtText.h"
+#include "app/widgets/ScreenPlacement.h"
 #include "engine/Clock.h"
 #include "platform/MessageHost.h"
 #include "platform/Options.h"
@@ -20,9 +21,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QCloseEvent>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
@@ -77,7 +76,7 @@ CMainFrame::CMainFrame() : m_bridge(this) {
 
     CTrayIcon::State trayState;
     trayState.windowHidden = [this] { return isHidden() || isMinimized(); };
-    trayState.busy = [this] { return m_pDoc && m_pDoc->m_bBusy != 0; };
+    trayState.busy = [this] { return m_pDoc && m_pDoc->IsBusy(); };
     m_pTray = new CTrayIcon(this, std::move(trayState));
     connect(m_pTray, &CTrayIcon::commandRequested, this, &CMainFrame::PostCommand);
 
@@ -109,7 +108,7 @@ CMainFrame::CMainFrame() : m_bridge(this) {
     connect(m_pList, &CTolvaneView::stateChanged, this, &CMainFrame::UpdateCommands);
 
     connect(&m_checkTimer, &QTimer::timeout, this, [this] {
-        if (m_pDoc && !m_pDoc->m_arrAccounts.empty()) {
+        if (m_pDoc && !m_pDoc->Accounts().empty()) {
             PostCommand(ID_CHECK_ALL);
         }
     });
@@ -152,7 +151,7 @@ void CMainFrame::RestoreAndShow(bool bShowRequested) {
     const int32_t status = GetProfileInt(kSection, "Status", SHOW_NORMAL);
     RestorePlacement();
     m_pDoc->ArmCheckTimer();
-    if (options::GetFirstCheck() != 0 && !m_pDoc->m_arrAccounts.empty()) {
+    if (options::GetFirstCheck() != 0 && !m_pDoc->Accounts().empty()) {
         PostCommand(ID_CHECK_ALL);
     }
     m_pDoc->RebuildAccountMenus();
@@ -185,14 +184,10 @@ QRect CMainFrame::ReachablePlacement(QRect rect) const {
     // The stored rectangle is the window's inside; its title bar lies above it. The window
     // goes onto the screen it mostly lies on (the primary one when it lies on none, e.g. a
     // screen that has gone) with room above for the title bar, so it can always be grabbed.
-    const QScreen* screen = QGuiApplication::screenAt(rect.center());
-    if (!screen) {
-        screen = QGuiApplication::primaryScreen();
-    }
-    if (!screen) {
+    const QRect area = FreeAreaAt(rect.center());
+    if (area.isNull()) {
         return rect;
     }
-    const QRect area = screen->availableGeometry();
     const int titleRoom = style()->pixelMetric(QStyle::PM_TitleBarHeight);
     rect.setWidth(std::min(rect.width(), area.width()));
     rect.setHeight(std::min(rect.height(), std::max(area.height() - titleRoom, 1)));
@@ -224,10 +219,6 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
         ApplyViewHeight(); // the first real size: the list gets its stored height
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-bool CMainFrame::IsHiddenInTray() const {
-    return isHidden() && m_pTray->IsAvailable();
 }
 
 void CMainFrame::SaveLayout() {
@@ -283,7 +274,7 @@ bool CMainFrame::IsFrameCommand(int id) const {
 
 bool CMainFrame::IsCommandEnabled(int id, bool bArriving) const {
     if (IsFrameCommand(id)) {
-        return id != ID_INFO_CONTENT || (m_pDoc && m_pDoc->m_bBusy == 0);
+        return id != ID_INFO_CONTENT || (m_pDoc && !m_pDoc->IsBusy());
     }
     if (CTolvaneView::HandlesCommand(id)) {
         return m_pList->IsCommandEnabled(id);
@@ -303,7 +294,7 @@ bool CMainFrame::IsFrameCommandChecked(int id, bool& bChecked) const {
         bChecked = m_pList->m_bShowContent != 0;
         return true;
     case ID_INFO_LOG:
-        bChecked = m_pDoc && m_pDoc->m_bInfoShowsLog != 0;
+        bChecked = m_pDoc && m_pDoc->InfoShowsLog();
         return true;
     case ID_VIEW_TOOLBAR:
         bChecked = !m_pMenus->ToolBar()->isHidden();
@@ -380,7 +371,7 @@ void CMainFrame::OnWorkerStep() {
 }
 
 bool CMainFrame::HasNoAccount() const {
-    return m_pDoc && !m_pDoc->IsClosed() && m_pDoc->m_arrAccounts.empty();
+    return m_pDoc && !m_pDoc->IsClosed() && m_pDoc->Accounts().empty();
 }
 
 void CMainFrame::UpdateCommands() {

@@ -66,7 +66,6 @@ public:
     void SetBusyWindow(bool bBusy);
     void ShowFromAnotherStart();
     void DrawClock();
-    bool IsHiddenInTray() const;
 
     QString MessagePaneText() const;
     QString ClockPaneText() const;

@@ -2,8 +2,8 @@
 
 #include "app/CommandIds.h"
 #include "app/GuiTexts.h"
-#include "app/QtText.h"
 #include "app/StatusTexts.h"
+#include "app/widgets/QtText.h"
 
 #include <QAction>
 #include <QMainWindow>

@@ -5,10 +5,12 @@
 //
 // - Menu texts keep their mnemonics ("&") and their shortcut column ("\tCtrl+N"); the
 //   status prompt of each command is its status tip and tool tip.
-// - The account menu and the check submenu end in one item per account (ids 32815 +
-//   i and 32825 + i), for the first ten accounts only.
+// - The account menu and the check submenu end in one item per account (ids
+//   ID_TOGGLE_ACCOUNT_0 + i and ID_CHECK_ACCOUNT_0 + i), for the first ten accounts only.
 // - aboutToShow of any menu emits menuAboutToShow, so states are fresh when it opens.
 #pragma once
+
+#include "app/AccountMenuItem.h"
 
 #include <QObject>
 
@@ -26,10 +28,7 @@ namespace tolvane::gui {
 class CMainMenus final : public QObject {
     Q_OBJECT
 public:
-    struct AccountItem {
-        std::string nameCp932;
-        bool bEnabled;
-    };
+    using AccountItem = AccountMenuItem;
 
     explicit CMainMenus(QMainWindow* window);
 

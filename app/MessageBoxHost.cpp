@@ -1,7 +1,7 @@
 #include "app/MessageBoxHost.h"
 
 #include "app/GuiTexts.h"
-#include "app/QtText.h"
+#include "app/widgets/QtText.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -2,17 +2,18 @@
 
 #include "app/AboutBox.h"
 #include "app/GuiTexts.h"
-#include "app/HelpCommands.h"
-#include "app/HelpWindow.h"
 #include "app/InformationView.h"
-#include "app/LayoutWrites.h"
 #include "app/MainFrame.h"
+#include "app/MainMenus.h"
 #include "app/QtTranslation.h"
-#include "app/QuitSignals.h"
-#include "app/SingleInstance.h"
-#include "app/SoundEffectPlayer.h"
 #include "app/TolvaneDoc.h"
-#include "app/TolvaneView.h"
+#include "app/desktop/QuitSignals.h"
+#include "app/desktop/SingleInstance.h"
+#include "app/help/HelpCommands.h"
+#include "app/help/HelpWindow.h"
+#include "app/maillist/TolvaneView.h"
+#include "app/sound/SoundEffectPlayer.h"
+#include "app/widgets/LayoutWrites.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
@@ -93,8 +94,8 @@ bool CTolvaneApp::InitInstance() {
     m_pHelp = std::make_unique<CHelpCommands>(ProgramFolder());
     m_pFrame = std::make_unique<CMainFrame>();
     m_messages.SetMainWindow(m_pFrame.get());
-    m_pDoc = std::make_unique<CTolvaneDoc>(&m_pFrame->Bridge(), *m_pFrame, &m_messages);
-    m_pFrame->SetDocument(m_pDoc.get());
+    m_pDoc = std::make_unique<CTolvaneDoc>(&m_pFrame->Bridge(), &m_messages);
+    ConnectDocument();
     if (!m_pDoc->OnNewDocument()) {
         return false;
     }
@@ -121,8 +122,24 @@ bool CTolvaneApp::InitInstance() {
     return true;
 }
 
+void CTolvaneApp::ConnectDocument() {
+    CTolvaneDoc* doc = m_pDoc.get();
+    CMainFrame* frame = m_pFrame.get();
+    frame->SetDocument(doc);
+    doc->SetViews(frame->ListView(), frame->InfoView());
+    doc->SetDialogOwner(frame);
+    connect(doc, &CTolvaneDoc::busyChanged, frame, &CMainFrame::SetBusyWindow);
+    connect(doc, &CTolvaneDoc::trayTipChanged, frame, &CMainFrame::SetTrayTip);
+    connect(doc, &CTolvaneDoc::checkTimerChanged, frame, &CMainFrame::SetCheckTimer);
+    connect(doc, &CTolvaneDoc::accountMenusChanged, &frame->Menus(),
+            &CMainMenus::RebuildAccountMenus);
+    connect(doc, &CTolvaneDoc::accountEnabledChanged, &frame->Menus(),
+            &CMainMenus::SetAccountEnabled);
+    connect(doc, &CTolvaneDoc::showMainWindowRequested, frame, &CMainFrame::ShowFromAnotherStart);
+}
+
 void CTolvaneApp::RequestQuit() {
-    if (!m_bStarted || m_bQuitting || !m_pDoc->SaveModified()) {
+    if (!m_bStarted || m_bQuitting || !m_pDoc->ConfirmQuit()) {
         return;
     }
     BeginQuit();

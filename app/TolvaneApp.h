@@ -69,6 +69,8 @@ Q_SIGNALS:
     void finished();
 
 private:
+    // The document's signals to the windows that show them, and its views and dialog owner.
+    void ConnectDocument();
     void BeginQuit();
     void FinishQuit();
     static bool CloseModalWindows();

@@ -1,21 +1,16 @@
 #include "app/TolvaneDoc.h"
 
 #include "app/CommandIds.h"
-#include "app/DialogCommands.h"
 #include "app/GuiTexts.h"
 #include "app/InformationView.h"
-#include "app/MainFrame.h"
-#include "app/MainMenus.h"
 #include "app/MessageBoxHost.h"
-#include "app/QtText.h"
-#include "app/SoundPlayer.h"
-#include "app/TolvaneView.h"
-#include "app/ViewerDialog.h"
+#include "app/maillist/TolvaneView.h"
+#include "app/widgets/QtText.h"
+#include "app/widgets/SoundPlayer.h"
 #include "engine/JobTexts.h"
 #include "platform/MessageHost.h"
 #include "platform/Options.h"
 #include "platform/Texts.h"
-#include "settings/ReportDialog.h"
 
 #include <QApplication>
 
@@ -32,8 +27,10 @@ constexpr int kMaxIntervalMinutes = INT_MAX / 60000;
 
 } // namespace
 
-CTolvaneDoc::CTolvaneDoc(IHost* pHost, CMainFrame& frame, CMessageBoxHost* pMessages)
-    : CDocumentCore(pHost), m_frame(frame), m_pMessages(pMessages) {}
+CTolvaneDoc::CTolvaneDoc(IHost* pHost, CMessageBoxHost* pMessages)
+    : CDocumentCore(pHost), m_pMessages(pMessages) {
+    connect(&m_notifier, &CMailNotifier::activated, this, &CTolvaneDoc::showMainWindowRequested);
+}
 
 CTolvaneDoc::~CTolvaneDoc() {
     CloseDocument(); // while the overrides still exist
@@ -44,11 +41,14 @@ void CTolvaneDoc::OnStoreSaveFailed(const CAccount& account, int error) {
     ShowMessage(StoreSaveFailedText(account, error), MsgButtons::Ok, MsgIcon::Exclamation);
 }
 
-bool CTolvaneDoc::OnNewDocument() {
-    m_pListView = m_frame.ListView();
-    m_pInfoView = m_frame.InfoView();
+void CTolvaneDoc::SetViews(CTolvaneView* pListView, CInformationView* pInfoView) {
+    m_pListView = pListView;
+    m_pInfoView = pInfoView;
     m_pListView->SetInfoView(m_pInfoView);
     m_pListView->SetDocument(this);
+}
+
+bool CTolvaneDoc::OnNewDocument() {
     if (!Create()) {
         return false;
     }
@@ -188,10 +188,12 @@ void CTolvaneDoc::OnCommand(int id) {
         Q_EMIT exitRequested();
         break;
     case ID_REPORT:
-        ShowReportWindow();
+        if (m_pReport) {
+            ShowReportWindow(*m_pReport);
+        }
         break;
     case ID_VIEWER_LOG:
-        ShowLogViewer();
+        RunLogViewer(m_pDialogOwner, m_log.GetLog());
         break;
     case ID_CHECK_COMPLETE:
     case ID_DELETE_COMPLETE:
@@ -206,17 +208,17 @@ void CTolvaneDoc::OnCommand(int id) {
     }
 }
 
-void CTolvaneDoc::UpdateAllViews() {
-    m_pListView->OnUpdate(0);
-    m_pListView->OnUpdate(1);
+void CTolvaneDoc::RefillViews() {
+    m_pListView->ClearRows();
+    m_pListView->Refill();
 }
 
 void CTolvaneDoc::RebuildAccountMenus() {
-    std::vector<CMainMenus::AccountItem> items;
+    std::vector<AccountMenuItem> items;
     for (const auto& account : m_arrAccounts) {
         items.push_back({account->m_strName, account->m_bEnable == 1});
     }
-    m_frame.Menus().RebuildAccountMenus(items);
+    Q_EMIT accountMenusChanged(items);
 }
 
 void CTolvaneDoc::ToggleAccount(int index) {
@@ -225,7 +227,7 @@ void CTolvaneDoc::ToggleAccount(int index) {
         return;
     }
     account->m_bEnable = account->m_bEnable == 1 ? 0 : 1;
-    m_frame.Menus().SetAccountEnabled(index, account->m_strName, account->m_bEnable == 1);
+    Q_EMIT accountEnabledChanged(index, account->m_strName, account->m_bEnable == 1);
     if (!account->WriteEnable()) {
         // The flag stays flipped for this run.
         ShowMessage(Sjis(tolvane::txt::kRegistryWriteFailed), MsgButtons::Ok, MsgIcon::Stop);
@@ -254,7 +256,6 @@ unsigned CTolvaneDoc::TotalMailCount() const {
 
 void CTolvaneDoc::OnBusyWindow(bool bBusy) {
     m_bCancelAsked = false; // a new job, or none
-    m_frame.SetBusyWindow(bBusy);
     Q_EMIT busyChanged(bBusy);
 }
 
@@ -265,12 +266,12 @@ void CTolvaneDoc::SetTrayTip(JobKind kind) {
     } else if (kind == JobKind::Reload) {
         tip = txt::kTipReloading;
     }
-    m_frame.SetTrayTip(Tr(tip));
+    Q_EMIT trayTipChanged(Tr(tip));
 }
 
 void CTolvaneDoc::SetCheckTimer(bool bOn) {
     const int minutes = std::clamp(m_nAutoCheckInterval, 1, kMaxIntervalMinutes);
-    m_frame.SetCheckTimer(bOn ? minutes * 60000 : 0);
+    Q_EMIT checkTimerChanged(bOn ? minutes * 60000 : 0);
 }
 
 void CTolvaneDoc::OnCheckComplete(int id) {
@@ -279,8 +280,8 @@ void CTolvaneDoc::OnCheckComplete(int id) {
         // Before the refill: the refill's tip and status line already tell of them.
         newlyFailed = m_failures.Update(m_arrAccounts, m_pWorker->GetOutcomes());
     }
-    UpdateAllViews();
-    const bool bHeld = RefreshReportWindow();
+    RefillViews();
+    const bool bHeld = RefreshReport();
     if (m_bAutoReport == 1 && (m_nReportDisplayMode != 0 || bHeld)) {
         ShowReportAfterCheck();
     }
@@ -300,7 +301,7 @@ void CTolvaneDoc::OnReloadDone() {
 }
 
 void CTolvaneDoc::ClearReplacedMail() {
-    if (m_bInfoShowsLog == 0) {
+    if (!m_bInfoShowsLog) {
         m_pInfoView->ClearText(); // the mail it showed may have been replaced
     }
 }
@@ -319,7 +320,7 @@ void CTolvaneDoc::RequestDelete() {
 
 void CTolvaneDoc::RequestReload() {
     unsigned lines = 0;
-    if (!RunReloadLinesDialog(&m_frame, lines) || m_bDocClosed || m_arrAccounts.empty()) {
+    if (!RunReloadLinesDialog(m_pDialogOwner, lines) || m_bDocClosed || m_arrAccounts.empty()) {
         return;
     }
     JobEntries entries = BuildReloadEntries(m_pListView->SelectedMails());
@@ -331,8 +332,8 @@ void CTolvaneDoc::RequestReload() {
 void CTolvaneDoc::RunAccountsCommand() {
     // The dialog may remove accounts and their mails at once; the list borrows those
     // records, so it lets go of them first and is filled again after every change.
-    m_pListView->OnUpdate(0);
-    RunAccountDialog(*this, &m_frame, [this] { AfterAccountsChanged(); });
+    m_pListView->ClearRows();
+    RunAccountDialog(*this, m_pDialogOwner, [this] { AfterAccountsChanged(); });
     AfterAccountsChanged();
 }
 
@@ -341,17 +342,17 @@ void CTolvaneDoc::AfterAccountsChanged() {
         return;
     }
     m_failures.Update(m_arrAccounts, {}); // deleted accounts have no failure left
-    UpdateAllViews();
-    if (m_bInfoShowsLog == 0) {
+    RefillViews();
+    if (!m_bInfoShowsLog) {
         m_pInfoView->ClearText();
     }
-    RefreshReportWindow();
+    RefreshReport();
     RebuildAccountMenus();
 }
 
 void CTolvaneDoc::RunOptionsCommand() {
     // An Apply takes effect at once; the end of the sheet re-reads in any case.
-    RunOptionSheet(&m_frame, [this] { TakeOverOptions(); });
+    RunOptionSheet(m_pDialogOwner, [this] { TakeOverOptions(); });
     TakeOverOptions();
 }
 
@@ -364,17 +365,12 @@ void CTolvaneDoc::TakeOverOptions() {
     SetCheckTimer(m_bAutoCheck == 1);
 }
 
-void CTolvaneDoc::ShowLogViewer() {
-    CViewerDialog viewer(&m_frame, Tr(txt::kViewerLogCaption), m_log.GetLog());
-    viewer.exec();
-}
-
 void CTolvaneDoc::ShowLogInPane() {
-    if (m_bInfoShowsLog != 0) {
+    if (m_bInfoShowsLog) {
         return;
     }
     m_pListView->m_bShowContent = 0;
-    m_bInfoShowsLog = 1;
+    m_bInfoShowsLog = true;
     m_pInfoView->FollowLog(m_log); // empties the pane, then the whole log
 }
 
@@ -382,13 +378,13 @@ void CTolvaneDoc::ShowContentInPane() {
     if (m_pListView->m_bShowContent != 0) {
         return;
     }
-    m_bInfoShowsLog = 0;
+    m_bInfoShowsLog = false;
     m_pInfoView->StopFollowingLog(m_log);
     m_pListView->m_bShowContent = 1;
     m_pListView->ShowFocusedContent();
 }
 
-bool CTolvaneDoc::SaveModified() {
+bool CTolvaneDoc::ConfirmQuit() {
     if (options::GetQuitConfirm() != 0 || m_pListView->RowCount() == 0) {
         return true;
     }
@@ -407,10 +403,10 @@ void CTolvaneDoc::CloseDocument() {
         m_pInfoView->StopFollowingLog(m_log);
     }
     if (m_pListView) {
-        m_pListView->OnUpdate(0);
+        m_pListView->ClearRows();
     }
     if (m_pReport) {
-        m_pReport->SetAccounts(nullptr); // the accounts go with the core
+        DetachReportWindow(*m_pReport); // the accounts go with the core
     }
     Close();
     m_pReport.reset(); // writes its Report keys
@@ -419,34 +415,23 @@ void CTolvaneDoc::CloseDocument() {
 // --- The report window, the sound and the notification after a check.
 
 void CTolvaneDoc::CreateReportWindow() {
-    m_pReport = std::make_unique<CReportDialog>();
-    m_pReport->SetAccounts(&m_arrAccounts);
-    m_pReport->SetFailures(&m_failures);
-    m_pReport->Refresh();
-    connect(m_pReport.get(), &CReportDialog::showMainWindowRequested, &m_frame,
-            &CMainFrame::ShowFromAnotherStart);
-    connect(&m_notifier, &CMailNotifier::activated, &m_frame, &CMainFrame::ShowFromAnotherStart);
+    m_pReport = gui::CreateReportWindow(m_arrAccounts, m_failures,
+                                        [this] { Q_EMIT showMainWindowRequested(); });
 }
 
-bool CTolvaneDoc::RefreshReportWindow() {
-    return m_pReport ? m_pReport->Refresh() : IsMailHeld();
+bool CTolvaneDoc::RefreshReport() {
+    return m_pReport ? RefreshReportWindow(*m_pReport) : IsMailHeld();
 }
 
 void CTolvaneDoc::ShowReportAfterCheck() {
     if (m_pReport) {
-        m_pReport->ArmAutoHide(options::GetAutoHide() == 1, options::GetAutoHideInterval());
-        m_pReport->ShowWithoutActivating();
+        gui::ShowReportAfterCheck(*m_pReport, options::GetAutoHide() == 1,
+                                  options::GetAutoHideInterval());
     }
 }
 
 void CTolvaneDoc::PlayMailSound() {
     PlaySoundFile(FromUtf8Bytes(options::GetSoundFilePath()));
-}
-
-void CTolvaneDoc::ShowReportWindow() {
-    if (m_pReport) {
-        m_pReport->ShowAndActivate();
-    }
 }
 
 } // namespace tolvane::gui

@@ -1,14 +1,21 @@
 // CTolvaneDoc: the program's one document: CDocumentCore (accounts, log, worker, options,
-// jobs) plus what windows add: the commands with their enable rules, the busy state
-// shown in the windows, the check timer, the views' refills, the account menus, the quit
+// jobs) plus what windows add: the commands with their enable rules, the busy state, the
+// check timer's period, the views' refills, the account menus' contents, the quit
 // question and the log in the information pane.
 //
+// - The document tells, the windows listen: it includes no window of the frame or the
+//   menus and reaches the dialogs only through app/DialogCommands.h. The program connects
+//   its signals where it is put together (CTolvaneApp::InitInstance), before
+//   OnNewDocument: busyChanged (a job starts or ends), trayTipChanged (the job's tip),
+//   checkTimerChanged (the timer's period in milliseconds, 0 = off),
+//   accountMenusChanged (the whole account list) and accountEnabledChanged (one account
+//   toggled), showMainWindowRequested (from the report window or the notification).
 // - A command runs only if its rule holds when it arrives (OnCommand checks it; posted
 //   commands arrive later than they were raised). "Idle" means not busy and the main
 //   window not behind a modal window; for showing menus and buttons the modal part is
 //   left out (a modal window blocks them anyway).
-// - The completion commands (32806, 32807, 32836) always run: they end the busy state.
-//   Each emits jobCompleted(id) when handled.
+// - The completion commands (ID_CHECK_COMPLETE, ID_DELETE_COMPLETE, ID_RELOAD_COMPLETE)
+//   always run: they end the busy state. Each emits jobCompleted(id) when handled.
 // - CloseDocument (also run by the destructor, first): answers every pending question
 //   of the worker "not OK", stops the pane following the log, empties the list (it
 //   borrows the records), then closes the core (worker joined, accounts written back and
@@ -22,41 +29,48 @@
 // - A check in which accounts could not be checked says so (CCheckFailures): the report
 //   window marks their rows, the frame's status line, tray tip and tray icon show it
 //   (FailedAccountCount), and the notification names each account once per failure.
-// - Cancel (32839) is enabled for as long as a job of any kind runs, until the user has
-//   cancelled the account the worker is on: its state then waits for the worker's next
-//   step (OnWorkerStep, another account or the end) or the end of the busy state. The rule
-//   reads only what the GUI thread holds, so no worker progress can leave it stale.
+// - Cancel (ID_CANCEL_CHECK) is enabled for as long as a job of any kind runs, until the
+//   user has cancelled the account the worker is on: its state then waits for the
+//   worker's next step (OnWorkerStep, another account or the end) or the end of the busy
+//   state. The rule reads only what the GUI thread holds, so no worker progress can leave
+//   it stale.
 // - The options command runs the options sheet; every Apply, and its end whatever the
 //   button, re-reads the options, opens or closes the log file and restarts the timer.
 #pragma once
 
-#include "app/CheckFailures.h"
-#include "app/MailNotifier.h"
+#include "app/AccountMenuItem.h"
+#include "app/DialogCommands.h"
+#include "app/desktop/MailNotifier.h"
+#include "engine/CheckFailures.h"
 #include "engine/DocumentCore.h"
 
 #include <QObject>
+#include <QString>
 
 #include <cstdint>
-#include <memory>
+#include <string>
+#include <vector>
 
-namespace tolvane {
-class CReportDialog;
-} // namespace tolvane
+class QWidget;
 
 namespace tolvane::gui {
 
 class CInformationView;
-class CMainFrame;
 class CMessageBoxHost;
 class CTolvaneView;
 
 class CTolvaneDoc final : public QObject, public CDocumentCore {
     Q_OBJECT
 public:
-    CTolvaneDoc(IHost* pHost, CMainFrame& frame, CMessageBoxHost* pMessages);
+    CTolvaneDoc(IHost* pHost, CMessageBoxHost* pMessages);
     ~CTolvaneDoc() override;
 
-    // Finds the views, loads accounts and options, opens the log file. False: the
+    // The windows the document works on, set once before OnNewDocument: its two views and
+    // the owner of the dialogs its commands run.
+    void SetViews(CTolvaneView* pListView, CInformationView* pInfoView);
+    void SetDialogOwner(QWidget* pOwner) { m_pDialogOwner = pOwner; }
+
+    // Loads accounts and options, opens the log file, makes the report window. False: the
     // program cannot start (out of memory; the message has been shown).
     bool OnNewDocument();
 
@@ -67,11 +81,12 @@ public:
     bool IsCommandChecked(int id, bool& bChecked) const;
     void OnCommand(int id);
 
-    // Hints 0 and 1 to the views: the list empties and refills from the accounts.
-    void UpdateAllViews();
+    // The list lets go of every row, then fills again from the accounts.
+    void RefillViews();
+    // Tells the account menus the whole account list (accountMenusChanged).
     void RebuildAccountMenus();
     void ToggleAccount(int index);
-    // Timer 2 as the options say (on with the interval, or off).
+    // The check timer as the options say (on with the interval, or off).
     void ArmCheckTimer();
     unsigned TotalMailCount() const;
     // Accounts the latest checks could not check (still in the list).
@@ -82,25 +97,28 @@ public:
     // text changed): a cancel may be asked for again.
     void OnWorkerStep() { m_bCancelAsked = false; }
 
-    // The quit question: false keeps the program running.
-    bool SaveModified();
+    // The quit question (asked only when the options want it and mail is listed): false
+    // keeps the program running.
+    bool ConfirmQuit();
     void CloseDocument();
     bool IsClosed() const { return m_bDocClosed; }
 
-    // The information pane's two modes (commands 32788 and 32789 of the frame).
+    // The information pane's two modes (ID_INFO_LOG and ID_INFO_CONTENT of the frame).
     void ShowLogInPane();
     void ShowContentInPane();
+    bool InfoShowsLog() const { return m_bInfoShowsLog; }
 
     CReportDialog* ReportWindow() const { return m_pReport.get(); }
     CMailNotifier& Notifier() { return m_notifier; }
 
-    int32_t m_bInfoShowsLog = 0;
-    CTolvaneView* m_pListView = nullptr;
-    CInformationView* m_pInfoView = nullptr;
-
 Q_SIGNALS:
     void jobCompleted(int id);
     void busyChanged(bool bBusy);
+    void trayTipChanged(const QString& tip);
+    void checkTimerChanged(int milliseconds);
+    void accountMenusChanged(const std::vector<AccountMenuItem>& accounts);
+    void accountEnabledChanged(int index, const std::string& nameCp932, bool bEnabled);
+    void showMainWindowRequested();
     void exitRequested();
 
 protected:
@@ -121,18 +139,19 @@ private:
     void AfterAccountsChanged();
     void RunOptionsCommand();
     void TakeOverOptions();
-    void ShowLogViewer();
     void ToggleAutoCheck();
 
     void CreateReportWindow();
-    bool RefreshReportWindow();
+    bool RefreshReport();
     void ShowReportAfterCheck();
     void PlayMailSound();
-    void ShowReportWindow();
 
-    CMainFrame& m_frame;
     CMessageBoxHost* m_pMessages;
-    std::unique_ptr<CReportDialog> m_pReport;
+    QWidget* m_pDialogOwner = nullptr;
+    CTolvaneView* m_pListView = nullptr;
+    CInformationView* m_pInfoView = nullptr;
+    bool m_bInfoShowsLog = false;
+    ReportWindowPtr m_pReport;
     CMailNotifier m_notifier;
     CCheckFailures m_failures;
     bool m_bDocClosed = false;

@@ -2,9 +2,9 @@
 
 #include "app/CommandIds.h"
 #include "app/GuiTexts.h"
-#include "app/QtText.h"
 #include "app/Resources.h"
 #include "app/StatusTexts.h"
+#include "app/widgets/QtText.h"
 
 #include <QMenu>
 #include <QPainter>

@@ -1,16 +1,15 @@
 #include "app/ViewerDialog.h"
 
 #include "app/GuiTexts.h"
-#include "app/LayoutWrites.h"
-#include "app/QtText.h"
 #include "app/Resources.h"
+#include "app/widgets/LayoutWrites.h"
+#include "app/widgets/QtText.h"
+#include "app/widgets/ScreenPlacement.h"
 #include "platform/Profile.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace tolvane::gui {
 
@@ -72,8 +71,8 @@ void CViewerDialog::showEvent(QShowEvent* event) {
     QRect area;
     if (owner && owner->isVisible() && !owner->isMinimized()) {
         area = owner->frameGeometry();
-    } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        area = screen->availableGeometry();
+    } else {
+        area = PrimaryFreeArea();
     }
     if (area.isValid()) {
         QRect frame = frameGeometry();

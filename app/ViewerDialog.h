@@ -13,7 +13,7 @@
 //   box do.
 #pragma once
 
-#include "app/TextFont.h"
+#include "app/widgets/TextFont.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "app/WorkerBridge.h"
 
-#include "app/QtText.h"
+#include "app/widgets/QtText.h"
 #include "platform/MessageHost.h"
 
 namespace tolvane::gui {

@@ -6,7 +6,7 @@
 #include "app/MainFrame.h"
 #include "app/TolvaneApp.h"
 #include "app/TolvaneDoc.h"
-#include "app/TolvaneView.h"
+#include "app/maillist/TolvaneView.h"
 #include "platform/CodePage.h"
 
 #include <QApplication>
@@ -83,10 +83,10 @@ int main(int argc, char** argv) {
         AddMails(*account, count);
         doc->m_arrAccounts.push_back(std::move(account));
 
-        list->OnUpdate(0);
+        list->ClearRows();
         const size_t before = HeapInUse();
         const auto start = std::chrono::steady_clock::now();
-        list->OnUpdate(1); // fill, sort by subject, tray tip
+        list->Refill(); // fill, sort by subject, tray tip
         QApplication::processEvents();
         const auto filled = std::chrono::steady_clock::now();
         const size_t after = HeapInUse();

@@ -14,18 +14,18 @@
 // every picture was written.
 #include "app/CommandIds.h"
 #include "app/GuiTexts.h"
-#include "app/HelpCommands.h"
-#include "app/HelpWindow.h"
 #include "app/InformationView.h"
 #include "app/MainFrame.h"
-#include "app/QtText.h"
 #include "app/TolvaneApp.h"
 #include "app/TolvaneDoc.h"
-#include "app/TolvaneView.h"
 #include "app/ViewerDialog.h"
+#include "app/help/HelpCommands.h"
+#include "app/help/HelpWindow.h"
+#include "app/maillist/TolvaneView.h"
+#include "app/widgets/QtText.h"
+#include "bench/DialogScreenshots.h"
 #include "engine/Clock.h"
 #include "platform/AtomicFile.h"
-#include "settings/DialogScreenshots.h"
 #include "settings/ReportDialog.h"
 
 #include <QApplication>

@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -293,6 +294,19 @@ bool CDocumentCore::Close() {
         m_log.CloseLogFile();
     }
     return bStored;
+}
+
+void CDocumentCore::AddAccount(std::unique_ptr<CAccount> account) {
+    assert(m_bBusy == 0 && "the worker reads the accounts without a lock");
+    m_arrAccounts.push_back(std::move(account));
+}
+
+std::unique_ptr<CAccount> CDocumentCore::TakeAccount(size_t index) {
+    assert(m_bBusy == 0 && "the worker reads the accounts without a lock");
+    assert(index < m_arrAccounts.size());
+    std::unique_ptr<CAccount> account = std::move(m_arrAccounts[index]);
+    m_arrAccounts.erase(m_arrAccounts.begin() + static_cast<std::ptrdiff_t>(index));
+    return account;
 }
 
 int CDocumentCore::GetAccountCount() const {

@@ -66,8 +66,9 @@ public:
     bool StartDelete(JobEntries entries);
     bool StartReload(unsigned lines, JobEntries entries);
 
-    // Completion commands 32806 / 32807 (the stores are saved, then the timer and the busy
-    // state) and 32836 (the timer and the busy state).
+    // Completion commands ID_CHECK_COMPLETE / ID_DELETE_COMPLETE (the stores are saved,
+    // then the timer and the busy state) and ID_RELOAD_COMPLETE (the timer and the busy
+    // state).
     void OnJobComplete();
     void OnReloadComplete();
     // True when any account holds at least one mail.
@@ -91,6 +92,15 @@ public:
     CAccount* GetAccount(int index) const override;
     void AppendLog(const std::string& textCp932) override;
 
+    // What the windows read and change. The accounts change only while no job runs (the
+    // worker reads them without a lock): AddAccount and TakeAccount assert it.
+    bool IsBusy() const { return m_bBusy != 0; }
+    const std::vector<std::unique_ptr<CAccount>>& Accounts() const { return m_arrAccounts; }
+    CConnectionLog& Log() { return m_log; }
+    void AddAccount(std::unique_ptr<CAccount> account);
+    // Removes account index (which must exist) from the list and hands it over.
+    std::unique_ptr<CAccount> TakeAccount(size_t index);
+
     std::vector<std::unique_ptr<CAccount>> m_arrAccounts;
     std::vector<std::string> m_arrSkippedAccounts; // CP932 log texts, see Create
     CConnectionLog m_log;
@@ -106,7 +116,7 @@ protected:
     // Window parts of a job's start (grey Close, disable the list) and end (enable them).
     virtual void OnBusyWindow(bool /*bBusy*/) {}
     virtual void SetTrayTip(JobKind /*kind*/) {}
-    // Timer 2 with m_nAutoCheckInterval minutes, or off.
+    // The check timer with m_nAutoCheckInterval minutes, or off.
     virtual void SetCheckTimer(bool /*bOn*/) {}
     // A store that could not be saved (error: the errno), on the thread that saved. The
     // default appends StoreSaveFailedText to the log; the GUI shows it in a message box.

@@ -22,7 +22,7 @@ public:
     // progress of every job and restored at its end.
     virtual std::string GetWindowText() = 0;
     virtual void SetWindowText(const std::string& textCp932) = 0;
-    // The text of the cancel command 32839 ("受信確認を中止する(&Q)\tCtrl+B").
+    // The text of the cancel command ID_CHECK_CANCEL ("受信確認を中止する(&Q)\tCtrl+B").
     virtual void SetCancelMenuText(const std::string& textCp932) = 0;
     // A completion command (ID_CHECK_COMPLETE, ...), delivered to the UI side in order.
     virtual void PostCommand(int id) = 0;

@@ -22,7 +22,7 @@ CWorker::~CWorker() {
     AccessCurrentAccount(CPop3Socket::kCancelAbandon, std::nullopt);
     {
         std::lock_guard lock(m_queueLock);
-        Message quit;
+        JobRequest quit;
         quit.m_nMessage = WM_WORKER_QUIT;
         m_queue.push_back(std::move(quit));
     }
@@ -49,39 +49,38 @@ bool CWorker::Start() {
     return true;
 }
 
-bool CWorker::Post(Message message) {
+bool CWorker::Post(JobRequest request) {
     {
         std::lock_guard lock(m_queueLock);
         if (!m_bRunning || m_bStopping) {
             return false;
         }
-        m_queue.push_back(std::move(message));
+        m_queue.push_back(std::move(request));
     }
     m_queueReady.notify_all();
     return true;
 }
 
 bool CWorker::PostCheck(int32_t target) {
-    Message message;
-    message.m_nMessage = WM_WORKER_CHECK;
-    message.m_lParam = target;
-    return Post(std::move(message));
+    JobRequest request;
+    request.m_nMessage = WM_WORKER_CHECK;
+    request.m_nTarget = target;
+    return Post(std::move(request));
 }
 
 bool CWorker::PostDelete(JobEntries entries) {
-    Message message;
-    message.m_nMessage = WM_WORKER_DELETE;
-    message.m_wParam = entries ? static_cast<int64_t>(entries->size()) : 0;
-    message.m_entries = std::move(entries);
-    return Post(std::move(message));
+    JobRequest request;
+    request.m_nMessage = WM_WORKER_DELETE;
+    request.m_entries = std::move(entries);
+    return Post(std::move(request));
 }
 
 bool CWorker::PostReload(unsigned lines, JobEntries entries) {
-    Message message;
-    message.m_nMessage = WM_WORKER_RELOAD;
-    message.m_wParam = lines;
-    message.m_entries = std::move(entries);
-    return Post(std::move(message));
+    JobRequest request;
+    request.m_nMessage = WM_WORKER_RELOAD;
+    request.m_nLines = lines;
+    request.m_entries = std::move(entries);
+    return Post(std::move(request));
 }
 
 void CWorker::Run() {
@@ -92,28 +91,28 @@ void CWorker::Run() {
     }
     m_queueReady.notify_all();
     for (;;) {
-        Message message;
+        JobRequest request;
         {
             std::unique_lock lock(m_queueLock);
             m_queueReady.wait(lock, [this] { return !m_queue.empty(); });
-            message = std::move(m_queue.front());
+            request = std::move(m_queue.front());
             m_queue.pop_front();
-            if (message.m_nMessage == WM_WORKER_QUIT || m_bStopping) {
+            if (request.m_nMessage == WM_WORKER_QUIT || m_bStopping) {
                 m_bRunning = false;
                 m_queue.clear(); // queued jobs free their entries here
                 return;
             }
         }
         ResetOutcomes();
-        switch (message.m_nMessage) {
+        switch (request.m_nMessage) {
         case WM_WORKER_CHECK:
-            OnCheckMail(message.m_wParam, message.m_lParam);
+            OnCheckMail(request.m_nTarget);
             break;
         case WM_WORKER_DELETE:
-            OnDeleteMail(message.m_wParam, std::move(message.m_entries));
+            OnDeleteMail(std::move(request.m_entries));
             break;
         case WM_WORKER_RELOAD:
-            OnReloadMail(message.m_wParam, std::move(message.m_entries));
+            OnReloadMail(request.m_nLines, std::move(request.m_entries));
             break;
         default:
             break;
@@ -178,15 +177,15 @@ bool CWorker::IsCancelled(CAccount& account) {
     return account.m_socket.GetCancel() != 0;
 }
 
-void CWorker::OnCheckMail(int64_t /*wParam*/, int64_t lParam) {
+void CWorker::OnCheckMail(int32_t target) {
     LogTimeStamped(txt::kCheckStart);
-    if (lParam == -1) {
+    if (target == -1) {
         const int count = m_pDoc->GetAccountCount();
         for (int index = 0; index < count && !m_bStopping; ++index) {
             CheckAccount(index, true);
         }
     } else if (!m_bStopping) {
-        CheckAccount(static_cast<int>(lParam), false);
+        CheckAccount(target, false);
     }
     Log(Sjis(txt::kCheckDone));
     m_pHost->SetWindowText(m_strTitle);
@@ -289,9 +288,8 @@ bool CWorker::RunEntries(std::vector<CJobEntry>& entries, size_t count, const En
     return bStarted;
 }
 
-void CWorker::OnDeleteMail(int64_t wParam, JobEntries entries) {
-    const size_t count =
-        entries ? std::min(static_cast<size_t>(std::max<int64_t>(wParam, 0)), entries->size()) : 0;
+void CWorker::OnDeleteMail(JobEntries entries) {
+    const size_t count = entries ? entries->size() : 0;
     const EntryTexts texts{txt::kDeleteStart, txt::kTitleDeleting, txt::kDeleteAccountFailed,
                            txt::kDeleteIncomplete};
     const bool bStarted =
@@ -307,13 +305,12 @@ void CWorker::OnDeleteMail(int64_t wParam, JobEntries entries) {
     entries.reset(); // the mails stay with their accounts
     if (bStarted) {
         Log(Sjis(txt::kDeleteDone));
-        OnCheckMail(0, -1);
+        OnCheckMail(-1);
     }
     m_pHost->PostCommand(ID_DELETE_COMPLETE);
 }
 
-void CWorker::OnReloadMail(int64_t wParam, JobEntries entries) {
-    const unsigned lines = static_cast<unsigned>(std::clamp<int64_t>(wParam, 0, UINT32_MAX));
+void CWorker::OnReloadMail(unsigned lines, JobEntries entries) {
     const size_t accounts = static_cast<size_t>(std::max(m_pDoc->GetAccountCount(), 0));
     const size_t count = entries ? std::min(accounts, entries->size()) : 0;
     const EntryTexts texts{txt::kReloadStart, txt::kTitleReloading, txt::kReloadAccountFailed,

@@ -7,8 +7,8 @@
 // - Jobs are messages on the worker's own queue, handled in order: WM_WORKER_CHECK (account
 //   index or -1 for all), WM_WORKER_DELETE and WM_WORKER_RELOAD (the entries, owned by the
 //   message and freed when the job ends). Each job ends by posting its completion command to
-//   the host; a deletion that had anything to delete runs a full check first, so 32806
-//   arrives before 32807.
+//   the host; a deletion that had anything to delete runs a full check first, so
+//   ID_CHECK_COMPLETE arrives before ID_DELETE_COMPLETE.
 // - m_cs is held only inside AccessCurrentAccount; the socket reads its cancel flag itself.
 // - The worker reads the account list and the accounts' settings without a lock: the
 //   document starts no other change while a job runs (its busy state).
@@ -91,20 +91,22 @@ public:
     std::vector<int32_t> GetOutcomes() const;
 
     // Handlers, run on the worker thread.
-    void OnCheckMail(int64_t wParam, int64_t lParam);
-    void OnDeleteMail(int64_t wParam, JobEntries entries);
-    void OnReloadMail(int64_t wParam, JobEntries entries);
+    // target: an account index, or -1 for every account.
+    void OnCheckMail(int32_t target);
+    void OnDeleteMail(JobEntries entries);
+    void OnReloadMail(unsigned lines, JobEntries entries);
     int CheckAccount(int index, bool bAllAccounts);
 
 private:
-    struct Message {
-        unsigned m_nMessage = 0;
-        int64_t m_wParam = 0;
-        int64_t m_lParam = 0;
-        JobEntries m_entries;
+    // One request in the worker's queue; each kind uses only its own fields.
+    struct JobRequest {
+        unsigned m_nMessage = 0; // WM_WORKER_CHECK, _DELETE, _RELOAD or _QUIT
+        int32_t m_nTarget = -1;  // a check: the account index, or -1 for every account
+        unsigned m_nLines = 0;   // a reload: the body lines to fetch
+        JobEntries m_entries;    // a deletion or a reload: entry i for account i
     };
 
-    bool Post(Message message);
+    bool Post(JobRequest request);
     void Run();
     void LogTimeStamped(const char* openingUtf8);
     void Log(const std::string& textCp932);
@@ -139,7 +141,7 @@ private:
 
     std::mutex m_queueLock;
     std::condition_variable m_queueReady;
-    std::deque<Message> m_queue;
+    std::deque<JobRequest> m_queue;
     bool m_bRunning = false;
 
     mutable std::mutex m_outcomeLock;

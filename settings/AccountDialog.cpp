@@ -1,13 +1,13 @@
 #include "settings/AccountDialog.h"
 
-#include "app/AccessibleName.h"
-#include "app/GuiTexts.h"
-#include "app/QtText.h"
+#include "app/widgets/AccessibleName.h"
+#include "app/widgets/QtText.h"
 #include "engine/DocumentCore.h"
 #include "platform/CodePage.h"
 #include "platform/MessageHost.h"
 #include "platform/Texts.h"
 #include "settings/AccountForm.h"
+#include "settings/SettingsTexts.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -27,7 +27,7 @@ CAccountDialog::CAccountDialog(CDocumentCore& doc, QWidget* parent) : QDialog(pa
     setObjectName(QStringLiteral("accountDialog"));
     setWindowTitle(Tr(gui::txt::kAccountDialogTitle));
     BuildLayout();
-    for (const auto& account : m_doc.m_arrAccounts) {
+    for (const auto& account : m_doc.Accounts()) {
         AppendRow(*account);
     }
     m_pList->installEventFilter(this);
@@ -119,15 +119,15 @@ void CAccountDialog::ClearForm() {
 }
 
 void CAccountDialog::UpdateButtons() {
-    const bool bSelected = !m_doc.m_arrAccounts.empty() && !m_pList->selectedItems().isEmpty();
+    const bool bSelected = !m_doc.Accounts().empty() && !m_pList->selectedItems().isEmpty();
     m_pChange->setEnabled(bSelected);
     m_pDelete->setEnabled(bSelected);
 }
 
 int CAccountDialog::FindNamedRow() const {
     const std::string name = m_pForm->NameCp932();
-    for (size_t i = 0; i < m_doc.m_arrAccounts.size(); ++i) {
-        if (Cp932EqualNoCase(m_doc.m_arrAccounts[i]->m_strName, name)) {
+    for (size_t i = 0; i < m_doc.Accounts().size(); ++i) {
+        if (Cp932EqualNoCase(m_doc.Accounts()[i]->m_strName, name)) {
             return static_cast<int>(i);
         }
     }
@@ -135,7 +135,7 @@ int CAccountDialog::FindNamedRow() const {
 }
 
 bool CAccountDialog::RefuseWhileBusy() {
-    if (m_doc.m_bBusy != 1) {
+    if (!m_doc.IsBusy()) {
         return false;
     }
     ShowMessageUtf8(gui::txt::kAccountsBusy, MsgButtons::Ok, MsgIcon::Exclamation);
@@ -150,23 +150,23 @@ void CAccountDialog::RefuseName(const char* messageUtf8) {
 void CAccountDialog::OnSelectionChanged() {
     const int nRow = m_pList->currentRow();
     if (!m_pList->selectedItems().isEmpty() && nRow >= 0 &&
-        nRow < static_cast<int>(m_doc.m_arrAccounts.size())) {
-        m_pForm->Fill(*m_doc.m_arrAccounts[static_cast<size_t>(nRow)]);
+        nRow < static_cast<int>(m_doc.Accounts().size())) {
+        m_pForm->Fill(*m_doc.Accounts()[static_cast<size_t>(nRow)]);
     }
     UpdateButtons();
 }
 
 void CAccountDialog::OnItemChanged(QListWidgetItem* pItem) {
     const int nRow = m_pList->row(pItem);
-    if (nRow < 0 || nRow >= static_cast<int>(m_doc.m_arrAccounts.size())) {
+    if (nRow < 0 || nRow >= static_cast<int>(m_doc.Accounts().size())) {
         return;
     }
-    CAccount& account = *m_doc.m_arrAccounts[static_cast<size_t>(nRow)];
+    CAccount& account = *m_doc.GetAccount(nRow);
     const bool bChecked = pItem->checkState() == Qt::Checked;
     if (bChecked == (account.m_bEnable == 1)) {
         return; // not the mark that changed
     }
-    if (m_doc.m_bBusy == 1) {
+    if (m_doc.IsBusy()) {
         {
             const QSignalBlocker blocker(m_pList);
             pItem->setCheckState(account.m_bEnable == 1 ? Qt::Checked : Qt::Unchecked);
@@ -190,7 +190,7 @@ void CAccountDialog::OnAdd() {
         return;
     }
     std::unique_ptr<CAccount> account(new (std::nothrow)
-                                          CAccount(&CConnectionLog::Report, &m_doc.m_log));
+                                          CAccount(&CConnectionLog::Report, &m_doc.Log()));
     if (!account) {
         ShowMessageUtf8(txt::kOutOfMemory, MsgButtons::Ok, MsgIcon::Stop);
         return;
@@ -200,7 +200,7 @@ void CAccountDialog::OnAdd() {
     account->m_bEnable = 1;
     CAccount& added = *account;
     AppendRow(added);
-    m_doc.m_arrAccounts.push_back(std::move(account));
+    m_doc.AddAccount(std::move(account));
     Q_EMIT accountsChanged();
     added.SaveAccount(); // a failure has been shown; the account stays
     ClearForm();
@@ -215,7 +215,7 @@ void CAccountDialog::OnChange() {
         RefuseName(gui::txt::kChangeNotFound);
         return;
     }
-    CAccount& account = *m_doc.m_arrAccounts[static_cast<size_t>(nRow)];
+    CAccount& account = *m_doc.GetAccount(nRow);
     if (m_pForm->ServerText() != account.m_strServer) {
         if (ShowMessageUtf8(gui::txt::kServerChanged, MsgButtons::OkCancel, MsgIcon::Exclamation) !=
                 IDOK ||
@@ -254,9 +254,7 @@ void CAccountDialog::OnDelete() {
         const QSignalBlocker blocker(m_pList);
         delete m_pList->takeItem(nRow);
     }
-    const auto position = m_doc.m_arrAccounts.begin() + nRow;
-    std::unique_ptr<CAccount> account = std::move(*position);
-    m_doc.m_arrAccounts.erase(position);
+    std::unique_ptr<CAccount> account = m_doc.TakeAccount(static_cast<size_t>(nRow));
     Q_EMIT accountsChanged();
     // Failures are shown by DeleteAccountKey; the account goes all the same.
     CAccount::DeleteAccountKey(account->m_strName);

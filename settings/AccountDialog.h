@@ -3,7 +3,7 @@
 // result means nothing ("閉じる", Esc and the close box all just end it).
 //
 // Contract:
-// - The list shows doc.m_arrAccounts in array order; row i is account i at all times, its
+// - The list shows doc.Accounts() in array order; row i is account i at all times, its
 //   check mark is the account's Enable.
 // - Every add, change, delete and check-mark toggle is applied at once to the array, the
 //   list and the settings, and accountsChanged() is emitted as soon as the array and the
@@ -22,7 +22,7 @@
 //   mails are discarded and the record destroyed (which removes its store file).
 // - Toggle: the row whose mark changed gets Enable from the mark; only Enable is written.
 // - A failed settings write is shown and never undoes the change in memory.
-// - While doc.m_bBusy is set (a job reads the accounts without a lock) nothing is changed:
+// - While doc.IsBusy() (a job reads the accounts without a lock) nothing is changed:
 //   the request is refused with a message and a toggled mark is put back.
 // - After every successful add, change and delete the form is empty, no row is selected,
 //   change and delete are disabled and the name edit has the focus.

@@ -1,14 +1,14 @@
 #include "settings/AccountForm.h"
 
-#include "app/AccessibleName.h"
-#include "app/DecimalRule.h"
-#include "app/GuiTexts.h"
-#include "app/NumberEdit.h"
-#include "app/QtText.h"
-#include "app/UpDown.h"
+#include "app/widgets/AccessibleName.h"
+#include "app/widgets/DecimalRule.h"
+#include "app/widgets/NumberEdit.h"
+#include "app/widgets/QtText.h"
+#include "app/widgets/UpDown.h"
 #include "engine/Account.h"
 #include "platform/CodePage.h"
 #include "platform/MessageHost.h"
+#include "settings/SettingsTexts.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,12 +1,12 @@
 #include "settings/ConnectLogPage.h"
 
-#include "app/AccessibleName.h"
-#include "app/GuiTexts.h"
-#include "app/QtText.h"
+#include "app/widgets/AccessibleName.h"
+#include "app/widgets/QtText.h"
 #include "platform/Options.h"
 #include "settings/OptionControls.h"
 #include "settings/PathChoosers.h"
 #include "settings/SettingWrite.h"
+#include "settings/SettingsTexts.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

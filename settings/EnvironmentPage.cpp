@@ -1,16 +1,16 @@
 #include "settings/EnvironmentPage.h"
 
-#include "app/AccessibleName.h"
-#include "app/DecimalRule.h"
-#include "app/GuiTexts.h"
-#include "app/NumberEdit.h"
-#include "app/QtText.h"
-#include "app/SoundPlayer.h"
-#include "app/UpDown.h"
+#include "app/widgets/AccessibleName.h"
+#include "app/widgets/DecimalRule.h"
+#include "app/widgets/NumberEdit.h"
+#include "app/widgets/QtText.h"
+#include "app/widgets/SoundPlayer.h"
+#include "app/widgets/UpDown.h"
 #include "platform/Options.h"
 #include "settings/OptionControls.h"
 #include "settings/PathChoosers.h"
 #include "settings/SettingWrite.h"
+#include "settings/SettingsTexts.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

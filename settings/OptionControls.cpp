@@ -1,9 +1,9 @@
 #include "settings/OptionControls.h"
 
-#include "app/AccessibleName.h"
-#include "app/NumberEdit.h"
-#include "app/QtText.h"
-#include "app/UpDown.h"
+#include "app/widgets/AccessibleName.h"
+#include "app/widgets/NumberEdit.h"
+#include "app/widgets/QtText.h"
+#include "app/widgets/UpDown.h"
 
 #include <QCheckBox>
 #include <QFontMetrics>

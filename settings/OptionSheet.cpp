@@ -1,10 +1,10 @@
 #include "settings/OptionSheet.h"
 
-#include "app/AccessibleName.h"
-#include "app/GuiTexts.h"
-#include "app/QtText.h"
+#include "app/widgets/AccessibleName.h"
+#include "app/widgets/QtText.h"
 #include "settings/ConnectLogPage.h"
 #include "settings/EnvironmentPage.h"
+#include "settings/SettingsTexts.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>

@@ -1,11 +1,11 @@
 #include "settings/ReloadLinesDialog.h"
 
-#include "app/AccessibleName.h"
-#include "app/DecimalRule.h"
-#include "app/GuiTexts.h"
-#include "app/NumberEdit.h"
-#include "app/QtText.h"
-#include "app/UpDown.h"
+#include "app/widgets/AccessibleName.h"
+#include "app/widgets/DecimalRule.h"
+#include "app/widgets/NumberEdit.h"
+#include "app/widgets/QtText.h"
+#include "app/widgets/UpDown.h"
+#include "settings/SettingsTexts.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>

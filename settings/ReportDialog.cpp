@@ -1,14 +1,14 @@
 #include "settings/ReportDialog.h"
 
-#include "app/AccessibleName.h"
-#include "app/CheckFailures.h"
-#include "app/GuiTexts.h"
-#include "app/LayoutWrites.h"
-#include "app/QtText.h"
+#include "app/widgets/AccessibleName.h"
+#include "app/widgets/LayoutWrites.h"
+#include "app/widgets/QtText.h"
+#include "app/widgets/ScreenPlacement.h"
 #include "engine/Account.h"
+#include "engine/CheckFailures.h"
 #include "platform/Profile.h"
 #include "settings/OptionControls.h"
-#include "settings/ScreenPlacement.h"
+#include "settings/SettingsTexts.h"
 
 #include <QCheckBox>
 #include <QColor>

@@ -40,9 +40,7 @@ class QTreeWidget;
 namespace tolvane {
 
 class CAccount;
-namespace gui {
 class CCheckFailures;
-} // namespace gui
 
 class CReportDialog final : public QDialog {
     Q_OBJECT
@@ -56,7 +54,7 @@ public:
     ~CReportDialog() override;
 
     void SetAccounts(const AccountArray* pAccounts) { m_pAccounts = pAccounts; }
-    void SetFailures(const gui::CCheckFailures* pFailures) { m_pFailures = pFailures; }
+    void SetFailures(const CCheckFailures* pFailures) { m_pFailures = pFailures; }
     bool Refresh();
 
     void ArmAutoHide(bool bEnabled, int32_t nSeconds);
@@ -84,7 +82,7 @@ private:
     void SetTopMost(bool bTopMost);
 
     const AccountArray* m_pAccounts = nullptr;
-    const gui::CCheckFailures* m_pFailures = nullptr;
+    const CCheckFailures* m_pFailures = nullptr;
     QLabel* m_pSummary = nullptr;
     QCheckBox* m_pAlwaysTop = nullptr;
     QPushButton* m_pShowMain = nullptr;

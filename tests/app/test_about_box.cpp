@@ -2,8 +2,8 @@
 // address through the opener and closes the box.
 #include "app/AboutBox.h"
 
-#include "app/StaticLink.h"
-#include "app/UrlOpener.h"
+#include "app/widgets/StaticLink.h"
+#include "app/widgets/UrlOpener.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,11 +1,11 @@
 // The help: the shipped document and its contents list, the read-me, the help window,
 // and the help commands (F1 on the page of the active window, Shift+F1, topic search).
-#include "app/HelpCommands.h"
+#include "app/help/HelpCommands.h"
 
-#include "app/HelpDocument.h"
-#include "app/HelpTopics.h"
-#include "app/HelpWindow.h"
-#include "app/UrlOpener.h"
+#include "app/help/HelpDocument.h"
+#include "app/help/HelpTopics.h"
+#include "app/help/HelpWindow.h"
+#include "app/widgets/UrlOpener.h"
 #include "platform/CodePage.h"
 #include "settings/OptionSheet.h"
 #include "settings/ReportDialog.h"

@@ -1,20 +1,21 @@
 // The mail list as the user works it: sorting by header clicks, deletion marks by check
 // box, keys and menu, the colours, refills, the column layout kept between runs, and the
 // list saved as text.
-#include "app/Choosers.h"
-#include "app/ColumnLayout.h"
 #include "app/CommandIds.h"
 #include "app/InformationView.h"
 #include "app/MainFrame.h"
 #include "app/MainMenus.h"
-#include "app/QtText.h"
-#include "app/ReadableColour.h"
 #include "app/TolvaneDoc.h"
-#include "app/TolvaneView.h"
+#include "app/maillist/ColumnLayout.h"
+#include "app/maillist/ReadableColour.h"
+#include "app/maillist/TolvaneView.h"
+#include "app/widgets/Choosers.h"
+#include "app/widgets/QtText.h"
 #include "platform/CodePage.h"
 #include "platform/Profile.h"
 #include "tests/support/gui/AppTest.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
 #include <QBrush>
@@ -41,8 +42,9 @@ protected:
         auto account = std::make_unique<CAccount>(nullptr, nullptr);
         account->m_strName = Utf8ToCp932(nameUtf8);
         account->m_strSection = "Account\\" + account->m_strName;
-        app.Doc()->m_arrAccounts.push_back(std::move(account));
-        return app.Doc()->m_arrAccounts.back().get();
+        CAccount* added = account.get();
+        app.Doc()->AddAccount(std::move(account));
+        return added;
     }
 
     CMail* AddMail(CAccount* account, const std::string& subjectUtf8, const std::string& size,
@@ -88,12 +90,59 @@ protected:
     RunningApp app;
 };
 
+// Every change the list makes to its model keeps the contract views rely on: Qt's model
+// tester checks each signal and index on the way and reports a fault as a warning.
+std::vector<std::string>* g_modelFaults = nullptr;
+
+void RecordModelFault(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtDebugMsg && g_modelFaults) {
+        g_modelFaults->push_back(message.toStdString());
+    }
+}
+
+TEST(MailListModelTest, FillSortMarkFreezeAndClearKeepTheModelContract) {
+    std::vector<std::unique_ptr<CAccount>> accounts;
+    for (const char* name : {"a", "b"}) {
+        accounts.push_back(std::make_unique<CAccount>(nullptr, nullptr));
+        accounts.back()->m_strName = name;
+        for (const char* size : {"3", "10", "2"}) {
+            auto mail = std::make_unique<CMail>();
+            mail->m_strSubject = std::string(name) + size;
+            mail->m_strSize = size;
+            mail->m_strAccount = name;
+            accounts.back()->m_mails.push_back(std::move(mail));
+        }
+    }
+    std::vector<std::string> faults;
+    g_modelFaults = &faults;
+    const QtMessageHandler previous = qInstallMessageHandler(RecordModelFault);
+    {
+        CMailListModel model;
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::Warning);
+        EXPECT_EQ(model.Fill(accounts), 6);
+        model.Sort(CMailListModel::COL_SIZE, false);
+        model.SetMark(0, CMailListModel::MARK_DELETE);
+        EXPECT_TRUE(model.setData(model.index(1, 0), Qt::Checked, Qt::CheckStateRole));
+        model.SetIdle(false);
+        model.Sort(CMailListModel::COL_SUBJECT, true);
+        model.SetIdle(true);
+        model.Clear();
+        accounts.pop_back();
+        EXPECT_EQ(model.Fill(accounts), 3);
+        model.Clear();
+    }
+    qInstallMessageHandler(previous);
+    g_modelFaults = nullptr;
+    EXPECT_EQ(faults, std::vector<std::string>{});
+}
+
 TEST_F(MailListTest, HeaderClicksSortSizesAsNumbersAndTextsByBytes) {
     CAccount* account = AddAccount("pop");
     AddMail(account, "a", "10", "carol");
     AddMail(account, "B", "9", "alice");
     AddMail(account, "c", "100", "bob");
-    app.Doc()->UpdateAllViews();
+    app.Doc()->RefillViews();
     // Stored defaults: ascending by subject, in byte order (capitals first).
     EXPECT_EQ(Column(0), (std::vector<std::string>{"B", "a", "c"}));
 
@@ -113,15 +162,15 @@ TEST_F(MailListTest, HeaderClicksSortSizesAsNumbersAndTextsByBytes) {
 TEST_F(MailListTest, AutomaticWidthsFollowTheTextsAfterEveryRefill) {
     CAccount* account = AddAccount("pop");
     AddMail(account, "短い件名", "1");
-    app.Frame()->OnCommand(gui::ID_AUTO_WIDTH);
+    ASSERT_TRUE(app.Trigger(gui::ID_AUTO_WIDTH));
     ASSERT_TRUE(app.Frame()->Menus().Action(gui::ID_AUTO_WIDTH)->isChecked());
-    app.Doc()->UpdateAllViews();
+    app.Doc()->RefillViews();
     ProcessEvents();
     const int narrow = List()->header()->sectionSize(CMailListModel::COL_SUBJECT);
 
     const char* longSubject = "とても長い件名がここに続いてずっと先まで読めるように書かれている";
     AddMail(account, longSubject, "1");
-    app.Doc()->UpdateAllViews();
+    app.Doc()->RefillViews();
     ProcessEvents();
     const int wide = List()->header()->sectionSize(CMailListModel::COL_SUBJECT);
     EXPECT_GT(wide, narrow);
@@ -133,7 +182,7 @@ TEST_F(MailListTest, AutomaticWidthsFollowTheTextsAfterEveryRefill) {
 TEST_F(MailListTest, NewMailIsReadableOnADarkPalette) {
     CAccount* account = AddAccount("pop");
     AddMail(account, "1", "1", "x", MAIL_NEW);
-    app.Doc()->UpdateAllViews();
+    app.Doc()->RefillViews();
     const QPalette saved = QGuiApplication::palette();
     QPalette dark = saved;
     dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
@@ -151,7 +200,7 @@ TEST_F(MailListTest, MarksByCheckBoxKeysAndMenuAndTheirColours) {
     AddMail(account, "1", "1", "x", MAIL_NEW);
     AddMail(account, "2", "1");
     AddMail(account, "3", "1");
-    app.Doc()->UpdateAllViews();
+    app.Doc()->RefillViews();
     List()->SelectMail(2);
 
     // A press on a check box toggles the mark and leaves the selection alone.
@@ -197,10 +246,10 @@ TEST_F(MailListTest, MarksByCheckBoxKeysAndMenuAndTheirColours) {
     EXPECT_FALSE(Model().index(1, 1).data(Qt::ForegroundRole).isValid());
 
     // The menu's unmark, then mark, on the selected rows.
-    app.Frame()->OnCommand(gui::ID_UNMARK_SELECTED);
+    ASSERT_TRUE(app.Trigger(gui::ID_UNMARK_SELECTED));
     EXPECT_FALSE(List()->IsMarked(-1));
     List()->SelectMail(1);
-    app.Frame()->OnCommand(gui::ID_MARK_SELECTED);
+    ASSERT_TRUE(app.Trigger(gui::ID_MARK_SELECTED));
     EXPECT_TRUE(List()->IsMarked(1));
 
     // While a job runs the list is disabled and shows the default colours; it reads none
@@ -220,7 +269,7 @@ TEST_F(MailListTest, MarksByCheckBoxKeysAndMenuAndTheirColours) {
     EXPECT_EQ(Model().index(1, 0).data(Qt::DisplayRole).toString(), QStringLiteral("replaced"));
 
     // A refill starts unmarked and unselected.
-    app.Doc()->UpdateAllViews();
+    app.Doc()->RefillViews();
     EXPECT_FALSE(List()->IsMarked(-1));
     EXPECT_FALSE(List()->HasSelection());
 }
@@ -228,7 +277,7 @@ TEST_F(MailListTest, MarksByCheckBoxKeysAndMenuAndTheirColours) {
 TEST_F(MailListTest, ContextMenuGreysWhatNeedsASelection) {
     CAccount* account = AddAccount("pop");
     AddMail(account, "1", "1");
-    app.Doc()->UpdateAllViews();
+    app.Doc()->RefillViews();
     std::vector<std::pair<int, bool>> items;
     QTimer::singleShot(0, [&] {
         if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
@@ -255,7 +304,7 @@ TEST_F(MailListTest, TheKeyboardOpensTheContextMenuAndSorts) {
     CAccount* account = AddAccount("pop");
     AddMail(account, "a", "10", "carol");
     AddMail(account, "b", "9", "alice");
-    app.Doc()->UpdateAllViews();
+    app.Doc()->RefillViews();
     List()->setFocus();
     // Opens the menu with key, then 並べ替え(&S) and 送信者(&F) by their mnemonics.
     const auto sortBySender = [&](Qt::Key key, Qt::KeyboardModifiers modifiers) {
@@ -288,7 +337,7 @@ TEST_F(MailListTest, FocusedMailFillsThePaneAndSavingSelectedWithNoneWritesCount
     CAccount* account = AddAccount("pop");
     AddMail(account, "1", "1", "x", MAIL_KNOWN, "本文");
     AddMail(account, "2", "1");
-    app.Doc()->UpdateAllViews();
+    app.Doc()->RefillViews();
     List()->setCurrentIndex(Model().index(0, 0));
     EXPECT_EQ(app.Frame()->InfoView()->toPlainText(), QString::fromUtf8("本文"));
     List()->setCurrentIndex(Model().index(1, 0));
@@ -357,7 +406,7 @@ TEST(ColumnLayoutTest, LayoutIsWrittenAtExitAndRestoredAtStart) {
         QHeaderView* header = app.List()->header();
         header->moveSection(header->visualIndex(4), 0); // account name first
         header->resizeSection(1, 170);
-        app.Frame()->OnCommand(gui::ID_AUTO_WIDTH);
+        ASSERT_TRUE(app.Trigger(gui::ID_AUTO_WIDTH));
         EXPECT_TRUE(app.Frame()->Menus().Action(gui::ID_AUTO_WIDTH)->isChecked());
         ASSERT_TRUE(app.Quit());
     }
@@ -369,7 +418,7 @@ TEST(ColumnLayoutTest, LayoutIsWrittenAtExitAndRestoredAtStart) {
     QHeaderView* header = again.List()->header();
     EXPECT_EQ(header->logicalIndex(0), 4);
     EXPECT_TRUE(again.Frame()->Menus().Action(gui::ID_AUTO_WIDTH)->isChecked());
-    again.Frame()->OnCommand(gui::ID_RESET_ORDER);
+    ASSERT_TRUE(again.Trigger(gui::ID_RESET_ORDER));
     EXPECT_EQ(header->logicalIndex(0), 0);
     EXPECT_TRUE(boxes.Shown().empty());
 }

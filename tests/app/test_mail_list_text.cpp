@@ -1,5 +1,5 @@
 // The mail list saved as text: the bytes of the file, and a write that fails.
-#include "app/MailListText.h"
+#include "app/maillist/MailListText.h"
 #include "platform/CodePage.h"
 #include "tests/support/TestEnv.h"
 

@@ -2,7 +2,7 @@
 // bus (the test runs under dbus-run-session): one notification for new mail, none for
 // mail already announced or with the option off, and the default action asking for the
 // main window; and the same from the running program after its checks.
-#include "app/MailNotifier.h"
+#include "app/desktop/MailNotifier.h"
 
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
@@ -214,8 +214,7 @@ TEST_F(MailNotifierTest, TheProgramNotifiesAfterChecksThatFindNewMail) {
     QSignalSpy called(&fake, &FakeNotifications::called);
     QSignalSpy shown(&app.Doc()->Notifier(), &CMailNotifier::shown);
     const auto check = [&app] {
-        app.Frame()->OnCommand(gui::ID_CHECK_ALL);
-        return app.WaitForJob(ID_CHECK_COMPLETE);
+        return app.Trigger(gui::ID_CHECK_ALL) && app.WaitForJob(ID_CHECK_COMPLETE);
     };
     ASSERT_TRUE(check());
     ASSERT_TRUE(check());
@@ -252,8 +251,7 @@ TEST_F(MailNotifierTest, TheProgramTellsOfAFailedAccountOncePerFailure) {
     QSignalSpy called(&fake, &FakeNotifications::called);
     const auto check = [&app](const char* password) {
         app.Doc()->GetAccount(0)->m_strPassword = password;
-        app.Frame()->OnCommand(gui::ID_CHECK_ALL);
-        return app.WaitForJob(ID_CHECK_COMPLETE);
+        return app.Trigger(gui::ID_CHECK_ALL) && app.WaitForJob(ID_CHECK_COMPLETE);
     };
     for (const char* password : {"wrong", "wrong", "secret", "wrong"}) {
         ASSERT_TRUE(check(password)) << password;

@@ -4,10 +4,10 @@
 #include "app/InformationView.h"
 #include "app/MainFrame.h"
 #include "app/MainMenus.h"
-#include "app/QtText.h"
 #include "app/TolvaneDoc.h"
-#include "app/TolvaneView.h"
 #include "app/TrayIcon.h"
+#include "app/maillist/TolvaneView.h"
+#include "app/widgets/QtText.h"
 #include "engine/Worker.h"
 #include "platform/CodePage.h"
 #include "platform/Options.h"
@@ -68,7 +68,7 @@ protected:
     void StartChecked(RunningApp& app) {
         WritePop();
         ASSERT_TRUE(app.Start());
-        app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+        ASSERT_TRUE(app.Trigger(gui::ID_CHECK_ALL));
         ASSERT_TRUE(app.WaitForJob());
         ASSERT_EQ(app.List()->RowCount(), 2);
     }
@@ -121,7 +121,7 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsShowsAnEmptyListAndAsksNothing) 
               QString::fromUtf8("すべてのアカウントで受信メールの確認をする"));
     // The check command with no account does nothing.
     frame->OnCommand(gui::ID_CHECK_ALL);
-    EXPECT_EQ(app.Doc()->m_bBusy, 0);
+    EXPECT_FALSE(app.Doc()->IsBusy());
     ASSERT_TRUE(app.Quit());
     EXPECT_EQ(boxes.Shown().size(), 1u); // the answer to Ctrl+N alone
     EXPECT_EQ(GetProfileInt("Environment", "Status", 0), 1);
@@ -204,7 +204,7 @@ TEST_F(MainWindowTest, BusyStateGreysWhatAJobMustNotMeetAndTheCancelItemNamesThe
     frame->OnCommand(gui::ID_CANCEL_CHECK);
     ASSERT_TRUE(app.WaitForJob(ID_CHECK_COMPLETE));
     ProcessEvents();
-    EXPECT_EQ(app.Doc()->m_bBusy, 0);
+    EXPECT_FALSE(app.Doc()->IsBusy());
     EXPECT_TRUE(app.List()->isEnabled());
     EXPECT_FALSE(Enabled(frame, gui::ID_CANCEL_CHECK));
     EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("トルヴェイン"));
@@ -301,7 +301,7 @@ TEST_F(MainWindowTest, TheMailCountIsReadByScreenReaders) {
     RunningApp app;
     WritePop();
     ASSERT_TRUE(app.Start());
-    app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+    ASSERT_TRUE(app.Trigger(gui::ID_CHECK_ALL));
     ASSERT_TRUE(app.WaitForJob());
 
     QStringList names;
@@ -332,7 +332,7 @@ TEST_F(MainWindowTest, TheLayoutIsOneSettingsWriteAtQuitAndWhenTheViewerCloses) 
                 viewer->close();
             }
         });
-        app.Frame()->OnCommand(gui::ID_VIEWER_LOG);
+        ASSERT_TRUE(app.Trigger(gui::ID_VIEWER_LOG));
         ProcessEvents();
         EXPECT_EQ(writes.Count(), 1);
     }
@@ -358,7 +358,7 @@ TEST_F(MainWindowTest, TimerCheckIsDroppedWhileADialogIsOpen) {
     ASSERT_TRUE(fired.wait());
     frame->SetCheckTimer(0);
     ProcessEvents(); // the posted check arrives and is dropped
-    EXPECT_EQ(app.Doc()->m_bBusy, 0);
+    EXPECT_FALSE(app.Doc()->IsBusy());
     EXPECT_EQ(server.Connections(), 0);
 
     dialog.hide();
@@ -395,7 +395,7 @@ TEST_F(MainWindowTest, ElevenAccountsGiveTenItemsInEachAccountMenu) {
     EXPECT_TRUE(menus.Action(gui::ID_TOGGLE_ACCOUNT_0)->isChecked());
 
     // Toggling an account unticks it, writes Enable and changes the prompt.
-    app.Frame()->OnCommand(gui::ID_TOGGLE_ACCOUNT_0);
+    ASSERT_TRUE(app.Trigger(gui::ID_TOGGLE_ACCOUNT_0));
     EXPECT_FALSE(menus.Action(gui::ID_TOGGLE_ACCOUNT_0)->isChecked());
     EXPECT_EQ(GetProfileInt("Account\\acc10", "Enable", 1), 0);
     EXPECT_EQ(menus.Action(gui::ID_TOGGLE_ACCOUNT_0)->statusTip(),
@@ -453,7 +453,7 @@ TEST_F(MainWindowTest, LayoutIsWrittenAtExitAndRestored) {
         CMainFrame* frame = app.Frame();
         EXPECT_TRUE(frame->isHidden()); // only the tray icon
         EXPECT_EQ(frame->geometry(), QRect(30, 40, 700, 500));
-        EXPECT_EQ(app.Doc()->m_bInfoShowsLog, 1);
+        EXPECT_TRUE(app.Doc()->InfoShowsLog());
         frame->OnCommand(gui::ID_SHOW_HIDE); // the tray's double-click
         ProcessEvents();
         EXPECT_TRUE(frame->isVisible());
@@ -490,16 +490,16 @@ TEST_F(MainWindowTest, PaneFollowsTheLogLiveAndTheViewerIsOpenDuringAJob) {
     ASSERT_TRUE(server.WaitForCommand("TOP 2", 30s));
     ProcessEvents();
     EXPECT_TRUE(pane->toPlainText().contains(QString::fromUtf8("popへ接続しました。")));
-    EXPECT_EQ(pane->toPlainText(), FromCp932Text(app.Doc()->m_log.GetLog(), 1 << 20));
+    EXPECT_EQ(pane->toPlainText(), FromCp932Text(app.Doc()->Log().GetLog(), 1 << 20));
     EXPECT_TRUE(Enabled(frame, gui::ID_VIEWER_LOG));
     EXPECT_FALSE(Enabled(frame, gui::ID_INFO_CONTENT));
     frame->OnCommand(gui::ID_CANCEL_CHECK);
     ASSERT_TRUE(app.WaitForJob());
     ProcessEvents();
-    EXPECT_EQ(pane->toPlainText(), FromCp932Text(app.Doc()->m_log.GetLog(), 1 << 20));
+    EXPECT_EQ(pane->toPlainText(), FromCp932Text(app.Doc()->Log().GetLog(), 1 << 20));
     frame->OnCommand(gui::ID_INFO_CONTENT);
     EXPECT_TRUE(pane->toPlainText().isEmpty()); // no mail has the focus
-    app.Doc()->m_log.AppendLog("later\r\n");
+    app.Doc()->Log().AppendLog("later\r\n");
     ProcessEvents();
     EXPECT_TRUE(pane->toPlainText().isEmpty());
 }
@@ -508,7 +508,7 @@ TEST_F(MainWindowTest, QuitAsksWhileMailIsListedUnlessSwitchedOff) {
     RunningApp app;
     ASSERT_NO_FATAL_FAILURE(StartChecked(app));
     boxes.Queue(IDCANCEL);
-    app.Frame()->OnCommand(gui::ID_APP_EXIT);
+    ASSERT_TRUE(app.Trigger(gui::ID_APP_EXIT));
     ProcessEvents();
     EXPECT_FALSE(app.App().IsFinished());
     ASSERT_EQ(boxes.Shown().size(), 1u);
@@ -542,7 +542,7 @@ TEST_F(MainWindowTest, AccountDialogChangesReachTheListAndTheMenusAtOnce) {
     });
     frame->OnCommand(gui::ID_ACCOUNTS);
     EXPECT_EQ(rowsAfterDelete, 0);
-    EXPECT_TRUE(app.Doc()->m_arrAccounts.empty());
+    EXPECT_TRUE(app.Doc()->Accounts().empty());
     EXPECT_FALSE(Enabled(frame, gui::ID_CHECK_ALL));
     EXPECT_EQ(frame->Tray().Tip(), QString::fromUtf8("受信メールはありません。"));
 }
@@ -559,7 +559,7 @@ TEST_F(MainWindowTest, ReloadAsksForTheLinesAndFetchesTheSelectedMailsAgain) {
         QTest::keyClick(dialog, Qt::Key_Return);
     });
     frame->OnCommand(gui::ID_RELOAD_SELECTED);
-    EXPECT_EQ(app.Doc()->m_bBusy, 0);
+    EXPECT_FALSE(app.Doc()->IsBusy());
 
     server.ClearCommands();
     QTimer::singleShot(0, [] {
@@ -598,7 +598,7 @@ TEST_F(MainWindowTest, AStoreThatCannotBeSavedIsToldOnce) {
     ASSERT_TRUE(app.Start());
     std::filesystem::create_directories(StoreFilePath("pop") / "blocker");
     for (int i = 0; i < 2; ++i) {
-        app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+        ASSERT_TRUE(app.Trigger(gui::ID_CHECK_ALL));
         ASSERT_TRUE(app.WaitForJob());
     }
     ASSERT_EQ(boxes.Shown().size(), 1u);
@@ -626,11 +626,11 @@ TEST_F(MainWindowTest, QuitDuringASilentTopEndsCleanly) {
     server.Script("TOP 2", FakeReply::Silence());
     RunningApp app;
     ASSERT_TRUE(app.Start());
-    app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+    ASSERT_TRUE(app.Trigger(gui::ID_CHECK_ALL));
     ASSERT_TRUE(server.WaitForCommand("TOP 2", 30s));
     ASSERT_TRUE(app.Quit());
     EXPECT_EQ(app.Doc()->m_pWorker, nullptr);
-    EXPECT_TRUE(app.Doc()->m_arrAccounts.empty());
+    EXPECT_TRUE(app.Doc()->Accounts().empty());
     EXPECT_EQ(GetProfileInt("Account\\pop", "Timeout", 0), 3600);
     EXPECT_EQ(GetProfileInt("Environment", "Status", 0), 1);
 }

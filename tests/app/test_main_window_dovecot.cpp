@@ -3,8 +3,8 @@
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
 #include "app/TolvaneDoc.h"
-#include "app/TolvaneView.h"
 #include "app/TrayIcon.h"
+#include "app/maillist/TolvaneView.h"
 #include "platform/CodePage.h"
 #include "tests/support/DovecotFixture.h"
 #include "tests/support/JapaneseMail.h"
@@ -48,7 +48,7 @@ protected:
                       .password = "himitsu",
                       .timeout = 30});
         ASSERT_TRUE(app.Start());
-        app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+        ASSERT_TRUE(app.Trigger(gui::ID_CHECK_ALL));
         ASSERT_TRUE(app.WaitForJob(ID_CHECK_COMPLETE));
     }
 
@@ -100,14 +100,14 @@ TEST_F(MainWindowDovecot, DeleteRemovesExactlyTheMarkedMailsOnTheServer) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       QPoint(box.left() + 8, box.center().y()));
     list->SelectMail(RowOf("週報"));
-    app.Frame()->OnCommand(gui::ID_MARK_SELECTED);
+    ASSERT_TRUE(app.Trigger(gui::ID_MARK_SELECTED));
     list->SelectMail(RowOf("請求書"));
     list->setFocus();
     QTest::keyClick(list, Qt::Key_Delete);
     list->ToggleMark(RowOf("請求書"));
     ASSERT_EQ(list->MarkedMails().size(), 2u);
 
-    app.Frame()->OnCommand(gui::ID_DELETE_MARKED);
+    ASSERT_TRUE(app.Trigger(gui::ID_DELETE_MARKED));
     ASSERT_EQ(boxes.Shown().size(), 1u);
     EXPECT_EQ(boxes.Shown()[0].icon, QMessageBox::Question);
     EXPECT_EQ(boxes.Shown()[0].buttons, MsgButtons::OkCancel);

@@ -1,8 +1,8 @@
 // The number fields of the dialogs: the digits-only edit, its up-down arrows and the
 // decimal rule by which the dialogs read them.
-#include "app/DecimalRule.h"
-#include "app/NumberEdit.h"
-#include "app/UpDown.h"
+#include "app/widgets/DecimalRule.h"
+#include "app/widgets/NumberEdit.h"
+#include "app/widgets/UpDown.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -2,12 +2,12 @@
 // window and the sound after a check, the options sheet's Apply reaching the document and
 // the timer, the help keys, the About command and the report window's keys at exit.
 #include "app/CommandIds.h"
-#include "app/HelpCommands.h"
-#include "app/HelpWindow.h"
 #include "app/InformationView.h"
 #include "app/MainFrame.h"
 #include "app/TolvaneDoc.h"
-#include "app/TolvaneView.h"
+#include "app/help/HelpCommands.h"
+#include "app/help/HelpWindow.h"
+#include "app/maillist/TolvaneView.h"
 #include "platform/Options.h"
 #include "platform/Profile.h"
 #include "settings/ReportDialog.h"
@@ -43,7 +43,7 @@ protected:
     }
     // Runs one check of every account to its end.
     void Check(RunningApp& app) {
-        app.Frame()->OnCommand(gui::ID_CHECK_ALL);
+        ASSERT_TRUE(app.Trigger(gui::ID_CHECK_ALL));
         ASSERT_TRUE(app.WaitForJob(ID_CHECK_COMPLETE));
         ProcessEvents();
     }
@@ -81,7 +81,7 @@ TEST_F(OtherWindowsTest, CheckWithMailShowsTheCountsAndPlaysTheSoundOnce) {
     // Hidden again, the command brings it back; the next check finds the same two mails
     // and plays again, since mail is still waiting.
     report->hide();
-    app.Frame()->OnCommand(gui::ID_REPORT);
+    ASSERT_TRUE(app.Trigger(gui::ID_REPORT));
     EXPECT_TRUE(report->isVisible());
     Check(app);
     EXPECT_EQ(sound.played.size(), 2);
@@ -197,7 +197,7 @@ TEST_F(OtherWindowsTest, AboutCommandRunsTheAboutBoxOverTheMainWindow) {
         }
         QTest::keyClick(box, Qt::Key_Escape);
     });
-    app.Frame()->OnCommand(gui::ID_APP_ABOUT);
+    ASSERT_TRUE(app.Trigger(gui::ID_APP_ABOUT));
     EXPECT_EQ(owner, app.Frame());
     EXPECT_EQ(version, U("トルヴェイン Version 3.0.1"));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
@@ -210,7 +210,7 @@ TEST_F(OtherWindowsTest, ReportWindowShowsTheMainWindowAndWritesItsKeysAtExit) {
         RunningApp app;
         ASSERT_TRUE(app.Start());
         CReportDialog* report = app.Doc()->ReportWindow();
-        app.Frame()->OnCommand(gui::ID_REPORT);
+        ASSERT_TRUE(app.Trigger(gui::ID_REPORT));
         ASSERT_TRUE(report->isVisible());
         app.Frame()->hide(); // as in the tray
         report->findChild<QPushButton*>(QStringLiteral("showMainButton"))->click();

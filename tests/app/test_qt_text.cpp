@@ -1,5 +1,5 @@
 // The conversion header between the engine's CP932 bytes and Qt's strings.
-#include "app/QtText.h"
+#include "app/widgets/QtText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The list's mark colours on light and dark palettes: unchanged where they read well, made
 // lighter in their own hue where the background is dark.
-#include "app/ReadableColour.h"
+#include "app/maillist/ReadableColour.h"
 
 #include <gtest/gtest.h>
 

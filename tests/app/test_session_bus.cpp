@@ -1,6 +1,6 @@
 // Where the program looks for a session bus: only an address it was given or the user's
 // bus socket; never a bus of its own autolaunched for it (a daemon that would outlive it).
-#include "app/SessionBus.h"
+#include "app/desktop/SessionBus.h"
 
 #include "tests/support/TestEnv.h"
 

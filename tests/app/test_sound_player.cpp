@@ -1,9 +1,9 @@
 // The sound player: a request never holds up its caller, and every request ends quietly,
 // also without a sound server and with a file that is not a WAV file.
-#include "app/SoundEffectPlayer.h"
+#include "app/sound/SoundEffectPlayer.h"
 
-#include "app/QtText.h"
-#include "app/SoundEffectWorker.h"
+#include "app/sound/SoundEffectWorker.h"
+#include "app/widgets/QtText.h"
 #include "tests/support/TestEnv.h"
 
 #include <QSignalSpy>

@@ -1,6 +1,6 @@
 // The status bar's clock and prompts and the tray tip, as the user reads them.
-#include "app/QtText.h"
 #include "app/StatusTexts.h"
+#include "app/widgets/QtText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // The viewer window and the panes' fonts: what it shows, its layout, the size and font it
 // keeps between openings, and the information pane's font.
-#include "app/Choosers.h"
 #include "app/CommandIds.h"
 #include "app/InformationView.h"
 #include "app/MainFrame.h"
-#include "app/TextFont.h"
 #include "app/TolvaneDoc.h"
-#include "app/TolvaneView.h"
 #include "app/ViewerDialog.h"
+#include "app/maillist/TolvaneView.h"
+#include "app/widgets/Choosers.h"
+#include "app/widgets/TextFont.h"
 #include "platform/CodePage.h"
 #include "platform/Profile.h"
 #include "tests/support/gui/AppTest.h"
@@ -39,8 +39,8 @@ TEST_F(ViewerTest, MailWithoutContentShowsTheNoBodyTextUnderItsCaption) {
     account->m_strSection = "Account\\pop";
     account->m_mails.push_back(std::make_unique<CMail>());
     account->m_mails.back()->m_strAccount = "pop";
-    app.Doc()->m_arrAccounts.push_back(std::move(account));
-    app.Doc()->UpdateAllViews();
+    app.Doc()->AddAccount(std::move(account));
+    app.Doc()->RefillViews();
     QString caption;
     QString text;
     QTimer::singleShot(0, [&] {
@@ -51,7 +51,7 @@ TEST_F(ViewerTest, MailWithoutContentShowsTheNoBodyTextUnderItsCaption) {
         viewer->reject();
     });
     app.List()->setCurrentIndex(app.List()->Model().index(0, 0));
-    app.Frame()->OnCommand(gui::ID_VIEWER_MAIL);
+    ASSERT_TRUE(app.Trigger(gui::ID_VIEWER_MAIL));
     EXPECT_EQ(caption, QString::fromUtf8("メール内容"));
     EXPECT_EQ(text, QString::fromUtf8(
                         "<メールの本文を受信していないか、受信したメールに本文がありません>"));
@@ -123,7 +123,7 @@ TEST_F(ViewerTest, InformationPaneFontStoresWholePointsAndIsOneUnitTallerNextTim
             chosen.setPointSizeF(10.5);
             return std::optional<QFont>(chosen);
         });
-        app.Frame()->OnCommand(gui::ID_INFO_FONT);
+        ASSERT_TRUE(app.Trigger(gui::ID_INFO_FONT));
         gui::SetFontChooser(nullptr);
         EXPECT_EQ(pane->font().pointSizeF(), 10.5); // exactly as chosen
         ASSERT_TRUE(app.Quit());

@@ -3,9 +3,9 @@
 // and its keyboard reach.
 #include "settings/AccountDialog.h"
 
-#include "app/NumberEdit.h"
-#include "app/QtText.h"
-#include "app/UpDown.h"
+#include "app/widgets/NumberEdit.h"
+#include "app/widgets/QtText.h"
+#include "app/widgets/UpDown.h"
 #include "engine/DocumentCore.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
@@ -340,10 +340,10 @@ TEST_F(AccountDialogTest, ValidationRunsInOrderWithItsMessageAndFocus) {
         }
         Type(step.field, step.fix);
     }
-    EXPECT_TRUE(doc->m_arrAccounts.empty());
+    EXPECT_TRUE(doc->Accounts().empty());
     Press("addButton");
     EXPECT_EQ(messages.Messages().size(), shown);
-    ASSERT_EQ(doc->m_arrAccounts.size(), 1u);
+    ASSERT_EQ(doc->Accounts().size(), 1u);
     EXPECT_EQ(Stored("pop"), "example.jp|taro|x|65535|0|9999|0|1|1|1|1|1");
 }
 
@@ -382,7 +382,7 @@ TEST_F(AccountDialogTest, NumbersAreReadByTheDecimalRule) {
     Press("addButton");
     EXPECT_EQ(LastMessage(), "日数は1から9999までを入力してください。");
     EXPECT_EQ(messages.Messages().size(), 5u);
-    EXPECT_EQ(doc->m_arrAccounts.size(), 1u);
+    EXPECT_EQ(doc->Accounts().size(), 1u);
 }
 
 TEST_F(AccountDialogTest, NamesTheSettingsCannotHoldAreRefused) {
@@ -396,7 +396,7 @@ TEST_F(AccountDialogTest, NamesTheSettingsCannotHoldAreRefused) {
                   "アカウント名には「\\」、制御文字、シフトJISで表せない文字は使用できません。")
             << name;
     }
-    EXPECT_TRUE(doc->m_arrAccounts.empty());
+    EXPECT_TRUE(doc->Accounts().empty());
     EXPECT_TRUE(StoredNames().empty());
     // The trail byte of 表 is 0x5C: still a single character, and a good name.
     FillNew("表示");
@@ -429,8 +429,8 @@ TEST_F(AccountDialogTest, AddAppliesAtOnceStoresEveryValueAndEmptiesTheForm) {
     Press("addButton");
     EXPECT_TRUE(messages.Messages().empty());
     EXPECT_EQ(changed->count(), 1);
-    ASSERT_EQ(doc->m_arrAccounts.size(), 1u);
-    const CAccount& added = *doc->m_arrAccounts[0];
+    ASSERT_EQ(doc->Accounts().size(), 1u);
+    const CAccount& added = *doc->Accounts()[0];
     EXPECT_EQ(added.m_strName, Utf8ToCp932("新規"));
     EXPECT_EQ(added.m_strSection, "Account\\" + Utf8ToCp932("新規"));
     EXPECT_EQ(added.m_pReportContext, &doc->m_log); // its jobs log to the document
@@ -494,9 +494,9 @@ TEST_F(AccountDialogTest, EncryptionChoiceMovesTheDefaultPortAndIsStored) {
     EXPECT_EQ(StoredInt("old", "Security"), SECURITY_POP3S);
     EXPECT_EQ(StoredInt("old", "PortNo"), 995);
 
-    Open();                                                        // read back
-    EXPECT_EQ(doc->m_arrAccounts[0]->m_nSecurity, SECURITY_STLS);  // "new"
-    EXPECT_EQ(doc->m_arrAccounts[1]->m_nSecurity, SECURITY_POP3S); // "old"
+    Open();                                                     // read back
+    EXPECT_EQ(doc->Accounts()[0]->m_nSecurity, SECURITY_STLS);  // "new"
+    EXPECT_EQ(doc->Accounts()[1]->m_nSecurity, SECURITY_POP3S); // "old"
     Select(1);
     EXPECT_EQ(Find<QComboBox>("securityCombo")->currentIndex(), SECURITY_POP3S);
 }
@@ -513,19 +513,19 @@ TEST_F(AccountDialogTest, ANameEqualIgnoringCaseIsRefusedButTrailBytesAreNeverFo
         EXPECT_EQ(FocusName(), U("nameEdit"));
         EXPECT_EQ(Edit("nameEdit")->selectedText(), U(name));
     }
-    EXPECT_EQ(doc->m_arrAccounts.size(), 3u);
+    EXPECT_EQ(doc->Accounts().size(), 3u);
     EXPECT_EQ(changed->count(), 0);
     FillNew("ヂ"); // 0x83 0x61: "a" in the trail byte, a different character
     Press("addButton");
     EXPECT_EQ(messages.Messages().size(), 2u);
-    EXPECT_EQ(doc->m_arrAccounts.size(), 4u);
+    EXPECT_EQ(doc->Accounts().size(), 4u);
 }
 
 TEST_F(AccountDialogTest, ChangeUpdatesTheAccountNamedInTheNameEditNotTheSelectedOne) {
     WriteAccount("A");
     WriteAccount("B", {.enable = 0});
     Open();
-    CAccount& b = *doc->m_arrAccounts[1];
+    CAccount& b = *doc->Accounts()[1];
     b.m_mails.push_back(std::make_unique<CMail>());
     Select(0);
     Type("nameEdit", "b");
@@ -539,7 +539,7 @@ TEST_F(AccountDialogTest, ChangeUpdatesTheAccountNamedInTheNameEditNotTheSelecte
     EXPECT_EQ(b.GetMailCount(), 1);
     EXPECT_EQ(StoredInt("B", "PortNo"), 995);
     EXPECT_EQ(StoredInt("B", "Enable"), 0);
-    EXPECT_EQ(doc->m_arrAccounts[0]->m_nPort, 110);
+    EXPECT_EQ(doc->Accounts()[0]->m_nPort, 110);
     EXPECT_EQ(StoredInt("A", "PortNo"), 110);
     EXPECT_EQ(List()->item(1)->text(), U("B"));
     ExpectEmptyForm();
@@ -556,7 +556,7 @@ TEST_F(AccountDialogTest, ChangeUpdatesTheAccountNamedInTheNameEditNotTheSelecte
 TEST_F(AccountDialogTest, AChangedServerAsksFirstAndOkDiscardsTheMails) {
     WriteAccount("pop");
     Open();
-    CAccount& pop = *doc->m_arrAccounts[0];
+    CAccount& pop = *doc->Accounts()[0];
     pop.m_mails.push_back(std::make_unique<CMail>());
     pop.m_mails.push_back(std::make_unique<CMail>());
     Select(0);
@@ -610,8 +610,8 @@ TEST_F(AccountDialogTest, CredentialsAreStoredAndShownAsTyped) {
     Press("addButton");
     EXPECT_EQ(GetProfileStringUtf8(Section("pop"), "Username", ""), "tarō");
     EXPECT_EQ(GetProfileStringUtf8(Section("pop"), "Password", ""), "pé😀");
-    ASSERT_EQ(doc->m_arrAccounts.size(), 1u);
-    EXPECT_EQ(doc->m_arrAccounts[0]->m_strPassword, "pé😀");
+    ASSERT_EQ(doc->Accounts().size(), 1u);
+    EXPECT_EQ(doc->Accounts()[0]->m_strPassword, "pé😀");
     Select(0);
     EXPECT_EQ(Edit("userEdit")->text(), U("tarō"));
     EXPECT_EQ(Edit("passwordEdit")->text(), U("pé😀"));
@@ -644,15 +644,15 @@ TEST_F(AccountDialogTest, DeleteRemovesTheRowTheRecordItsSettingsAndItsStore) {
                                  "  削除すると、受信メール一覧から、このアカウント名で\n"
                                  "  表示しているメール情報が消えます。");
     EXPECT_EQ(question.buttons, MsgButtons::OkCancel);
-    EXPECT_EQ(doc->m_arrAccounts.size(), 2u);
+    EXPECT_EQ(doc->Accounts().size(), 2u);
     EXPECT_EQ(changed->count(), 0);
 
-    doc->m_arrAccounts[1]->m_mails.push_back(std::make_unique<CMail>());
+    doc->Accounts()[1]->m_mails.push_back(std::make_unique<CMail>());
     Press("deleteButton");
     EXPECT_EQ(messages.Messages().size(), 4u);
     EXPECT_EQ(changed->count(), 1);
-    ASSERT_EQ(doc->m_arrAccounts.size(), 1u);
-    EXPECT_EQ(doc->m_arrAccounts[0]->m_strName, "keep");
+    ASSERT_EQ(doc->Accounts().size(), 1u);
+    EXPECT_EQ(doc->Accounts()[0]->m_strName, "keep");
     ASSERT_EQ(List()->count(), 1);
     EXPECT_EQ(List()->item(0)->text(), U("keep"));
     EXPECT_EQ(StoredNames(), std::vector<std::string>{"keep"});
@@ -668,8 +668,8 @@ TEST_F(AccountDialogTest, ACheckMarkWritesOnlyEnableOfItsOwnRow) {
     // Changed behind the dialog's back: only Enable may be written over it.
     ASSERT_TRUE(WriteProfileInt(Section("B"), "PortNo", 999));
     List()->item(1)->setCheckState(Qt::Unchecked); // a click on B's box, A selected
-    EXPECT_EQ(doc->m_arrAccounts[1]->m_bEnable, 0);
-    EXPECT_EQ(doc->m_arrAccounts[0]->m_bEnable, 1);
+    EXPECT_EQ(doc->Accounts()[1]->m_bEnable, 0);
+    EXPECT_EQ(doc->Accounts()[0]->m_bEnable, 1);
     EXPECT_EQ(StoredInt("B", "Enable"), 0);
     EXPECT_EQ(StoredInt("B", "PortNo"), 999);
     EXPECT_EQ(StoredInt("A", "Enable"), 1);
@@ -679,7 +679,7 @@ TEST_F(AccountDialogTest, ACheckMarkWritesOnlyEnableOfItsOwnRow) {
     // From the keyboard: Space on the current row.
     List()->setFocus();
     QTest::keyClick(List(), Qt::Key_Space);
-    EXPECT_EQ(doc->m_arrAccounts[0]->m_bEnable, 0);
+    EXPECT_EQ(doc->Accounts()[0]->m_bEnable, 0);
     EXPECT_EQ(StoredInt("A", "Enable"), 0);
     QTest::keyClick(List(), Qt::Key_Space);
     EXPECT_EQ(StoredInt("A", "Enable"), 1);
@@ -703,9 +703,9 @@ TEST_F(AccountDialogTest, NothingChangesWhileAJobRuns) {
     List()->item(0)->setCheckState(Qt::Unchecked);
     EXPECT_EQ(List()->item(0)->checkState(), Qt::Checked); // put back
     EXPECT_EQ(MessageTexts(), std::vector<std::string>(4, refused));
-    ASSERT_EQ(doc->m_arrAccounts.size(), 1u);
-    EXPECT_EQ(doc->m_arrAccounts[0]->m_nPort, 110);
-    EXPECT_EQ(doc->m_arrAccounts[0]->m_bEnable, 1);
+    ASSERT_EQ(doc->Accounts().size(), 1u);
+    EXPECT_EQ(doc->Accounts()[0]->m_nPort, 110);
+    EXPECT_EQ(doc->Accounts()[0]->m_bEnable, 1);
     EXPECT_EQ(StoredNames(), std::vector<std::string>{"pop"});
     EXPECT_EQ(changed->count(), 0);
 }
@@ -722,14 +722,14 @@ TEST_F(AccountDialogTest, AFailedWriteIsShownAndTheChangeStaysInMemory) {
     ASSERT_EQ(messages.Messages().size(), 1u);
     EXPECT_EQ(messages.Messages()[0].textUtf8, "レジストリ情報の書き込みが失敗しました。");
     EXPECT_EQ(messages.Messages()[0].icon, MsgIcon::Stop);
-    EXPECT_EQ(doc->m_arrAccounts.size(), 2u);
+    EXPECT_EQ(doc->Accounts().size(), 2u);
     EXPECT_EQ(List()->count(), 2);
 
     List()->item(0)->setCheckState(Qt::Unchecked);
     ASSERT_EQ(messages.Messages().size(), 2u);
     EXPECT_EQ(messages.Messages()[1].textUtf8, "レジストリ情報の書き込みが失敗しました。");
     EXPECT_EQ(messages.Messages()[1].icon, MsgIcon::Stop);
-    EXPECT_EQ(doc->m_arrAccounts[0]->m_bEnable, 0);
+    EXPECT_EQ(doc->Accounts()[0]->m_bEnable, 0);
     EXPECT_TRUE(fs::is_directory(file));
 }
 

@@ -3,7 +3,7 @@
 // buttons, and the keyboard.
 #include "settings/OptionSheet.h"
 
-#include "app/QtText.h"
+#include "app/widgets/QtText.h"
 #include "platform/CodePage.h"
 #include "platform/Options.h"
 #include "platform/Profile.h"

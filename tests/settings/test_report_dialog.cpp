@@ -3,11 +3,11 @@
 // when it goes.
 #include "settings/ReportDialog.h"
 
-#include "app/QtText.h"
+#include "app/widgets/QtText.h"
+#include "app/widgets/ScreenPlacement.h"
 #include "engine/Account.h"
 #include "platform/CodePage.h"
 #include "platform/Profile.h"
-#include "settings/ScreenPlacement.h"
 #include "tests/support/TestEnv.h"
 
 #include <QCheckBox>

@@ -1,13 +1,17 @@
 #include "tests/support/gui/AppTest.h"
 
 #include "app/MainFrame.h"
-#include "app/QtText.h"
+#include "app/MainMenus.h"
 #include "app/TolvaneDoc.h"
+#include "app/widgets/QtText.h"
 #include "platform/CodePage.h"
 #include "platform/Profile.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QSignalSpy>
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -131,6 +135,20 @@ gui::CTolvaneDoc* RunningApp::Doc() const {
 
 gui::CTolvaneView* RunningApp::List() const {
     return m_pApp->Frame() ? m_pApp->Frame()->ListView() : nullptr;
+}
+
+bool RunningApp::Trigger(int id) {
+    QAction* action = Frame() ? Frame()->Menus().Action(id) : nullptr;
+    if (!action) {
+        ADD_FAILURE() << "command " << id << " has no menu or tool-bar action";
+        return false;
+    }
+    if (!action->isEnabled()) {
+        ADD_FAILURE() << "command " << id << " is greyed: the user could not choose it";
+        return false;
+    }
+    action->trigger();
+    return true;
 }
 
 void ProcessEvents() {

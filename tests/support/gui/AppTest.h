@@ -71,6 +71,9 @@ public:
     bool WaitForJob(int id = 0, int timeoutMs = 60000);
     // Ends the program as a signal would and waits until it has.
     bool Quit();
+    // Chooses command id as the user does, through its menu or tool-bar action, which must
+    // exist and be enabled (otherwise a failure is recorded and false returned).
+    bool Trigger(int id);
 
     gui::CTolvaneApp& App() { return *m_pApp; }
     gui::CMainFrame* Frame() const;

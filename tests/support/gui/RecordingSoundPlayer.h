@@ -1,7 +1,7 @@
 // A sound player that records what it was asked to play, installed for its lifetime.
 #pragma once
 
-#include "app/SoundPlayer.h"
+#include "app/widgets/SoundPlayer.h"
 
 #include <QStringList>
 
