@@ -1,7 +1,7 @@
 #include "app/StatusTexts.h"
 
 #include "app/GuiTexts.h"
-#include "app/QtText.h"
+#include "app/widgets/QtText.h"
 #include "platform/Texts.h"
 
 #include <cstdio>
@@ -54,7 +54,7 @@ QString CheckAccountPrompt(const std::string& nameCp932) {
 }
 
 QString MailCountTip(int count, int failedAccounts) {
-    const QString tip = count > 0 ? FormatUtf8(txt::kTipMails, count) : Tr(txt::kTipNoMail);
+    QString tip = count > 0 ? FormatUtf8(txt::kTipMails, count) : Tr(txt::kTipNoMail);
     if (failedAccounts <= 0) {
         return tip;
     }

@@ -233,7 +233,7 @@ void SettingsBatch::SetDword(std::string_view subPath, std::string_view name, ui
     m_changes.push_back(std::move(change));
 }
 
-SettingsTree::SettingsTree(fs::path file) : m_locate([file] { return file; }) {}
+SettingsTree::SettingsTree(const fs::path& file) : m_locate([file] { return file; }) {}
 
 SettingsTree::SettingsTree(std::function<fs::path()> locateFile)
     : m_locate(std::move(locateFile)) {}

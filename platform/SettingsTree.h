@@ -113,7 +113,7 @@ private:
 class SettingsTree {
 public:
     // A tree kept in this file; its folder must exist.
-    explicit SettingsTree(std::filesystem::path file);
+    explicit SettingsTree(const std::filesystem::path& file);
     // A tree whose file is located anew by every operation (the environment may change).
     explicit SettingsTree(std::function<std::filesystem::path()> locateFile);
     SettingsTree(const SettingsTree&) = delete;

@@ -21,7 +21,7 @@ namespace tolvane::setup {
 namespace {
 
 // Presses the welcome window's buttons from the script until the window closes.
-void PressFromScript(QPointer<CWelcomeWindow> window, CQtPrompter& prompter) {
+void PressFromScript(const QPointer<CWelcomeWindow>& window, CQtPrompter& prompter) {
     if (window.isNull() || !window->isVisible()) {
         return;
     }
