@@ -87,9 +87,9 @@ int ReadPassword(const std::string& promptUtf8, CSecureString& password) {
     if (!::isatty(STDIN_FILENO)) {
         return ReadLine(password);
     }
+    CNoEcho quiet; // before the prompt: nothing typed after it is ever echoed
     std::fputs(promptUtf8.c_str(), stderr);
     std::fflush(stderr);
-    CNoEcho quiet;
     return ReadLine(password);
 }
 

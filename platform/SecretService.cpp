@@ -161,6 +161,10 @@ int Fail(const GError* gerror, bool bTimedOut, std::string* error) {
     if (error != nullptr) {
         if (code == SECRET_TIMEOUT) {
             *error = txt::kSecretNoAnswer;
+        } else if (gerror != nullptr && gerror->domain == G_DBUS_ERROR &&
+                   (gerror->code == G_DBUS_ERROR_SERVICE_UNKNOWN ||
+                    gerror->code == G_DBUS_ERROR_NAME_HAS_NO_OWNER)) {
+            *error = txt::kNoSecretService;
         } else if (gerror != nullptr) {
             *error = gerror->message;
         } else {

@@ -54,6 +54,8 @@ inline constexpr char kFolderUnusable[] = "フォルダー[%s]を使用できま
 
 // The keyring's failures in a few words (UTF-8; the log line around them says what to do).
 inline constexpr char kNoSessionBus[] = "セッションバスがありません";
+inline constexpr char kNoSecretService[] =
+    "セッションバスにキーリング（Secret Service）がありません";
 inline constexpr char kSecretNoAnswer[] = "キーリングから応答がありません";
 inline constexpr char kSecretLocked[] = "キーリングがロックされています";
 inline constexpr char kSecretNotFound[] = "キーリングにパスワードがありません";
