@@ -266,30 +266,22 @@ std::string SecurityText(const CAccount& account) {
            "）";
 }
 
-// Where the password lives, for the human list and for JSON.
-const char* PasswordPlaceText(const CAccount& account) {
-    switch (account.m_nPasswordStore) {
-    case PASSWORD_IN_FILE:
-        return txt::kPasswordInFile;
-    case PASSWORD_IN_KEYRING:
-        return txt::kPasswordInKeyring;
-    case PASSWORD_BY_COMMAND:
-        return txt::kPasswordByCommand;
-    default:
-        return txt::kPasswordUnknown;
-    }
-}
+// Where the password lives: the human list's words and JSON's.
+struct PasswordPlaceNames {
+    const char* text;
+    const char* word;
+};
 
-const char* PasswordPlaceWord(const CAccount& account) {
+PasswordPlaceNames PasswordPlaceOf(const CAccount& account) {
     switch (account.m_nPasswordStore) {
     case PASSWORD_IN_FILE:
-        return "file";
+        return {txt::kPasswordInFile, "file"};
     case PASSWORD_IN_KEYRING:
-        return "keyring";
+        return {txt::kPasswordInKeyring, "keyring"};
     case PASSWORD_BY_COMMAND:
-        return "command";
+        return {txt::kPasswordByCommand, "command"};
     default:
-        return "unknown";
+        return {txt::kPasswordUnknown, "unknown"};
     }
 }
 
@@ -318,7 +310,7 @@ std::string FormatAccountList(const std::vector<const CAccount*>& accounts) {
             (account.m_bSimpleDelete ? txt::kSimpleDelete : txt::kVerifiedDelete) + "  " +
             (account.m_bDecode ? txt::kDecodeAll : txt::kDecodeJisOnly) + "  " +
             (account.m_bPipelining ? txt::kPipelining : txt::kOneAtATime) + "  " +
-            PasswordPlaceText(account) + "  本文" + std::to_string(account.m_nReceiveCount) +
+            PasswordPlaceOf(account).text + "  本文" + std::to_string(account.m_nReceiveCount) +
             "行  タイムアウト" + std::to_string(account.m_socket.m_nTimeout) + "秒  ";
         if (account.m_bLimitDelete) {
             line += "期限削除" + std::to_string(account.m_nLimitDays) + "日" +
@@ -352,7 +344,7 @@ std::string FormatAccountJson(const std::vector<const CAccount*>& accounts) {
         out += ", \"security\": " + std::to_string(account.m_nSecurity);
         out += std::string(", \"verify_certificate\": ") + Bool(account.m_bVerifyCertificate);
         out += std::string(", \"pipelining\": ") + Bool(account.m_bPipelining);
-        out += std::string(", \"password_store\": \"") + PasswordPlaceWord(account) + "\"";
+        out += std::string(", \"password_store\": \"") + PasswordPlaceOf(account).word + "\"";
         out += "}";
     }
     out += accounts.empty() ? "]\n" : "\n]\n";

@@ -63,10 +63,14 @@ bool CAccount::ObtainPassword(CSecureString& password) {
 
 bool CAccount::PasswordFromKeyring(CSecureString& password) {
     std::string error;
-    const int code =
-        SecretStore().Lookup(Keys(), password, SecretTimeoutMs(m_socket.m_nTimeout), &error);
+    const int code = SecretStore().Lookup(Keys(), password, SecretTimeoutMs(m_socket.m_nTimeout),
+                                          &error, m_socket.CancelEventFd());
     if (code == SECRET_OK) {
         return true;
+    }
+    if (code == SECRET_CANCELLED) {
+        ReportName(txt::kStopCheck);
+        return false;
     }
     Report(SecretFailureText(*this, code, error));
     return false;

@@ -6,6 +6,7 @@
 #include "platform/SessionBusAddress.h"
 #include "platform/Texts.h"
 
+#include <glib-unix.h>
 #include <libsecret/secret.h>
 
 #include <algorithm>
@@ -45,14 +46,24 @@ void OnReady(GObject* /*source*/, GAsyncResult* result, gpointer data) {
 // One call's main context, cancellable and deadline.
 class CBoundedCall {
 public:
-    explicit CBoundedCall(int timeoutMs)
+    CBoundedCall(int timeoutMs, int cancelFd)
         : m_pContext(g_main_context_new()), m_pCancellable(g_cancellable_new()),
           m_pTimer(g_timeout_source_new(static_cast<guint>(timeoutMs > 0 ? timeoutMs : 0))) {
         g_main_context_push_thread_default(m_pContext);
         g_source_set_callback(m_pTimer, &CBoundedCall::OnDeadline, this, nullptr);
         g_source_attach(m_pTimer, m_pContext);
+        if (cancelFd >= 0) {
+            m_pCancelWatch = g_unix_fd_source_new(cancelFd, G_IO_IN);
+            g_source_set_callback(m_pCancelWatch, G_SOURCE_FUNC(&CBoundedCall::OnCancelEvent), this,
+                                  nullptr);
+            g_source_attach(m_pCancelWatch, m_pContext);
+        }
     }
     ~CBoundedCall() {
+        if (m_pCancelWatch != nullptr) {
+            g_source_destroy(m_pCancelWatch);
+            g_source_unref(m_pCancelWatch);
+        }
         g_source_destroy(m_pTimer);
         g_source_unref(m_pTimer);
         while (g_main_context_iteration(m_pContext, FALSE)) {
@@ -66,6 +77,7 @@ public:
 
     GCancellable* Cancellable() const { return m_pCancellable; }
     bool TimedOut() const { return m_bTimedOut; }
+    bool CancelledByCaller() const { return m_bCancelledByCaller; }
 
     // A step's pending result, for its callback. Abandoned steps keep theirs for ever.
     Pending* NewPending() { return new Pending; }
@@ -84,6 +96,13 @@ public:
     }
 
 private:
+    // The caller's event is left as it is (its owner drains it); the watch goes.
+    static gboolean OnCancelEvent(gint /*fd*/, GIOCondition /*condition*/, gpointer data) {
+        auto* self = static_cast<CBoundedCall*>(data);
+        self->m_bCancelledByCaller = true;
+        g_cancellable_cancel(self->m_pCancellable);
+        return G_SOURCE_REMOVE;
+    }
     static gboolean OnDeadline(gpointer data) {
         auto* self = static_cast<CBoundedCall*>(data);
         if (!self->m_bTimedOut) {
@@ -100,7 +119,9 @@ private:
     GMainContext* m_pContext;
     GCancellable* m_pCancellable;
     GSource* m_pTimer;
+    GSource* m_pCancelWatch = nullptr;
     bool m_bTimedOut = false;
+    bool m_bCancelledByCaller = false;
     bool m_bAbandoned = false;
 };
 
@@ -267,7 +288,7 @@ class CSecretServiceStore final : public ISecretStore {
 public:
     int Store(const SecretKeys& keys, const CSecureString& secret, int timeoutMs,
               std::string* error) override {
-        return Run(timeoutMs, error, [&](CBoundedCall& call, SecretService* service) -> int {
+        return Run(timeoutMs, error, -1, [&](CBoundedCall& call, SecretService* service) -> int {
             GHashTable* attributes = Attributes(&keys);
             SecretValue* value =
                 secret_value_new(secret.Data(), static_cast<gssize>(secret.Size()), "text/plain");
@@ -288,31 +309,32 @@ public:
         });
     }
 
-    int Lookup(const SecretKeys& keys, CSecureString& secret, int timeoutMs,
-               std::string* error) override {
+    int Lookup(const SecretKeys& keys, CSecureString& secret, int timeoutMs, std::string* error,
+               int cancelFd) override {
         secret.Clear();
-        return Run(timeoutMs, error, [&](CBoundedCall& call, SecretService* service) -> int {
-            GHashTable* attributes = Attributes(&keys);
-            Pending* pending = call.NewPending();
-            secret_service_search(
-                service, Schema(), attributes,
-                static_cast<SecretSearchFlags>(SECRET_SEARCH_UNLOCK | SECRET_SEARCH_LOAD_SECRETS),
-                call.Cancellable(), &OnReady, pending);
-            g_hash_table_unref(attributes);
-            GAsyncResult* result = call.Await(pending);
-            GError* gerror = nullptr;
-            GList* items = nullptr;
-            if (result != nullptr) {
-                items = secret_service_search_finish(service, result, &gerror);
-                g_object_unref(result);
-            }
-            if (gerror != nullptr || result == nullptr) {
-                return Finish(false, gerror, call, error, SECRET_ERROR);
-            }
-            const int code = TakeSecret(items, secret, error);
-            g_list_free_full(items, g_object_unref);
-            return code;
-        });
+        return Run(timeoutMs, error, cancelFd,
+                   [&](CBoundedCall& call, SecretService* service) -> int {
+                       GHashTable* attributes = Attributes(&keys);
+                       Pending* pending = call.NewPending();
+                       secret_service_search(service, Schema(), attributes,
+                                             static_cast<SecretSearchFlags>(
+                                                 SECRET_SEARCH_UNLOCK | SECRET_SEARCH_LOAD_SECRETS),
+                                             call.Cancellable(), &OnReady, pending);
+                       g_hash_table_unref(attributes);
+                       GAsyncResult* result = call.Await(pending);
+                       GError* gerror = nullptr;
+                       GList* items = nullptr;
+                       if (result != nullptr) {
+                           items = secret_service_search_finish(service, result, &gerror);
+                           g_object_unref(result);
+                       }
+                       if (gerror != nullptr || result == nullptr) {
+                           return Finish(false, gerror, call, error, SECRET_ERROR);
+                       }
+                       const int code = TakeSecret(items, secret, error);
+                       g_list_free_full(items, g_object_unref);
+                       return code;
+                   });
     }
 
     int Remove(const SecretKeys& keys, int timeoutMs, std::string* error) override {
@@ -325,7 +347,8 @@ public:
     }
 
 private:
-    template <class Operation> int Run(int timeoutMs, std::string* error, Operation operation) {
+    template <class Operation>
+    int Run(int timeoutMs, std::string* error, int cancelFd, Operation operation) {
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
         std::unique_lock lock(m_mutex, std::defer_lock);
@@ -337,13 +360,19 @@ private:
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        CBoundedCall call(static_cast<int>(std::max<int64_t>(left.count(), 0)));
+        CBoundedCall call(static_cast<int>(std::max<int64_t>(left.count(), 0)), cancelFd);
         CServiceSession session(call);
-        const int code = session.Open(error);
-        if (code != SECRET_OK) {
-            return code;
+        int code = session.Open(error);
+        if (code == SECRET_OK) {
+            code = operation(call, session.Service());
         }
-        return operation(call, session.Service());
+        if (call.CancelledByCaller()) {
+            if (error != nullptr) {
+                error->clear();
+            }
+            return SECRET_CANCELLED;
+        }
+        return code;
     }
 
     // The code of a step that yielded ok (with gerror when it failed). A step that failed
@@ -396,7 +425,7 @@ private:
     }
 
     int Clear(const SecretKeys* keys, int timeoutMs, std::string* error) {
-        return Run(timeoutMs, error, [&](CBoundedCall& call, SecretService* service) -> int {
+        return Run(timeoutMs, error, -1, [&](CBoundedCall& call, SecretService* service) -> int {
             GHashTable* attributes = Attributes(keys);
             Pending* pending = call.NewPending();
             secret_service_clear(service, Schema(), attributes, call.Cancellable(), &OnReady,

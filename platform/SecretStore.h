@@ -29,6 +29,7 @@ enum SecretResult : int {
     SECRET_NOT_FOUND = -3,  // no secret under these attributes
     SECRET_TIMEOUT = -4,    // no answer within the time allowed (an unanswered prompt, a hang)
     SECRET_ERROR = -5,      // anything else; error says what
+    SECRET_CANCELLED = -6,  // the caller's cancel event fired (Lookup's cancelFd)
 };
 
 inline constexpr char kSecretSchema[] = "org.orrindale.Tolvane.Password";
@@ -51,9 +52,11 @@ public:
     // Creates or replaces the secret under keys (in the default collection).
     virtual int Store(const SecretKeys& keys, const CSecureString& secret, int timeoutMs,
                       std::string* error) = 0;
-    // secret receives the stored bytes on SECRET_OK and is empty otherwise.
+    // secret receives the stored bytes on SECRET_OK and is empty otherwise. cancelFd, when
+    // not -1, is an eventfd whose turning readable ends the call (an unlock prompt
+    // included) with SECRET_CANCELLED: the login's lookup stops with its account.
     virtual int Lookup(const SecretKeys& keys, CSecureString& secret, int timeoutMs,
-                       std::string* error) = 0;
+                       std::string* error, int cancelFd = -1) = 0;
     // SECRET_NOT_FOUND when there was nothing to remove.
     virtual int Remove(const SecretKeys& keys, int timeoutMs, std::string* error) = 0;
     // Every secret of kSecretSchema, whatever its attributes; SECRET_OK also when there was

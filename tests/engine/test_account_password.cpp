@@ -1,9 +1,8 @@
 // The login's password from where PasswordStore says: the keyring (a fake one) and the
 // account's command, their failures (one log text each, nothing sent, QUIT still said),
-// the command's time-out on the test's clock, and a keyring that vanishes in the middle
-// of a check of several accounts.
+// the command's time-out on the test's clock and a cancel. (A keyring that vanishes in the
+// middle of a check of several accounts: test_worker.cpp.)
 #include "engine/PasswordCommand.h"
-#include "engine/Worker.h"
 #include "tests/engine/AccountJobTest.h"
 #include "tests/support/FakeSecretStore.h"
 #include "tests/support/RunningOperation.h"
@@ -184,59 +183,6 @@ TEST_F(CommandTimeout, CancelStopsTheCommandAtOnce) {
     EXPECT_EQ(login.Code(), 0);
     EXPECT_NE(log.Utf8().find(LOG_TEXT(txt::kStopCheck, "pop")), std::string::npos);
     EXPECT_FALSE(FifoHasAReader());
-}
-
-// Two keyring accounts checked by the worker; the keyring goes away after the first
-// lookup: the second fails with its log text and the first is checked all the same.
-class KeyringVanishing : public ::testing::Test, public IWorkerDocument {
-protected:
-    KeyringVanishing() {
-        for (int i = 0; i < 2; ++i) {
-            servers.push_back(std::make_unique<FakePop3Server>());
-            auto account = LocalAccount(log, servers.back()->Port(), "taro", "");
-            account->m_strName = "a" + std::to_string(i + 1);
-            account->m_nPasswordStore = PASSWORD_IN_KEYRING;
-            keyring.Put(account->Keys(), "secret");
-            accounts.push_back(std::move(account));
-        }
-    }
-    ~KeyringVanishing() override {
-        worker.reset();
-        for (auto& account : accounts) {
-            account->SetReport(nullptr, nullptr);
-        }
-    }
-    int GetAccountCount() const override { return static_cast<int>(accounts.size()); }
-    CAccount* GetAccount(int index) const override {
-        return index >= 0 && index < GetAccountCount() ? accounts[static_cast<size_t>(index)].get()
-                                                       : nullptr;
-    }
-    void AppendLog(const std::string& textCp932) override { LogCollector::Append(textCp932, &log); }
-
-    ScopedHome home;
-    FakeSecretStore keyring;
-    std::vector<std::unique_ptr<FakePop3Server>> servers;
-    std::vector<std::unique_ptr<CAccount>> accounts;
-    LogCollector log;
-    RecordingHost host;
-    std::unique_ptr<CWorker> worker;
-};
-
-TEST_F(KeyringVanishing, FailsTheAccountsAfterItAndTheOthersGoOn) {
-    keyring.ChangeAfter(1, State::Gone);
-    worker = std::make_unique<CWorker>(&host);
-    worker->SetDocument(this);
-    ASSERT_TRUE(worker->Start());
-    ASSERT_TRUE(worker->PostCheck(-1));
-    ASSERT_TRUE(host.WaitForCommands(1));
-    EXPECT_EQ(worker->GetOutcomes(), (std::vector<int32_t>{OUTCOME_OK, OUTCOME_FAILED}));
-    EXPECT_EQ(servers[0]->Commands().at(1), "PASS secret");
-    EXPECT_EQ(servers[1]->Commands(), Strings{"QUIT"});
-    EXPECT_NE(log.Utf8().find(LOG_TEXT(txt::kKeyringNone, "a2",
-                                       "The name org.freedesktop.secrets was not provided")),
-              std::string::npos)
-        << log.Utf8();
-    EXPECT_EQ(log.Utf8().find("secret\r"), std::string::npos);
 }
 
 } // namespace

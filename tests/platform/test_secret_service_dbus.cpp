@@ -7,9 +7,12 @@
 #include "tests/support/KeyringFixture.h"
 #include "tests/support/TestEnv.h"
 
+#include <gio/gio.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace tolvane::test {
 namespace {
@@ -120,6 +123,84 @@ TEST_F(SecretServiceTest, NoSessionBusIsNoService) {
         ScopedVariable nowhere("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
         EXPECT_EQ(Lookup(kPop, secret), SECRET_NO_SERVICE);
     }
+}
+
+// A service that takes the Secret Service's name and never answers (its calls wait on a
+// context nobody runs): every call still ends at its deadline, and at once on a cancel.
+class HangingService {
+public:
+    HangingService() {
+        GError* error = nullptr;
+        m_bus = g_dbus_connection_new_for_address_sync(
+            std::getenv("DBUS_SESSION_BUS_ADDRESS"),
+            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            nullptr, nullptr, &error);
+        if (m_bus == nullptr) {
+            ADD_FAILURE() << error->message;
+            g_error_free(error);
+            return;
+        }
+        GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(
+            "<node><interface name='org.freedesktop.Secret.Service'>"
+            "<method name='OpenSession'><arg type='s' direction='in'/>"
+            "<arg type='v' direction='in'/><arg type='v' direction='out'/>"
+            "<arg type='o' direction='out'/></method></interface></node>",
+            nullptr);
+        static const GDBusInterfaceVTable vtable = {[](GDBusConnection*, const gchar*, const gchar*,
+                                                       const gchar*, const gchar*, GVariant*,
+                                                       GDBusMethodInvocation*, gpointer) {},
+                                                    nullptr,
+                                                    nullptr,
+                                                    {}};
+        g_main_context_push_thread_default(m_silent); // where its calls would be answered
+        m_object = g_dbus_connection_register_object(m_bus, "/org/freedesktop/secrets",
+                                                     node->interfaces[0], &vtable, nullptr, nullptr,
+                                                     nullptr);
+        g_main_context_pop_thread_default(m_silent);
+        g_dbus_node_info_unref(node);
+        GVariant* reply = g_dbus_connection_call_sync(
+            m_bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+            "RequestName", g_variant_new("(su)", "org.freedesktop.secrets", 4u),
+            G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, -1, nullptr, &error);
+        if (reply == nullptr) {
+            ADD_FAILURE() << error->message;
+            g_error_free(error);
+            return;
+        }
+        g_variant_unref(reply);
+    }
+    ~HangingService() {
+        if (m_bus != nullptr) {
+            g_dbus_connection_unregister_object(m_bus, m_object);
+            g_dbus_connection_close_sync(m_bus, nullptr, nullptr);
+            g_object_unref(m_bus);
+        }
+        g_main_context_unref(m_silent);
+    }
+    HangingService(const HangingService&) = delete;
+    HangingService& operator=(const HangingService&) = delete;
+
+private:
+    GMainContext* m_silent = g_main_context_new();
+    GDBusConnection* m_bus = nullptr;
+    guint m_object = 0;
+};
+
+TEST(SecretServiceBounds, ASilentServiceTimesOutAndACancelEndsTheWait) {
+    if (std::getenv("DBUS_SESSION_BUS_ADDRESS") == nullptr) {
+        GTEST_SKIP() << "no test bus";
+    }
+    HangingService silent;
+    ISecretStore& store = SecretServiceStore();
+    CSecureString secret;
+    std::string error;
+    EXPECT_EQ(store.Lookup(kPop, secret, 300, &error), SECRET_TIMEOUT) << error;
+    EXPECT_EQ(store.Store(kPop, CSecureString("x"), 300, &error), SECRET_TIMEOUT) << error;
+
+    const int cancel = ::eventfd(1, EFD_CLOEXEC); // readable from the start: already asked
+    EXPECT_EQ(store.Lookup(kPop, secret, 60000, &error, cancel), SECRET_CANCELLED);
+    ::close(cancel);
 }
 
 } // namespace

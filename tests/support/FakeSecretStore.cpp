@@ -85,7 +85,7 @@ int FakeSecretStore::Store(const SecretKeys& keys, const CSecureString& secret, 
 }
 
 int FakeSecretStore::Lookup(const SecretKeys& keys, CSecureString& secret, int /*timeoutMs*/,
-                            std::string* error) {
+                            std::string* error, int /*cancelFd*/) {
     std::lock_guard lock(m_mutex);
     secret.Clear();
     const int code = Meet("Lookup", &keys, error);

@@ -35,8 +35,8 @@ public:
 
     int Store(const SecretKeys& keys, const CSecureString& secret, int timeoutMs,
               std::string* error) override;
-    int Lookup(const SecretKeys& keys, CSecureString& secret, int timeoutMs,
-               std::string* error) override;
+    int Lookup(const SecretKeys& keys, CSecureString& secret, int timeoutMs, std::string* error,
+               int cancelFd) override;
     int Remove(const SecretKeys& keys, int timeoutMs, std::string* error) override;
     int RemoveAll(int timeoutMs, std::string* error) override;
 

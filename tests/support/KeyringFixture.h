@@ -6,6 +6,8 @@
 // on a bus event (the service's name appearing or vanishing), never a sleep.
 #pragma once
 
+#include "tests/support/Requirement.h"
+
 #include <filesystem>
 #include <string>
 #include <sys/types.h>
@@ -53,14 +55,8 @@ private:
 
 } // namespace tolvane::test
 
-// Skips the test outside CI when no keyring daemon is installed; fails it under CI.
+// Skips the test outside CI when no keyring daemon (or no test bus) is there; fails it
+// under CI.
 #define TOLVANE_REQUIRE_KEYRING()                                                                  \
-    do {                                                                                           \
-        if (!::tolvane::test::KeyringFixture::Available()) {                                       \
-            const char* ci = std::getenv("CI");                                                    \
-            if (ci && std::string(ci) == "true") {                                                 \
-                FAIL() << "gnome-keyring-daemon or the test bus is missing (scripts/bootstrap)";   \
-            }                                                                                      \
-            GTEST_SKIP() << "gnome-keyring-daemon is not installed";                               \
-        }                                                                                          \
-    } while (0)
+    TOLVANE_REQUIRE(::tolvane::test::KeyringFixture::Available(),                                  \
+                    "gnome-keyring-daemon or the test's session bus")
