@@ -20,22 +20,24 @@ std::string Format(const char* format, const std::string& a, const std::string& 
 }
 
 struct Allowed {
-    bool json, raw, quiet, yes;
+    bool json, raw, quiet, yes, file;
     size_t minOperands, maxOperands;
 };
 
 Allowed AllowedFor(Command command) {
     switch (command) {
     case Command::Check:
-        return {true, true, true, true, 0, 1}; // --yes answers the expiry questions
+        return {true, true, true, true, false, 0, 1}; // --yes answers the expiry questions
     case Command::Delete:
-        return {true, false, false, true, 1, SIZE_MAX};
+        return {true, false, false, true, false, 1, SIZE_MAX};
     case Command::Accounts:
-        return {true, false, false, false, 0, 0};
+        return {true, false, false, false, false, 0, 0};
+    case Command::Password:
+        return {false, false, false, false, true, 1, 1};
     case Command::Help:
         break;
     }
-    return {false, false, false, false, 0, 0};
+    return {false, false, false, false, false, 0, 0};
 }
 
 } // namespace
@@ -62,6 +64,8 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& out, std::s
         out.command = Command::Delete;
     } else if (name == "accounts") {
         out.command = Command::Accounts;
+    } else if (name == "password") {
+        out.command = Command::Password;
     } else {
         error = Format(txt::kUnknownCommand, name);
         return false;
@@ -92,6 +96,8 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& out, std::s
             flag = &out.bQuiet, bAllowed = allowed.quiet;
         } else if (arg == "--yes") {
             flag = &out.bYes, bAllowed = allowed.yes;
+        } else if (arg == "--file") {
+            flag = &out.bFile, bAllowed = allowed.file;
         } else {
             error = Format(txt::kUnknownOption, arg);
             return false;
@@ -107,7 +113,7 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& out, std::s
         return false;
     }
     if (out.operands.size() < allowed.minOperands) {
-        error = txt::kNoUidl;
+        error = out.command == Command::Password ? txt::kNoAccountGiven : txt::kNoUidl;
         return false;
     }
     return true;

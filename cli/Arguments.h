@@ -2,6 +2,7 @@
 //   check [ACCOUNT] [--json [--raw]] [--quiet] [--yes]
 //   delete UIDL... [--yes] [--json]
 //   accounts [--json]
+//   password ACCOUNT [--file]
 //   -h / --help (anywhere)
 // Options may stand before or after the operands; "--" ends the options. Operands are
 // converted from the terminal's UTF-8 to CP932, the engine's form of names and ids.
@@ -12,15 +13,16 @@
 
 namespace tolvane::cli {
 
-enum class Command { Help, Check, Delete, Accounts };
+enum class Command { Help, Check, Delete, Accounts, Password };
 
 struct Arguments {
     Command command = Command::Help;
-    std::vector<std::string> operands; // CP932: the account (check) or the UIDLs (delete)
+    std::vector<std::string> operands; // CP932: the account (check, password) or the UIDLs
     bool bJson = false;
     bool bRaw = false;
     bool bQuiet = false;
     bool bYes = false;
+    bool bFile = false; // password: into the settings file, not the keyring
 };
 
 // False on a usage error; error then holds the message (UTF-8, ending in a line feed).

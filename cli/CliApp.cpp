@@ -4,9 +4,11 @@
 #include "cli/CliTexts.h"
 #include "cli/InterruptWatcher.h"
 #include "cli/MailFormat.h"
+#include "cli/PasswordInput.h"
 #include "cli/TerminalHost.h"
 #include "engine/DocumentCore.h"
 #include "engine/JobTexts.h"
+#include "engine/PasswordPlace.h"
 #include "platform/CodePage.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageHost.h"
@@ -22,13 +24,18 @@ namespace tolvane::cli {
 
 namespace {
 
-std::string Format(const char* formatUtf8, const std::string& argumentUtf8) {
+std::string FormatTwo(const char* formatUtf8, const std::string& firstUtf8,
+                      const std::string& secondUtf8) {
     char buffer[2048];
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    std::snprintf(buffer, sizeof buffer, formatUtf8, argumentUtf8.c_str());
+    std::snprintf(buffer, sizeof buffer, formatUtf8, firstUtf8.c_str(), secondUtf8.c_str());
 #pragma GCC diagnostic pop
     return buffer;
+}
+
+std::string Format(const char* formatUtf8, const std::string& argumentUtf8) {
+    return FormatTwo(formatUtf8, argumentUtf8, {});
 }
 
 void WriteOut(const std::string& textUtf8) {
@@ -93,6 +100,10 @@ public:
     int Check();
     int Delete();
     int Accounts();
+    int Password();
+    // The passwords still in the settings file into the keyring, on the worker, before the
+    // command's job (engine/PasswordMove.h). False when the worker could not start.
+    bool MovePasswords();
 
 private:
     // The first Ctrl+C: the cancel command (runs on the watcher's thread).
@@ -106,6 +117,8 @@ private:
     std::vector<CMail*> ListedMails(const std::set<std::string>& wanted,
                                     std::set<std::string>& found) const;
     std::vector<int32_t> Outcomes() const { return m_doc.m_pWorker->GetOutcomes(); }
+    // The loaded account of that name (CP932), or nullptr after telling the user.
+    CAccount* NamedAccount(const std::string& name) const;
 
     const Arguments& m_args;
     CTerminalHost& m_host;
@@ -146,6 +159,8 @@ void CSession::WaitFor(int lastCommand) {
         const int id = m_host.WaitCommand();
         if (id == ID_RELOAD_COMPLETE) {
             m_doc.OnReloadComplete();
+        } else if (id == ID_PASSWORDS_MOVED) {
+            m_doc.OnPasswordMoveComplete();
         } else {
             m_doc.OnJobComplete();
         }
@@ -169,23 +184,41 @@ void CSession::PrintMails(const std::vector<int32_t>& outcomes) {
     WriteOut(m_args.bJson ? FormatMailJson(mails, m_args.bRaw) : FormatMailList(mails));
 }
 
+CAccount* CSession::NamedAccount(const std::string& name) const {
+    for (const auto& account : m_doc.m_arrAccounts) {
+        if (account->m_strName == name) {
+            return account.get();
+        }
+    }
+    m_host.WriteError(Format(txt::kUnknownAccount, Cp932ToUtf8(name)));
+    return nullptr;
+}
+
+bool CSession::MovePasswords() {
+    if (!m_doc.HasPasswordsToMove()) {
+        return true;
+    }
+    if (!Started(m_doc.StartPasswordMove())) {
+        return false;
+    }
+    WaitFor(ID_PASSWORDS_MOVED);
+    return true;
+}
+
 int CSession::Check() {
     int32_t index = -1;
     if (!m_args.operands.empty()) {
-        const std::string& name = m_args.operands[0];
-        const auto found =
-            std::find_if(m_doc.m_arrAccounts.begin(), m_doc.m_arrAccounts.end(),
-                         [&](const auto& account) { return account->m_strName == name; });
-        if (found == m_doc.m_arrAccounts.end()) {
-            m_host.WriteError(Format(txt::kUnknownAccount, Cp932ToUtf8(name)));
+        const CAccount* account = NamedAccount(m_args.operands[0]);
+        if (account == nullptr) {
             return EXIT_USAGE;
         }
-        index = static_cast<int32_t>(found - m_doc.m_arrAccounts.begin());
+        for (index = 0; m_doc.GetAccount(index) != account; ++index) {
+        }
     } else if (m_doc.m_arrAccounts.empty()) {
         m_host.WriteError(txt::kNoAccounts);
         return EXIT_USAGE;
     }
-    if (!Started(m_doc.StartCheck(index))) {
+    if (!MovePasswords() || !Started(m_doc.StartCheck(index))) {
         return EXIT_ACCOUNT_FAILED;
     }
     WaitFor(ID_CHECK_COMPLETE);
@@ -199,7 +232,7 @@ int CSession::Delete() {
         m_host.WriteError(txt::kNoAccounts);
         return EXIT_USAGE;
     }
-    if (!Started(m_doc.StartCheck(-1))) {
+    if (!MovePasswords() || !Started(m_doc.StartCheck(-1))) {
         return EXIT_ACCOUNT_FAILED;
     }
     WaitFor(ID_CHECK_COMPLETE);
@@ -283,6 +316,49 @@ int CSession::Accounts() {
     return EXIT_ALL_CHECKED;
 }
 
+int CSession::Password() {
+    const std::string& name = m_args.operands[0];
+    CAccount* account = NamedAccount(name);
+    if (account == nullptr) {
+        return EXIT_USAGE;
+    }
+    const std::string nameUtf8 = Cp932ToUtf8(name);
+    CSecureString typed;
+    switch (ReadPassword(Format(txt::kPasswordPrompt, nameUtf8), typed)) {
+    case PASSWORD_EMPTY:
+        m_host.WriteError(txt::kPasswordEmpty);
+        return EXIT_USAGE;
+    case PASSWORD_TOO_LONG:
+        m_host.WriteError(txt::kPasswordTooLong);
+        return EXIT_USAGE;
+    default:
+        break;
+    }
+    PasswordEdit edit;
+    edit.before = account->Keys();
+    edit.nStoreBefore = account->m_nPasswordStore;
+    edit.after = account->Keys();
+    edit.nStoreWanted = m_args.bFile ? PASSWORD_IN_FILE : PASSWORD_IN_KEYRING;
+    edit.typed = &typed;
+    PasswordEditResult result = ApplyPasswordEdit(edit, kSecretTimeoutMs);
+    if (result.code != SECRET_OK) {
+        // The keyring was asked for by name: no keyring is a failure here, never the file.
+        const char* format = result.code == SECRET_NO_SERVICE ? txt::kPasswordNoKeyring
+                                                              : txt::kPasswordKeyringFailed;
+        m_host.WriteError(FormatTwo(format, nameUtf8, TerminalSafe(result.error, false)));
+        return EXIT_ACCOUNT_FAILED;
+    }
+    account->m_nPasswordStore = result.nStore;
+    account->m_strPassword =
+        result.bFilePassword ? std::string(result.filePassword.View()) : std::string();
+    if (!account->WritePasswordPlace()) {
+        m_host.WriteError(Format(txt::kPasswordNotWritten, nameUtf8));
+        return EXIT_ACCOUNT_FAILED;
+    }
+    WriteOut(Format(m_args.bFile ? txt::kPasswordToFile : txt::kPasswordToKeyring, nameUtf8));
+    return EXIT_ALL_CHECKED;
+}
+
 } // namespace
 
 int RunCli(const std::vector<std::string>& args) {
@@ -339,6 +415,9 @@ int RunCli(const std::vector<std::string>& args) {
             break;
         case Command::Accounts:
             status = session.Accounts();
+            break;
+        case Command::Password:
+            status = session.Password();
             break;
         case Command::Help:
             break;

@@ -9,6 +9,7 @@ inline constexpr char kUsage[] =
     "  tolvane-cli check [アカウント] [--json [--raw]] [--quiet] [--yes]\n"
     "  tolvane-cli delete UIDL... [--yes] [--json]\n"
     "  tolvane-cli accounts [--json]\n"
+    "  tolvane-cli password アカウント [--file]\n"
     "\n"
     "  check     "
     "有効なすべてのアカウント（またはアカウントを指定すると、無効でもそのアカウント）の\n"
@@ -17,12 +18,15 @@ inline constexpr char kUsage[] =
     "のメールをメールサーバーから削除し、\n"
     "            その後の受信確認の一覧を表示します。\n"
     "  accounts  アカウントの一覧と設定を表示します（パスワードは表示しません）。\n"
+    "  password  アカウントのパスワードを標準入力から読み込み（端末では表示しません）、\n"
+    "            キーリングに保存します。\n"
     "\n"
     "  --json    一覧を JSON で出力します。\n"
     "  --raw     JSON に from_cp932, subject_cp932, body_cp932（CP932 "
     "のバイト列の16進）を加えます。\n"
     "  --quiet   接続ログを標準エラー出力に表示しません。\n"
     "  --yes     確認の質問にすべて OK と答えます。\n"
+    "  --file    password: キーリングではなく設定ファイルに保存します。\n"
     "  -h, --help  この説明を表示します。\n"
     "\n"
     "  Ctrl+C を1回押すと処理中のアカウントの受信確認を中止し、2回押すと直ちに終了します。\n"
@@ -40,6 +44,22 @@ inline constexpr char kOptionNotHere[] = "オプション %s は %s コマンド
 inline constexpr char kRawNeedsJson[] = "--raw は --json と一緒に指定してください。\n";
 inline constexpr char kTooManyArguments[] = "引数が多すぎます: %s\n";
 inline constexpr char kNoUidl[] = "削除するメールの UIDL を指定してください。\n";
+inline constexpr char kNoAccountGiven[] = "パスワードを設定するアカウントを指定してください。\n";
+
+// tolvane-cli password (%s: the account).
+inline constexpr char kPasswordPrompt[] = "「%s」のパスワード: ";
+inline constexpr char kPasswordEmpty[] = "パスワードが入力されていません。何も変更していません。\n";
+inline constexpr char kPasswordTooLong[] = "パスワードが長すぎます。何も変更していません。\n";
+inline constexpr char kPasswordToKeyring[] = "「%s」のパスワードをキーリングに保存しました。\n";
+inline constexpr char kPasswordToFile[] = "「%s」のパスワードを設定ファイルに保存しました。\n";
+// %s: the account, the keyring's words.
+inline constexpr char kPasswordNoKeyring[] =
+    "キーリングに接続できないため、「%s」のパスワードを保存できませんでした（%s）。\n"
+    "設定ファイルに保存するには --file を指定してください。\n";
+inline constexpr char kPasswordKeyringFailed[] =
+    "「%s」のパスワードをキーリングに保存できませんでした（%s）。何も変更していません。\n";
+inline constexpr char kPasswordNotWritten[] =
+    "「%s」のパスワードの保存場所を設定ファイルに書き込めませんでした。\n";
 
 inline constexpr char kInstanceRunning[] =
     "トルヴェインが同じユーザーで動作中のため、実行できません。\n";
@@ -81,6 +101,10 @@ inline constexpr char kSecurityUnknown[] = "暗号化不明";
 inline constexpr char kCertificateChecked[] = "証明書確認あり";
 inline constexpr char kCertificateUnchecked[] = "証明書確認なし";
 inline constexpr char kPipelining[] = "先行送信";
+inline constexpr char kPasswordInFile[] = "パスワード:設定ファイル";
+inline constexpr char kPasswordInKeyring[] = "パスワード:キーリング";
+inline constexpr char kPasswordByCommand[] = "パスワード:コマンド";
+inline constexpr char kPasswordUnknown[] = "パスワード:不明";
 inline constexpr char kOneAtATime[] = "逐次送信";
 
 } // namespace tolvane::cli::txt

@@ -266,6 +266,25 @@ std::string SecurityText(const CAccount& account) {
            "）";
 }
 
+// Where the password lives: the human list's words and JSON's.
+struct PasswordPlaceNames {
+    const char* text;
+    const char* word;
+};
+
+PasswordPlaceNames PasswordPlaceOf(const CAccount& account) {
+    switch (account.m_nPasswordStore) {
+    case PASSWORD_IN_FILE:
+        return {txt::kPasswordInFile, "file"};
+    case PASSWORD_IN_KEYRING:
+        return {txt::kPasswordInKeyring, "keyring"};
+    case PASSWORD_BY_COMMAND:
+        return {txt::kPasswordByCommand, "command"};
+    default:
+        return {txt::kPasswordUnknown, "unknown"};
+    }
+}
+
 } // namespace
 
 std::string FormatAccountList(const std::vector<const CAccount*>& accounts) {
@@ -283,16 +302,16 @@ std::string FormatAccountList(const std::vector<const CAccount*>& accounts) {
     std::string out;
     for (size_t i = 0; i < accounts.size(); ++i) {
         const CAccount& account = *accounts[i];
-        std::string line = PadRight(heads[i].first, nameWidth) + "  " +
-                           PadRight(heads[i].second, serverWidth) + "  " +
-                           (account.m_bEnable ? txt::kEnabled : txt::kDisabled) + "  " +
-                           SecurityText(account) + "  " +
-                           (account.m_bNewMailOnly ? txt::kNewOnly : txt::kAllMails) + "  " +
-                           (account.m_bSimpleDelete ? txt::kSimpleDelete : txt::kVerifiedDelete) +
-                           "  " + (account.m_bDecode ? txt::kDecodeAll : txt::kDecodeJisOnly) +
-                           "  " + (account.m_bPipelining ? txt::kPipelining : txt::kOneAtATime) +
-                           "  本文" + std::to_string(account.m_nReceiveCount) + "行  タイムアウト" +
-                           std::to_string(account.m_socket.m_nTimeout) + "秒  ";
+        std::string line =
+            PadRight(heads[i].first, nameWidth) + "  " + PadRight(heads[i].second, serverWidth) +
+            "  " + (account.m_bEnable ? txt::kEnabled : txt::kDisabled) + "  " +
+            SecurityText(account) + "  " +
+            (account.m_bNewMailOnly ? txt::kNewOnly : txt::kAllMails) + "  " +
+            (account.m_bSimpleDelete ? txt::kSimpleDelete : txt::kVerifiedDelete) + "  " +
+            (account.m_bDecode ? txt::kDecodeAll : txt::kDecodeJisOnly) + "  " +
+            (account.m_bPipelining ? txt::kPipelining : txt::kOneAtATime) + "  " +
+            PasswordPlaceOf(account).text + "  本文" + std::to_string(account.m_nReceiveCount) +
+            "行  タイムアウト" + std::to_string(account.m_socket.m_nTimeout) + "秒  ";
         if (account.m_bLimitDelete) {
             line += "期限削除" + std::to_string(account.m_nLimitDays) + "日" +
                     (account.m_bConfLimitDelete ? "（確認あり）" : "（確認なし）");
@@ -325,6 +344,7 @@ std::string FormatAccountJson(const std::vector<const CAccount*>& accounts) {
         out += ", \"security\": " + std::to_string(account.m_nSecurity);
         out += std::string(", \"verify_certificate\": ") + Bool(account.m_bVerifyCertificate);
         out += std::string(", \"pipelining\": ") + Bool(account.m_bPipelining);
+        out += std::string(", \"password_store\": \"") + PasswordPlaceOf(account).word + "\"";
         out += "}";
     }
     out += accounts.empty() ? "]\n" : "\n]\n";

@@ -31,7 +31,9 @@ std::string FormatMailJson(const std::vector<const CMail*>& mails, bool bRaw);
 
 // Accounts, in list order, the password never shown. Human: one line per account;
 // JSON: objects with name, server, port, user, lines, timeout, enabled, new_only,
-// simple_delete, limit_delete, limit_days, confirm_limit_delete.
+// simple_delete, limit_delete, limit_days, confirm_limit_delete, decode, security,
+// verify_certificate, pipelining, password_store ("file", "keyring", "command" or
+// "unknown": where the password lives).
 std::string FormatAccountList(const std::vector<const CAccount*>& accounts);
 std::string FormatAccountJson(const std::vector<const CAccount*>& accounts);
 

@@ -27,5 +27,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, libqt6svg6, qt6-translations-l10n, fonts-noto-cjk | fonts-ipafont-gothic | fonts-vlgothic")
+# libsecret comes from the programs' own links too; a keyring that serves it is the
+# desktop's choice (without one, passwords stay in the settings file).
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnome-keyring | keepassxc, libsecret-tools")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 include(CPack)

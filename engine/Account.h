@@ -10,7 +10,8 @@
 //   the job is skipped); the job; Logout.
 //
 // Files: AccountStore.cpp (settings and store file), AccountConnection.cpp (connection
-// steps and reply parsers), AccountCheck.cpp, AccountDelete.cpp, AccountReload.cpp.
+// steps and reply parsers), AccountPassword.cpp (the login's password), AccountCheck.cpp,
+// AccountDelete.cpp, AccountReload.cpp.
 #pragma once
 
 #include "engine/Host.h"
@@ -19,15 +20,24 @@
 #include "engine/Pop3Socket.h"
 #include "engine/ServerListing.h"
 #include "platform/Profile.h"
+#include "platform/SecretStore.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 namespace tolvane {
 
 using ReportFn = void (*)(const std::string& textCp932, void* context);
+
+// Where an account's password lives: the account key PasswordStore.
+enum : int32_t {
+    PASSWORD_IN_FILE = 0,    // Password in the settings file
+    PASSWORD_IN_KEYRING = 1, // the desktop's keyring (platform/SecretStore.h), under Keys()
+    PASSWORD_BY_COMMAND = 2, // the first line that PasswordCommand prints
+};
 
 class CAccount {
 public:
@@ -46,10 +56,11 @@ public:
     // holds them: they go on the wire unchanged and never pass through CP932 (convert them
     // from UTF-8 to show them). The account name is CP932, as every text of the engine.
     //
-    // Reads the settings in order; fails (silently) on an empty Servername, Username or
-    // Password, or a PortNo or Timeout of 0. Flags read as 0/1 (non-zero is 1); a new-only
-    // account gets m_bSimpleDelete 0. Then StoreMails(load). The values read (after those
-    // rules) are remembered: SaveChanges writes only what differs from them.
+    // Reads the settings in order; fails (silently) on an empty Servername or Username, an
+    // empty Password where PasswordStore is 0 (the file), or a PortNo or Timeout of 0. Flags read
+    // as 0/1 (non-zero is 1); a new-only account gets m_bSimpleDelete 0. Then StoreMails(load). The
+    // values read (after those rules) are remembered: SaveChanges writes only what differs from
+    // them.
     bool Load(const std::string& name, bool bReadRegistry);
     // The dialog's add or change: all its values in one file write, the account's key
     // created when missing. A failure writes nothing, shows the write-failure message (stop
@@ -81,6 +92,11 @@ public:
     bool WriteDecode();
     bool WriteSecurity();
     bool WriteVerifyCertificate();
+    // Password and PasswordStore together, in one write (where the password lives moves
+    // as a whole).
+    bool WritePasswordPlace();
+    // The attributes of the account's secret in the keyring: its name (UTF-8), server, user.
+    SecretKeys Keys() const;
     // Account names (CP932) in settings order; names that cannot be an account's are left
     // out and listed in skipped with the reason (platform/Profile.h).
     static bool EnumAccountNames(std::vector<std::string>& names,
@@ -109,7 +125,10 @@ public:
     // nothing else is sent; it never falls back to clear text.
     bool OpenConnection();
     // Over clear text to a server that is not on a loopback address, first logs that the
-    // password goes unencrypted.
+    // password goes unencrypted. The password is fetched right before USER from where
+    // m_nPasswordStore says (AccountPassword.cpp) and wiped once PASS is answered; where it
+    // cannot be had, one log text says why and what to do, nothing is sent and false
+    // comes back (the connection stays open for Logout's QUIT).
     bool Login();
     bool Logout();
 
@@ -220,6 +239,8 @@ public:
     // mishandle commands sent ahead); 1: per-mail commands are pipelined where the server
     // allows, and without that the check reads the UIDL and LIST listings.
     int32_t m_bPipelining = 1;
+    int32_t m_nPasswordStore = PASSWORD_IN_FILE; // PASSWORD_IN_*; an unknown value logs in never
+    std::string m_strPasswordCommand;            // UTF-8, run through /bin/sh -c
     ReportFn m_pfnReport = nullptr;
     void* m_pReportContext = nullptr;
 
@@ -247,6 +268,11 @@ private:
     std::vector<std::string> SettingTexts() const;
     void AddSetting(ProfileBatch& batch, size_t index, MissingKey missing) const;
     bool WriteSetting(size_t index);
+    bool WriteSettings(std::initializer_list<size_t> indexes);
+    // The login's password from where m_nPasswordStore says; false after logging why not.
+    bool ObtainPassword(CSecureString& password);
+    bool PasswordFromKeyring(CSecureString& password);
+    bool PasswordFromCommand(CSecureString& password);
     bool CommitSettings(ProfileBatch& batch);
     std::string Progress(const std::string& prefix, const char* activityUtf8, long index,
                          long count) const;
@@ -265,5 +291,11 @@ private:
     ServerListing m_uidListing;      // the UIDL listing a new-only selection was read from
     std::vector<std::string> m_arrExpiredIds;
 };
+
+// The bound of a keyring call for an account's time-out (whole seconds, at least one).
+int SecretTimeoutMs(int32_t timeoutSeconds);
+// The log text for a keyring failure of the account (code SECRET_*, error the keyring's
+// words): which failure, and what to do about it.
+std::string SecretFailureText(const CAccount& account, int code, const std::string& errorUtf8);
 
 } // namespace tolvane

@@ -190,6 +190,10 @@ bool CAccount::Login() {
         m_socket.Close();
         return false;
     };
+    CSecureString password;
+    if (!ObtainPassword(password)) {
+        return false; // logged; nothing was sent, so QUIT can still end the session
+    }
     if (m_nSecurity == SECURITY_NONE && !m_socket.IsPeerLoopback()) {
         ReportName(txt::kClearTextPassword);
     }
@@ -198,7 +202,8 @@ bool CAccount::Login() {
     if (code != POP3_OK) {
         return fail(code, reply, false);
     }
-    code = m_socket.CmdPass(m_strPassword, reply);
+    code = m_socket.CmdPass(password, reply);
+    password.Clear();
     if (code != POP3_OK) {
         return fail(code, reply, true);
     }

@@ -5,6 +5,7 @@
 #include "engine/Clock.h"
 #include "engine/JobTexts.h"
 #include "platform/AtomicFile.h"
+#include "platform/CodePage.h"
 #include "platform/MessageHost.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
@@ -21,7 +22,7 @@ namespace {
 
 constexpr char kAccountSection[] = "Account";
 
-// The account's settings in the order they are read and written; the first three are texts.
+// The account's settings in the order they are written.
 enum : size_t {
     kServername,
     kUsername,
@@ -39,24 +40,45 @@ enum : size_t {
     kSecurity,
     kVerifyCertificate,
     kPipelining,
+    kPasswordStore,
+    kPasswordCommand,
     kSettingCount
 };
 constexpr const char* kSettingKeys[kSettingCount] = {
-    "Servername",   "Username",     "Password",
-    "PortNo",       "ReceiveCount", "Timeout",
-    "SimpleDelete", "Enable",       "ReceiveNewMailOnly",
-    "LimitDelete",  "LimitDays",    "ConfLimitDelete",
-    "Decode",       "Security",     "VerifyCertificate",
-    "Pipelining",
+    "Servername",   "Username",      "Password",
+    "PortNo",       "ReceiveCount",  "Timeout",
+    "SimpleDelete", "Enable",        "ReceiveNewMailOnly",
+    "LimitDelete",  "LimitDays",     "ConfLimitDelete",
+    "Decode",       "Security",      "VerifyCertificate",
+    "Pipelining",   "PasswordStore", "PasswordCommand",
 };
-constexpr size_t kTextSettings = 3;
 
-std::array<int32_t, kSettingCount - kTextSettings> NumbersOf(const CAccount& account) {
-    return {account.m_nPort,         account.m_nReceiveCount, account.m_socket.m_nTimeout,
-            account.m_bSimpleDelete, account.m_bEnable,       account.m_bNewMailOnly,
-            account.m_bLimitDelete,  account.m_nLimitDays,    account.m_bConfLimitDelete,
-            account.m_bDecode,       account.m_nSecurity,     account.m_bVerifyCertificate,
-            account.m_bPipelining};
+// Texts are UTF-8 exactly as the file holds them; the rest are integers.
+bool IsText(size_t index) {
+    return index <= kPassword || index == kPasswordCommand;
+}
+
+std::string TextOf(const CAccount& account, size_t index) {
+    switch (index) {
+    case kServername:
+        return account.m_strServer;
+    case kUsername:
+        return account.m_strUser;
+    case kPassword:
+        return account.m_strPassword;
+    default:
+        return account.m_strPasswordCommand;
+    }
+}
+
+int32_t NumberOf(const CAccount& account, size_t index) {
+    const std::array<int32_t, kPasswordStore - kPortNo + 1> numbers = {
+        account.m_nPort,         account.m_nReceiveCount, account.m_socket.m_nTimeout,
+        account.m_bSimpleDelete, account.m_bEnable,       account.m_bNewMailOnly,
+        account.m_bLimitDelete,  account.m_nLimitDays,    account.m_bConfLimitDelete,
+        account.m_bDecode,       account.m_nSecurity,     account.m_bVerifyCertificate,
+        account.m_bPipelining,   account.m_nPasswordStore};
+    return numbers[index - kPortNo];
 }
 
 } // namespace
@@ -103,10 +125,14 @@ bool CAccount::Load(const std::string& name, bool bReadRegistry) {
     if (m_strUser.empty()) {
         return false;
     }
+    // Kept as stored even when unknown: the login refuses such a value rather than guess.
+    m_nPasswordStore = GetProfileInt(m_strSection, "PasswordStore", PASSWORD_IN_FILE);
     m_strPassword = GetProfileStringUtf8(m_strSection, "Password", "");
-    if (m_strPassword.empty()) {
+    if (m_strPassword.empty() && m_nPasswordStore == PASSWORD_IN_FILE) {
         return false;
     }
+    // An empty command is told at the login, where the user sees why the account fails.
+    m_strPasswordCommand = GetProfileStringUtf8(m_strSection, "PasswordCommand", "");
     m_nPort = GetProfileInt(m_strSection, "PortNo", 0);
     if (m_nPort == 0) {
         return false;
@@ -141,19 +167,19 @@ bool CAccount::Load(const std::string& name, bool bReadRegistry) {
 }
 
 std::vector<std::string> CAccount::SettingTexts() const {
-    std::vector<std::string> texts = {m_strServer, m_strUser, m_strPassword};
-    for (int32_t number : NumbersOf(*this)) {
-        texts.push_back(std::to_string(number));
+    std::vector<std::string> texts;
+    for (size_t index = 0; index < kSettingCount; ++index) {
+        texts.push_back(IsText(index) ? TextOf(*this, index)
+                                      : std::to_string(NumberOf(*this, index)));
     }
     return texts;
 }
 
 void CAccount::AddSetting(ProfileBatch& batch, size_t index, MissingKey missing) const {
-    if (index < kTextSettings) {
-        batch.WriteStringUtf8(m_strSection, kSettingKeys[index], SettingTexts()[index], missing);
+    if (IsText(index)) {
+        batch.WriteStringUtf8(m_strSection, kSettingKeys[index], TextOf(*this, index), missing);
     } else {
-        batch.WriteInt(m_strSection, kSettingKeys[index], NumbersOf(*this)[index - kTextSettings],
-                       missing);
+        batch.WriteInt(m_strSection, kSettingKeys[index], NumberOf(*this, index), missing);
     }
 }
 
@@ -195,16 +221,33 @@ bool CAccount::SaveChanges() {
     return batch.Empty() || CommitSettings(batch);
 }
 
-bool CAccount::WriteSetting(size_t index) {
+bool CAccount::WriteSettings(std::initializer_list<size_t> indexes) {
     ProfileBatch batch;
-    AddSetting(batch, index, MissingKey::Fail);
+    for (size_t index : indexes) {
+        AddSetting(batch, index, MissingKey::Fail);
+    }
     if (!batch.Commit()) {
         return false;
     }
     if (m_arrSavedSettings.size() == kSettingCount) {
-        m_arrSavedSettings[index] = SettingTexts()[index];
+        const std::vector<std::string> now = SettingTexts();
+        for (size_t index : indexes) {
+            m_arrSavedSettings[index] = now[index];
+        }
     }
     return true;
+}
+
+bool CAccount::WriteSetting(size_t index) {
+    return WriteSettings({index});
+}
+
+bool CAccount::WritePasswordPlace() {
+    return WriteSettings({kPassword, kPasswordStore});
+}
+
+SecretKeys CAccount::Keys() const {
+    return {Cp932ToUtf8(m_strName), m_strServer, m_strUser};
 }
 
 bool CAccount::WriteServername() {

@@ -1,12 +1,14 @@
 #include "engine/DocumentCore.h"
 
 #include "engine/JobTexts.h"
+#include "engine/PasswordMove.h"
 #include "platform/CodePage.h"
 #include "platform/MessageHost.h"
 #include "platform/Options.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdio>
 #include <cstring>
@@ -209,6 +211,23 @@ bool CDocumentCore::StartReload(unsigned lines, JobEntries entries) {
     }
     SetTrayTip(JobKind::Reload);
     return true;
+}
+
+bool CDocumentCore::HasPasswordsToMove() const {
+    return std::any_of(m_arrAccounts.begin(), m_arrAccounts.end(),
+                       [](const auto& account) { return IsPasswordToMove(*account); });
+}
+
+bool CDocumentCore::StartPasswordMove() {
+    if (!BeginJob() || !m_pWorker->PostPasswordMove()) {
+        EndJob();
+        return false;
+    }
+    return true;
+}
+
+void CDocumentCore::OnPasswordMoveComplete() {
+    EndJob();
 }
 
 void CDocumentCore::OnJobComplete() {

@@ -16,6 +16,11 @@
 //   and the front end calls OnJobComplete / OnReloadComplete for them (on its own thread).
 // - While busy the front end must not change the accounts or the options: the worker
 //   reads them without a lock.
+// - Passwords at start: when HasPasswordsToMove, a front end calls StartPasswordMove after
+//   Create (before any other job); the worker moves them into the keyring
+//   (engine/PasswordMove.h) while the document is busy, and the front end calls
+//   OnPasswordMoveComplete for ID_PASSWORDS_MOVED. Nothing of it runs on the caller's
+//   thread, so the GUI thread never waits on the keyring.
 // - Window parts of a job (system menu, list window, tray tip, check timer) are the
 //   virtual hooks; a front end without windows leaves them as they are.
 // - Stores: SaveStores writes the store of every new-mail-only account (and removes those
@@ -65,12 +70,18 @@ public:
     bool StartCheck(int32_t index);
     bool StartDelete(JobEntries entries);
     bool StartReload(unsigned lines, JobEntries entries);
+    // Whether an account still keeps its password in the settings file (PasswordStore 0);
+    // then StartPasswordMove starts the move on the worker (false: it could not be started).
+    bool HasPasswordsToMove() const;
+    bool StartPasswordMove();
 
     // Completion commands ID_CHECK_COMPLETE / ID_DELETE_COMPLETE (the stores are saved,
     // then the timer and the busy state) and ID_RELOAD_COMPLETE (the timer and the busy
     // state).
     void OnJobComplete();
     void OnReloadComplete();
+    // Completion command ID_PASSWORDS_MOVED (the timer and the busy state).
+    void OnPasswordMoveComplete();
     // True when any account holds at least one mail.
     bool IsMailHeld() const;
 

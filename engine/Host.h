@@ -12,7 +12,8 @@ enum : int {
     ID_CHECK_COMPLETE = 32806,
     ID_DELETE_COMPLETE = 32807,
     ID_RELOAD_COMPLETE = 32836,
-    ID_CHECK_CANCEL = 32839, // the cancel command whose menu text the worker changes
+    ID_CHECK_CANCEL = 32839,    // the cancel command whose menu text the worker changes
+    ID_PASSWORDS_MOVED = 32840, // the move of the file's passwords into the keyring ended
 };
 
 class IHost {

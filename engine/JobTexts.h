@@ -56,6 +56,71 @@ inline constexpr char kReasonRevoked[] = "証明書は失効しています";
 inline constexpr char kReasonOther[] = "証明書を検証できません（%s）";
 inline constexpr char kUnknownSubject[] = "不明";
 
+// The login's password (%s first: account name). Each says why the account stops and what
+// to do about it.
+inline constexpr char kKeyringNone[] =
+    "%sのパスワードを保存しているキーリングに接続できないため、ログインを中止します。（%s。"
+    "デスクトップのキーリングが動作しているか確認するか、tolvane-cli password --file で"
+    "パスワードを設定ファイルに保存してください。）\r\n";
+inline constexpr char kKeyringLocked[] =
+    "%sのパスワードを保存しているキーリングがロックされているため、ログインを中止します。"
+    "（キーリングのロックを解除してから、もう一度受信確認をしてください。）\r\n";
+inline constexpr char kKeyringNotFound[] =
+    "%sのパスワードがキーリングに見つからないため、ログインを中止します。（アカウントの設定で"
+    "パスワードを入力し直すか、tolvane-cli password %s で設定してください。）\r\n";
+// %d: seconds.
+inline constexpr char kKeyringTimeout[] =
+    "%sのパスワードを読み込もうとしましたが、キーリングから%d秒以内に応答がないため、ログインを"
+    "中止します。（キーリングのロックを解除してから、もう一度受信確認をしてください。）\r\n";
+// %s: account, the keyring's words.
+inline constexpr char kKeyringFailed[] =
+    "%sのパスワードをキーリングから読み込めないため、ログインを中止します。（%s）\r\n";
+inline constexpr char kCommandEmpty[] =
+    "%sのパスワードを取得するコマンド（PasswordCommand）が設定されていないため、ログインを中止"
+    "します。（アカウントの設定を見直してください。）\r\n";
+// %s: account, the system's reason.
+inline constexpr char kCommandNotStarted[] =
+    "%sのパスワードを取得するコマンドを実行できないため、ログインを中止します。（%s）\r\n";
+// %d: the exit status, the signal.
+inline constexpr char kCommandFailed[] =
+    "%sのパスワードを取得するコマンドが終了ステータス%dで失敗したため、ログインを中止します。"
+    "（PasswordCommand を見直してください。）\r\n";
+inline constexpr char kCommandKilled[] =
+    "%sのパスワードを取得するコマンドがシグナル%dで終了したため、ログインを中止します。"
+    "（PasswordCommand を見直してください。）\r\n";
+inline constexpr char kCommandTimeout[] =
+    "%sのパスワードを取得するコマンドが%d秒以内に終了しないため、コマンドを停止してログインを"
+    "中止します。（PasswordCommand を見直すか、タイムアウトの値を増やしてください。）\r\n";
+inline constexpr char kCommandNoOutput[] =
+    "%sのパスワードを取得するコマンドがパスワードを出力しなかったため、ログインを中止します。"
+    "（PasswordCommand を見直してください。）\r\n";
+inline constexpr char kCommandTooLong[] =
+    "%sのパスワードを取得するコマンドの出力の1行目が長すぎるため、ログインを中止します。"
+    "（PasswordCommand を見直してください。）\r\n";
+// %d: the stored value.
+inline constexpr char kPasswordStoreUnknown[] =
+    "%sのパスワードの保存場所の設定（PasswordStore=%d）が正しくないため、ログインを中止します。"
+    "（0、1、2のいずれかを設定してください。）\r\n";
+
+inline constexpr char kPasswordTooLong[] =
+    "%sのパスワードが長すぎるため、ログインを中止します。（パスワードを見直してください。）\r\n";
+
+// Moving passwords from the settings file into the keyring at start.
+inline constexpr char kPasswordMoved[] =
+    "%sのパスワードを設定ファイルからキーリングへ移しました。\r\n";
+// %s: the reason (the keyring's words).
+inline constexpr char kKeyringAbsent[] =
+    "キーリングに接続できないため、パスワードは設定ファイルに保存したままにします。（%s）\r\n";
+// %s: account, the reason.
+inline constexpr char kPasswordNotMoved[] =
+    "%sのパスワードをキーリングへ移せなかったため、設定ファイルに保存したままにします。（%s）"
+    "\r\n";
+inline constexpr char kPasswordTooLongWords[] = "パスワードが長すぎます";
+inline constexpr char kNoPasswordGiven[] = "パスワードが入力されていません";
+inline constexpr char kSecretMismatch[] = "キーリングから読み戻したパスワードが一致しません";
+inline constexpr char kMoveNotWritten[] =
+    "パスワードはキーリングに保存しましたが、設定ファイルを書き換えられませんでした";
+
 // Check job.
 inline constexpr char kReceiveFailed[] = "%sからメール情報の受信ができませんでした。\r\n";
 inline constexpr char kNoMail[] = "%sに受信メールはありませんでした。\r\n";

@@ -413,7 +413,7 @@ int CPop3Socket::Judge(std::string& text, bool multiLine, bool framed, bool& sta
     return positive ? POP3_OK : POP3_NEGATIVE;
 }
 
-void CPop3Socket::QueueAhead(const std::string& command, bool multiLine) {
+void CPop3Socket::QueueAhead(std::string_view command, bool multiLine) {
     m_strAhead += command;
     m_owed.push_back(multiLine);
 }
@@ -424,7 +424,9 @@ int CPop3Socket::SendAhead() {
     if (bytes.empty()) {
         return POP3_OK;
     }
-    if (Send(bytes) != POP3_OK) {
+    const int code = Send(bytes);
+    WipeString(bytes); // a PASS sent behind owed replies passes through here
+    if (code != POP3_OK) {
         Close();
         return POP3_ERROR;
     }
@@ -466,7 +468,7 @@ bool CPop3Socket::IsPositive(const std::string& text) {
     return text.rfind("+OK", 0) == 0;
 }
 
-int CPop3Socket::Send(const std::string& command) {
+int CPop3Socket::Send(std::string_view command) {
     if (m_hSocket < 0) {
         return POP3_ERROR;
     }
@@ -492,7 +494,7 @@ int CPop3Socket::Send(const std::string& command) {
     return POP3_OK;
 }
 
-int CPop3Socket::Command(const std::string& command, std::string& reply, bool multiLine,
+int CPop3Socket::Command(std::string_view command, std::string& reply, bool multiLine,
                          bool cancellable) {
     reply.clear();
     m_bOutOfStep = false;
@@ -523,8 +525,16 @@ int CPop3Socket::CmdUser(const std::string& user, std::string& reply) {
     return Command("USER " + user + "\r\n", reply, false, true);
 }
 
-int CPop3Socket::CmdPass(const std::string& password, std::string& reply) {
-    return Command("PASS " + password + "\r\n", reply, false, true);
+int CPop3Socket::CmdPass(const CSecureString& password, std::string& reply) {
+    CSecureString command;
+    if (!command.Append("PASS ") || !command.Append(password.View()) || !command.Append("\r\n")) {
+        return POP3_ERROR; // longer than any password a server takes
+    }
+    return Command(command.View(), reply, false, true);
+}
+
+int CPop3Socket::CmdPass(std::string_view password, std::string& reply) {
+    return CmdPass(CSecureString(password), reply);
 }
 
 int CPop3Socket::CmdStat(std::string& reply) {

@@ -45,6 +45,7 @@
 #include "engine/HostLookup.h"
 #include "engine/Pop3Result.h"
 #include "engine/Pop3Transport.h"
+#include "platform/SecureString.h"
 
 #include <atomic>
 #include <cstddef>
@@ -104,12 +105,12 @@ public:
     // One at a time, a reply followed by more bytes than it holds (a second reply) ends
     // with POP3_ERROR, the connection closed and OutOfStep() true; reply then holds what
     // came.
-    int Command(const std::string& command, std::string& reply, bool multiLine, bool cancellable);
+    int Command(std::string_view command, std::string& reply, bool multiLine, bool cancellable);
     bool OutOfStep() const { return m_bOutOfStep; }
 
     // --- commands sent ahead of their replies
     // Adds command to the next SendAhead; its reply is owed from then on.
-    void QueueAhead(const std::string& command, bool multiLine);
+    void QueueAhead(std::string_view command, bool multiLine);
     // Sends what QueueAhead gathered, with one send: POP3_OK or POP3_ERROR (the
     // connection is then closed).
     int SendAhead();
@@ -125,7 +126,9 @@ public:
     int DiscardOwed(size_t keep = 0);
 
     int CmdUser(const std::string& user, std::string& reply);
-    int CmdPass(const std::string& password, std::string& reply);
+    // The command is built in wiped memory and its bytes overwritten once sent.
+    int CmdPass(const CSecureString& password, std::string& reply);
+    int CmdPass(std::string_view password, std::string& reply); // through the one above
     int CmdStat(std::string& reply);
     int CmdList(unsigned number, std::string& reply);
     int CmdUidl(unsigned number, std::string& reply);
@@ -155,6 +158,10 @@ public:
     // The time source of the time-outs (nullptr: the system's monotonic clock). Set before
     // the socket is used; the clock must outlive its use.
     void SetTimeSource(const IMonotonicClock* clock);
+    const IMonotonicClock& TimeSource() const { return *m_pClock; }
+    // The eventfd that RequestCancel makes readable (a wait of another kind, such as a
+    // password command's, watches it too).
+    int CancelEventFd() const { return m_hCancelEvent; }
 
     // Sets the cancel flag to value (1, or kCancelAbandon) and wakes a wait in progress.
     // Thread-safe.
@@ -166,7 +173,7 @@ public:
     std::atomic<int32_t> m_bCancel{0}; // cancel request
 
 private:
-    int Send(const std::string& command);
+    int Send(std::string_view command);
     // One reply. framed: it ends at its own boundary and later bytes stay in m_strPending;
     // otherwise (one command at a time) everything received belongs to it.
     // A time-out closes the connection (Receive), so that a late reply is never read as

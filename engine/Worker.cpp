@@ -2,6 +2,7 @@
 
 #include "engine/Clock.h"
 #include "engine/JobTexts.h"
+#include "engine/PasswordMove.h"
 #include "platform/CodePage.h"
 
 #include <algorithm>
@@ -83,6 +84,12 @@ bool CWorker::PostReload(unsigned lines, JobEntries entries) {
     return Post(std::move(request));
 }
 
+bool CWorker::PostPasswordMove() {
+    JobRequest request;
+    request.m_nMessage = WM_WORKER_MOVE_PASSWORDS;
+    return Post(std::move(request));
+}
+
 void CWorker::Run() {
     m_strTitle = m_pHost->GetWindowText();
     {
@@ -103,7 +110,9 @@ void CWorker::Run() {
                 return;
             }
         }
-        ResetOutcomes();
+        if (request.m_nMessage != WM_WORKER_MOVE_PASSWORDS) {
+            ResetOutcomes(); // the outcomes stay those of the latest job on the servers
+        }
         switch (request.m_nMessage) {
         case WM_WORKER_CHECK:
             OnCheckMail(request.m_nTarget);
@@ -113,6 +122,9 @@ void CWorker::Run() {
             break;
         case WM_WORKER_RELOAD:
             OnReloadMail(request.m_nLines, std::move(request.m_entries));
+            break;
+        case WM_WORKER_MOVE_PASSWORDS:
+            OnMovePasswords();
             break;
         default:
             break;
@@ -326,6 +338,17 @@ void CWorker::OnReloadMail(unsigned lines, JobEntries entries) {
     Log(Sjis(txt::kReloadDone));
     m_pHost->SetWindowText(m_strTitle);
     m_pHost->PostCommand(ID_RELOAD_COMPLETE);
+}
+
+void CWorker::OnMovePasswords() {
+    std::vector<CAccount*> accounts;
+    for (int index = 0; index < m_pDoc->GetAccountCount(); ++index) {
+        accounts.push_back(m_pDoc->GetAccount(index));
+    }
+    if (!m_bStopping) {
+        MovePasswordsToKeyring(accounts, [this](const std::string& text) { Log(text); });
+    }
+    m_pHost->PostCommand(ID_PASSWORDS_MOVED);
 }
 
 } // namespace tolvane

@@ -6,13 +6,16 @@
 //   and is then ready; Start returns only when it is, so no posted job is lost.
 // - Jobs are messages on the worker's own queue, handled in order: WM_WORKER_CHECK (account
 //   index or -1 for all), WM_WORKER_DELETE and WM_WORKER_RELOAD (the entries, owned by the
-//   message and freed when the job ends). Each job ends by posting its completion command to
+//   message and freed when the job ends), WM_WORKER_MOVE_PASSWORDS (the file's passwords
+//   into the keyring, engine/PasswordMove.h; it ends with ID_PASSWORDS_MOVED and touches
+//   no title, menu text or outcome). Each job ends by posting its completion command to
 //   the host; a deletion that had anything to delete runs a full check first, so
 //   ID_CHECK_COMPLETE arrives before ID_DELETE_COMPLETE.
 // - m_cs is held only inside AccessCurrentAccount; the socket reads its cancel flag itself.
 // - The worker reads the account list and the accounts' settings without a lock: the
 //   document starts no other change while a job runs (its busy state).
-// - Outcomes: for the latest job message the worker records per account whether it was
+// - Outcomes: for the latest job message on the servers the worker records per account whether it
+// was
 //   processed and with which result; read them after that job's completion command.
 // - Destruction abandons the job under way (every wait of its connection ends at once,
 //   QUIT's too), skips the accounts still to come, drops queued jobs, and joins the thread
@@ -42,6 +45,7 @@ enum : unsigned {
     WM_WORKER_CHECK = 0x0401,
     WM_WORKER_DELETE = 0x0402,
     WM_WORKER_RELOAD = 0x0404,
+    WM_WORKER_MOVE_PASSWORDS = 0x0405,
 };
 
 // What the worker needs of the document: its accounts and its log.
@@ -78,6 +82,7 @@ public:
     bool PostCheck(int32_t target);
     bool PostDelete(JobEntries entries);
     bool PostReload(unsigned lines, JobEntries entries);
+    bool PostPasswordMove();
 
     // The single locked entry to the current account:
     //   value, no account: request cancel: sets the current account's cancel flag to value
@@ -95,12 +100,13 @@ public:
     void OnCheckMail(int32_t target);
     void OnDeleteMail(JobEntries entries);
     void OnReloadMail(unsigned lines, JobEntries entries);
+    void OnMovePasswords();
     int CheckAccount(int index, bool bAllAccounts);
 
 private:
     // One request in the worker's queue; each kind uses only its own fields.
     struct JobRequest {
-        unsigned m_nMessage = 0; // WM_WORKER_CHECK, _DELETE, _RELOAD or _QUIT
+        unsigned m_nMessage = 0; // WM_WORKER_CHECK, _DELETE, _RELOAD, _MOVE_PASSWORDS or _QUIT
         int32_t m_nTarget = -1;  // a check: the account index, or -1 for every account
         unsigned m_nLines = 0;   // a reload: the body lines to fetch
         JobEntries m_entries;    // a deletion or a reload: entry i for account i

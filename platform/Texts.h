@@ -52,5 +52,14 @@ inline constexpr char kFolderNotAFolder[] =
     "[%s]はフォルダーではないため、設定とメールの情報を保存できません。";
 inline constexpr char kFolderUnusable[] = "フォルダー[%s]を使用できません。\n理由: %s";
 
+// The keyring's failures in a few words (UTF-8; the log line around them says what to do).
+inline constexpr char kNoSessionBus[] = "セッションバスがありません";
+inline constexpr char kNoSecretService[] =
+    "セッションバスにキーリング（Secret Service）がありません";
+inline constexpr char kSecretNoAnswer[] = "キーリングから応答がありません";
+inline constexpr char kSecretLocked[] = "キーリングがロックされています";
+inline constexpr char kSecretNotFound[] = "キーリングにパスワードがありません";
+inline constexpr char kSecretTooLong[] = "キーリングのパスワードが長すぎます";
+
 } // namespace txt
 } // namespace tolvane

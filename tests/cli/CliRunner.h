@@ -39,9 +39,11 @@ enum class RunAs { Self, Unprivileged };
 // tolvane-cli with the given arguments.
 class CliProcess : public ChildProcess {
 public:
-    explicit CliProcess(const std::vector<std::string>& args, RunAs runAs = RunAs::Self)
-        : ChildProcess(Dropping(runAs) ? "/usr/bin/setpriv" : CliBinary(), Arguments(args, runAs)) {
-    }
+    explicit CliProcess(const std::vector<std::string>& args, RunAs runAs = RunAs::Self,
+                        const std::vector<std::string>& environment = {},
+                        const std::optional<std::string>& input = std::nullopt)
+        : ChildProcess(Dropping(runAs) ? "/usr/bin/setpriv" : CliBinary(), Arguments(args, runAs),
+                       environment, input) {}
 
 private:
     static bool Dropping(RunAs runAs) { return runAs == RunAs::Unprivileged && RunningAsRoot(); }
@@ -59,6 +61,14 @@ private:
 
 inline CliResult RunCli(const std::vector<std::string>& args, RunAs runAs = RunAs::Self) {
     CliProcess process(args, runAs);
+    return process.Wait();
+}
+
+// tolvane-cli with environment overrides and, when given, that standard input.
+inline CliResult RunCliWith(const std::vector<std::string>& args,
+                            const std::vector<std::string>& environment,
+                            const std::optional<std::string>& input = std::nullopt) {
+    CliProcess process(args, RunAs::Self, environment, input);
     return process.Wait();
 }
 

@@ -50,6 +50,12 @@ INSTANTIATE_TEST_SUITE_P(
         ArgumentCase{{"delete", "u1", "--raw", "--json"}, false, Command::Delete, 0},
         ArgumentCase{{"accounts", "--json"}, true, Command::Accounts, 0},
         ArgumentCase{{"accounts", "x"}, false, Command::Accounts, 0},
+        ArgumentCase{{"password", "pop"}, true, Command::Password, 1},
+        ArgumentCase{{"password", "--file", "pop"}, true, Command::Password, 1},
+        ArgumentCase{{"password"}, false, Command::Password, 0},
+        ArgumentCase{{"password", "a", "b"}, false, Command::Password, 0},
+        ArgumentCase{{"password", "pop", "--json"}, false, Command::Password, 0},
+        ArgumentCase{{"check", "--file"}, false, Command::Check, 0},
         ArgumentCase{{"check", "--help"}, true, Command::Help, 0},
         ArgumentCase{{"-h"}, true, Command::Help, 0}, ArgumentCase{{}, false, Command::Help, 0},
         ArgumentCase{{"status"}, false, Command::Help, 0}));

@@ -280,6 +280,34 @@ TEST_F(AccountStore, PipeliningIsOnUnlessSetToZeroAndIsSavedLast) {
 }
 
 // Credentials go to the server and back to the file as the user wrote them.
+// A password in the keyring or from a command needs none in the file; PasswordCommand keeps
+// its bytes; where the password lives is written with the password in one write.
+TEST_F(AccountStore, PasswordPlaceLoadsAndSavesWithTheAccount) {
+    WriteValidAccount();
+    ASSERT_TRUE(WriteProfileString(kSection, "Password", ""));
+    {
+        CAccount account(nullptr, nullptr);
+        EXPECT_FALSE(account.Load("pop", true)); // the file's password is missing
+    }
+    ASSERT_TRUE(WriteProfileInt(kSection, "PasswordStore", PASSWORD_BY_COMMAND));
+    ASSERT_TRUE(WriteProfileStringUtf8(kSection, "PasswordCommand", "pass show \"é mail\""));
+    CAccount account(nullptr, nullptr);
+    ASSERT_TRUE(account.Load("pop", true));
+    EXPECT_EQ(account.m_nPasswordStore, PASSWORD_BY_COMMAND);
+    EXPECT_EQ(account.m_strPasswordCommand, "pass show \"é mail\"");
+
+    account.m_nPasswordStore = PASSWORD_IN_FILE;
+    account.m_strPassword = "typed";
+    test::FileWriteCounter writes(SettingsFile());
+    ASSERT_TRUE(account.WritePasswordPlace());
+    EXPECT_EQ(writes.Count(), 1);
+    EXPECT_EQ(GetProfileInt(kSection, "PasswordStore", -1), PASSWORD_IN_FILE);
+    EXPECT_EQ(GetProfileStringUtf8(kSection, "Password", ""), "typed");
+    EXPECT_TRUE(account.SaveChanges()); // nothing left to write back
+    EXPECT_EQ(writes.Count(), 1);
+    EXPECT_EQ(account.Keys(), (SecretKeys{"pop", "127.0.0.1", "taro"}));
+}
+
 TEST_F(AccountStore, CredentialsKeepTheirBytes) {
     WriteValidAccount();
     ASSERT_TRUE(WriteProfileStringUtf8(kSection, "Username", "tarō"));

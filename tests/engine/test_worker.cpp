@@ -3,6 +3,7 @@
 #include "engine/JobTexts.h"
 #include "platform/CodePage.h"
 #include "tests/support/FakePop3Server.h"
+#include "tests/support/FakeSecretStore.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestTime.h"
 
@@ -113,6 +114,27 @@ TEST_F(WorkerTest, CheckAllSkipsADisabledAccount) {
               (std::vector<std::string>{"a1の受信確認を中止する(&Q)\tCtrl+B",
                                         "a3の受信確認を中止する(&Q)\tCtrl+B", txt::kCancelMenu}));
     EXPECT_EQ(host.TitleUtf8(), "トルヴェイン");
+}
+
+// The keyring goes away after the first account's lookup: the accounts after it fail with
+// the text that says so, the first is checked all the same, and no password is logged.
+TEST_F(WorkerTest, KeyringVanishingMidCheckFailsOnlyTheAccountsAfterIt) {
+    FakeSecretStore keyring;
+    for (auto& account : accounts) {
+        account->m_nPasswordStore = PASSWORD_IN_KEYRING;
+        account->m_strPassword.clear();
+        keyring.Put(account->Keys(), "secret");
+    }
+    keyring.ChangeAfter(1, FakeSecretStore::State::Gone);
+    StartWorker();
+    RunCheck(-1);
+    EXPECT_EQ(worker->GetOutcomes(),
+              (std::vector<int32_t>{OUTCOME_OK, OUTCOME_FAILED, OUTCOME_FAILED}));
+    EXPECT_EQ(servers[0]->Commands().at(1), "PASS secret");
+    EXPECT_EQ(servers[1]->Commands(), std::vector<std::string>{"QUIT"});
+    EXPECT_TRUE(LogHas(
+        LOG_TEXT(txt::kKeyringNone, "a2", "The name org.freedesktop.secrets was not provided")));
+    EXPECT_EQ(log.Utf8().find("secret\r"), std::string::npos);
 }
 
 TEST_F(WorkerTest, SingleAccountCheckRunsADisabledAccount) {

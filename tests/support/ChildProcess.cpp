@@ -45,7 +45,8 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 } // namespace
 
 ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                           const std::vector<std::string>& environment) {
+                           const std::vector<std::string>& environment,
+                           const std::optional<std::string>& input) {
     if (::access(program.c_str(), X_OK) != 0) {
         ADD_FAILURE() << program << " cannot be run (is it built?)";
         return;
@@ -56,9 +57,18 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         ADD_FAILURE() << "pipe: " << errno;
         return;
     }
+    int inPipe[2] = {-1, -1};
+    if (input && ::pipe2(inPipe, O_CLOEXEC) != 0) {
+        ADD_FAILURE() << "pipe: " << errno;
+        return;
+    }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (input) {
+        posix_spawn_file_actions_adddup2(&actions, inPipe[0], 0);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    }
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], 1);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], 2);
     std::vector<std::string> argv = {program};
@@ -71,6 +81,13 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     posix_spawn_file_actions_destroy(&actions);
     ::close(outPipe[1]);
     ::close(errPipe[1]);
+    if (input) {
+        ::close(inPipe[0]);
+        // Small enough for the pipe's buffer: written whole before the child reads.
+        const ssize_t written = ::write(inPipe[1], input->data(), input->size());
+        EXPECT_EQ(written, static_cast<ssize_t>(input->size()));
+        ::close(inPipe[1]);
+    }
     m_out = outPipe[0];
     m_err = errPipe[0];
     if (rc != 0) {

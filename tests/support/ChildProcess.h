@@ -1,7 +1,9 @@
 // Runs a program as a child process with the test's environment (plus overrides),
-// standard input from /dev/null, and collects its exit status and both outputs.
+// standard input from /dev/null (or the given text, then its end), and collects its exit
+// status and both outputs.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <utility>
@@ -18,8 +20,10 @@ struct ProcessResult {
 class ChildProcess {
 public:
     // environment: NAME=VALUE entries that replace or add to the test's own.
+    // input: what standard input reads (a few KiB at most), instead of /dev/null.
     ChildProcess(const std::string& program, const std::vector<std::string>& args,
-                 const std::vector<std::string>& environment = {});
+                 const std::vector<std::string>& environment = {},
+                 const std::optional<std::string>& input = std::nullopt);
     // Kills a child that was not waited for.
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
@@ -36,8 +40,9 @@ private:
 };
 
 inline ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                                const std::vector<std::string>& environment = {}) {
-    ChildProcess process(program, args, environment);
+                                const std::vector<std::string>& environment = {},
+                                const std::optional<std::string>& input = std::nullopt) {
+    ChildProcess process(program, args, environment, input);
     return process.Wait();
 }
 

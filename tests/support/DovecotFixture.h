@@ -9,6 +9,7 @@
 // certificate of the test authority (tests/support/TestCertificates.h).
 #pragma once
 
+#include "tests/support/Requirement.h"
 #include "tests/support/TestCertificates.h"
 
 #include <filesystem>
@@ -65,12 +66,4 @@ private:
 
 // Skips the test outside CI when Dovecot is missing; fails it under CI.
 #define TOLVANE_REQUIRE_DOVECOT()                                                                  \
-    do {                                                                                           \
-        if (!::tolvane::test::DovecotFixture::Available()) {                                       \
-            const char* ci = std::getenv("CI");                                                    \
-            if (ci && std::string(ci) == "true") {                                                 \
-                FAIL() << "dovecot is not installed (scripts/bootstrap installs it)";              \
-            }                                                                                      \
-            GTEST_SKIP() << "dovecot is not installed";                                            \
-        }                                                                                          \
-    } while (0)
+    TOLVANE_REQUIRE(::tolvane::test::DovecotFixture::Available(), "dovecot")
