@@ -151,7 +151,8 @@ void CMainFrame::RestoreAndShow(bool bShowRequested) {
     const int32_t status = GetProfileInt(kSection, "Status", SHOW_NORMAL);
     RestorePlacement();
     m_pDoc->ArmCheckTimer();
-    if (options::GetFirstCheck() != 0 && !m_pDoc->Accounts().empty()) {
+    if (options::GetFirstCheck() != 0 && !m_pDoc->Accounts().empty() &&
+        !m_pDoc->CheckAfterPasswordMove()) {
         PostCommand(ID_CHECK_ALL);
     }
     m_pDoc->RebuildAccountMenus();

@@ -14,6 +14,7 @@
 #include "app/maillist/TolvaneView.h"
 #include "app/sound/SoundEffectPlayer.h"
 #include "app/widgets/LayoutWrites.h"
+#include "app/widgets/OffThread.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
@@ -186,6 +187,14 @@ bool CTolvaneApp::CloseModalWindows() {
 
 void CTolvaneApp::FinishQuit() {
     if (m_bFinished) {
+        return;
+    }
+    if (IsOffThreadWorkRunning()) {
+        // A dialog waits on the keyring and holds an account: end once it has its answer
+        // (each such call is bounded by its time-out).
+        CloseModalWindows();
+        connect(&OffThreadWaits(), &COffThreadWaits::ended, this, &CTolvaneApp::FinishQuit,
+                Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
         return;
     }
     if (CloseModalWindows() && ++m_nFinishAttempts < kMaxFinishAttempts) {

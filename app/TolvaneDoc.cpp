@@ -53,6 +53,8 @@ bool CTolvaneDoc::OnNewDocument() {
         return false;
     }
     CreateReportWindow();
+    // Passwords still in the settings file go into the keyring first, on the worker.
+    m_bMovingPasswords = HasPasswordsToMove() && StartPasswordMove();
     return true;
 }
 
@@ -76,6 +78,7 @@ bool CTolvaneDoc::HandlesCommand(int id) {
     case ID_CHECK_COMPLETE:
     case ID_DELETE_COMPLETE:
     case ID_RELOAD_COMPLETE:
+    case ID_PASSWORDS_MOVED:
         return true;
     default:
         return IsToggleAccountId(id) || IsCheckAccountId(id);
@@ -203,6 +206,10 @@ void CTolvaneDoc::OnCommand(int id) {
         OnReloadDone();
         Q_EMIT jobCompleted(id);
         break;
+    case ID_PASSWORDS_MOVED:
+        OnPasswordsMoved();
+        Q_EMIT jobCompleted(id);
+        break;
     default:
         break;
     }
@@ -293,6 +300,26 @@ void CTolvaneDoc::OnCheckComplete(int id) {
     ClearReplacedMail();
     CDocumentCore::OnJobComplete(); // saves the stores, then leaves the busy state
     Q_EMIT jobCompleted(id);
+}
+
+bool CTolvaneDoc::CheckAfterPasswordMove() {
+    if (!m_bMovingPasswords) {
+        return false;
+    }
+    m_bCheckAfterMove = true;
+    return true;
+}
+
+void CTolvaneDoc::OnPasswordsMoved() {
+    m_bMovingPasswords = false;
+    OnPasswordMoveComplete();
+    if (m_bCheckAfterMove) {
+        m_bCheckAfterMove = false;
+        // As the posted start-up check would: only where its rule holds now.
+        if (IsCommandEnabled(ID_CHECK_ALL, true)) {
+            StartCheck(-1);
+        }
+    }
 }
 
 void CTolvaneDoc::OnReloadDone() {

@@ -14,8 +14,12 @@
 //   commands arrive later than they were raised). "Idle" means not busy and the main
 //   window not behind a modal window; for showing menus and buttons the modal part is
 //   left out (a modal window blocks them anyway).
-// - The completion commands (ID_CHECK_COMPLETE, ID_DELETE_COMPLETE, ID_RELOAD_COMPLETE)
-//   always run: they end the busy state. Each emits jobCompleted(id) when handled.
+// - The completion commands (ID_CHECK_COMPLETE, ID_DELETE_COMPLETE, ID_RELOAD_COMPLETE,
+//   ID_PASSWORDS_MOVED) always run: they end the busy state. Each emits jobCompleted(id)
+//   when handled.
+// - OnNewDocument starts the move of the passwords still in the settings file into the
+//   keyring (CDocumentCore::StartPasswordMove) when there are any: the program is busy
+//   until it ends, and the start-up check runs after it.
 // - CloseDocument (also run by the destructor, first): answers every pending question
 //   of the worker "not OK", stops the pane following the log, empties the list (it
 //   borrows the records), then closes the core (worker joined, accounts written back and
@@ -93,6 +97,11 @@ public:
     int FailedAccountCount() const { return m_failures.Count(); }
     const CCheckFailures& Failures() const { return m_failures; }
     bool IsIdle(bool bArriving) const;
+    // While the file's passwords move into the keyring at start (a job of its own), the
+    // start-up check waits for it: true when it has been taken over, to run when the move
+    // ends (ID_PASSWORDS_MOVED).
+    bool CheckAfterPasswordMove();
+    bool IsMovingPasswords() const { return m_bMovingPasswords; }
     // The worker has moved to another account or step of its job (its title or cancel
     // text changed): a cancel may be asked for again.
     void OnWorkerStep() { m_bCancelAsked = false; }
@@ -132,6 +141,7 @@ protected:
 private:
     void OnCheckComplete(int id);
     void OnReloadDone();
+    void OnPasswordsMoved();
     void ClearReplacedMail();
     void RequestDelete();
     void RequestReload();
@@ -156,6 +166,8 @@ private:
     CCheckFailures m_failures;
     bool m_bDocClosed = false;
     bool m_bCancelAsked = false; // the user cancelled the worker's current step
+    bool m_bMovingPasswords = false;
+    bool m_bCheckAfterMove = false;
 };
 
 } // namespace tolvane::gui

@@ -1,8 +1,10 @@
 #include "settings/AccountDialog.h"
 
 #include "app/widgets/AccessibleName.h"
+#include "app/widgets/OffThread.h"
 #include "app/widgets/QtText.h"
 #include "engine/DocumentCore.h"
+#include "engine/PasswordPlace.h"
 #include "platform/CodePage.h"
 #include "platform/MessageHost.h"
 #include "platform/Texts.h"
@@ -181,6 +183,35 @@ void CAccountDialog::OnItemChanged(QListWidgetItem* pItem) {
     }
 }
 
+std::optional<PasswordEditResult> CAccountDialog::PlacePassword(const CAccount* pBefore,
+                                                                const CAccount& after) {
+    PasswordEdit edit;
+    if (pBefore) {
+        edit.before = pBefore->Keys();
+        edit.nStoreBefore = pBefore->m_nPasswordStore;
+        edit.nStoreWanted = pBefore->m_nPasswordStore;
+    }
+    edit.after = after.Keys();
+    const CSecureString typed(m_pForm->TypedPassword());
+    if (!typed.Empty()) {
+        edit.typed = &typed;
+    }
+    PasswordEditResult result;
+    RunOffThread(this, [&edit, &result] { result = ApplyPasswordEdit(edit, kSecretTimeoutMs); });
+    if (result.code != SECRET_OK && result.code != SECRET_NO_SERVICE) {
+        ShowMessageUtf8((std::string(gui::txt::kKeyringFailed) + "\n" + result.error).c_str(),
+                        MsgButtons::Ok, MsgIcon::Exclamation);
+        return std::nullopt;
+    }
+    return result;
+}
+
+void CAccountDialog::TakePasswordPlace(CAccount& account, PasswordEditResult& result) {
+    account.m_nPasswordStore = result.nStore;
+    account.m_strPassword.assign(result.bFilePassword ? result.filePassword.View() : "");
+    result.filePassword.Clear();
+}
+
 void CAccountDialog::OnAdd() {
     if (RefuseWhileBusy() || !m_pForm->Validate()) {
         return;
@@ -197,6 +228,11 @@ void CAccountDialog::OnAdd() {
     }
     account->Load(m_pForm->NameCp932(), false);
     m_pForm->CopyTo(*account);
+    std::optional<PasswordEditResult> place = PlacePassword(nullptr, *account);
+    if (!place || RefuseWhileBusy()) {
+        return;
+    }
+    TakePasswordPlace(*account, *place);
     account->m_bEnable = 1;
     CAccount& added = *account;
     AppendRow(added);
@@ -207,10 +243,13 @@ void CAccountDialog::OnAdd() {
 }
 
 void CAccountDialog::OnChange() {
-    if (RefuseWhileBusy() || !m_pForm->Validate()) {
+    // An account whose password lives outside the file keeps it when the edit stays empty.
+    const int nRow = FindNamedRow();
+    const bool bPasswordElsewhere =
+        nRow >= 0 && m_doc.GetAccount(nRow)->m_nPasswordStore != PASSWORD_IN_FILE;
+    if (RefuseWhileBusy() || !m_pForm->Validate(bPasswordElsewhere)) {
         return;
     }
-    const int nRow = FindNamedRow();
     if (nRow < 0) {
         RefuseName(gui::txt::kChangeNotFound);
         return;
@@ -222,9 +261,20 @@ void CAccountDialog::OnChange() {
             RefuseWhileBusy()) {
             return;
         }
+    }
+    // The password's place first: a keyring that refuses leaves the account as it was.
+    CAccount changed(nullptr, nullptr);
+    changed.m_strName = account.m_strName;
+    m_pForm->CopyTo(changed);
+    std::optional<PasswordEditResult> place = PlacePassword(&account, changed);
+    if (!place || RefuseWhileBusy()) {
+        return;
+    }
+    if (m_pForm->ServerText() != account.m_strServer) {
         account.ClearMails(false);
     }
     m_pForm->CopyTo(account);
+    TakePasswordPlace(account, *place);
     Q_EMIT accountsChanged();
     account.SaveAccount();
     ClearForm();
@@ -256,11 +306,26 @@ void CAccountDialog::OnDelete() {
     }
     std::unique_ptr<CAccount> account = m_doc.TakeAccount(static_cast<size_t>(nRow));
     Q_EMIT accountsChanged();
+    RemovePassword(*account);
     // Failures are shown by DeleteAccountKey; the account goes all the same.
     CAccount::DeleteAccountKey(account->m_strName);
     account->ClearMails(false);
     account.reset(); // removes its store file, which holds no mails now
     ClearForm();
+}
+
+void CAccountDialog::RemovePassword(const CAccount& account) {
+    if (account.m_nPasswordStore != PASSWORD_IN_KEYRING) {
+        return;
+    }
+    int code = SECRET_OK;
+    std::string error;
+    const SecretKeys keys = account.Keys();
+    RunOffThread(this, [&] { code = RemoveSecret(keys, kSecretTimeoutMs, &error); });
+    if (code != SECRET_OK && code != SECRET_NOT_FOUND) {
+        ShowMessageUtf8((std::string(gui::txt::kKeyringKept) + "\n" + error).c_str(),
+                        MsgButtons::Ok, MsgIcon::Exclamation);
+    }
 }
 
 } // namespace tolvane

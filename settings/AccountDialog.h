@@ -19,7 +19,13 @@
 //   changes nothing. Then it is written whole.
 // - Delete: only the name is checked; after the question the row and the record go, the
 //   account's settings key is deleted (failures are shown and the deletion goes on), its
-//   mails are discarded and the record destroyed (which removes its store file).
+//   mails are discarded and the record destroyed (which removes its store file); a
+//   password in the keyring is removed (a keyring that keeps it is said).
+// - Passwords (engine/PasswordPlace.h, worked out off the GUI thread while the dialog is
+//   greyed): a new account's goes to the keyring where one answers, else to the file; a
+//   change keeps the account's place (PasswordStore), and an empty password edit keeps
+//   the password of an account whose password lives outside the file; a changed server
+//   or user moves its secret. A keyring that refuses changes nothing (said).
 // - Toggle: the row whose mark changed gets Enable from the mark; only Enable is written.
 // - A failed settings write is shown and never undoes the change in memory.
 // - While doc.IsBusy() (a job reads the accounts without a lock) nothing is changed:
@@ -28,8 +34,11 @@
 //   change and delete are disabled and the name edit has the focus.
 #pragma once
 
+#include "engine/PasswordPlace.h"
+
 #include <QDialog>
 
+#include <optional>
 #include <string>
 
 class QListWidget;
@@ -67,6 +76,13 @@ private:
     // The row of the account named like the name edit, ignoring case; -1 when none.
     int FindNamedRow() const;
     bool RefuseWhileBusy();
+    // Where the typed password goes for an account now as after (before: as it was; none
+    // for a new account), worked out off the GUI thread; nothing when the keyring refused
+    // (said). TakePasswordPlace puts the outcome into the record.
+    std::optional<PasswordEditResult> PlacePassword(const CAccount* pBefore, const CAccount& after);
+    static void TakePasswordPlace(CAccount& account, PasswordEditResult& result);
+    // A removed account's secret, off the GUI thread; a keyring that keeps it is said.
+    void RemovePassword(const CAccount& account);
     // Shows a message about the name edit's text, then selects and focuses it.
     void RefuseName(const char* messageUtf8);
 

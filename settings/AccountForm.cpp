@@ -246,6 +246,7 @@ void CAccountForm::Clear() {
     for (QLineEdit* edit : {m_pName, m_pServer, m_pUser, m_pPassword}) {
         edit->clear();
     }
+    m_pPassword->setPlaceholderText(QString());
     m_pSecurity->setCurrentIndex(kDefaultSecurity);
     m_pPort->setText(QString::number(kPop3sPort));
     m_pLinesSpin->SetPos(kDefaultLines);
@@ -262,6 +263,11 @@ void CAccountForm::Clear() {
 void CAccountForm::Fill(const CAccount& account) {
     m_pUser->setText(ShownText(account.m_strUser));
     m_pPassword->setText(ShownText(account.m_strPassword));
+    const char* place =
+        account.m_nPasswordStore == PASSWORD_IN_KEYRING   ? gui::txt::kPasswordInKeyring
+        : account.m_nPasswordStore == PASSWORD_BY_COMMAND ? gui::txt::kPasswordByCommand
+                                                          : nullptr;
+    m_pPassword->setPlaceholderText(place ? Tr(place) : QString());
     m_pServer->setText(ShownText(account.m_strServer));
     m_pName->setText(FromCp932(account.m_strName));
     // The stored numbers as they are, even out of range: validation says so on a change.
@@ -324,7 +330,7 @@ bool CAccountForm::IsNameHoldable() const {
            });
 }
 
-bool CAccountForm::Validate() {
+bool CAccountForm::Validate(bool bPasswordOptional) {
     if (m_pName->text().isEmpty()) {
         return Refuse(gui::txt::kNameRange, m_pName, false);
     }
@@ -337,7 +343,7 @@ bool CAccountForm::Validate() {
         {m_pPassword, gui::txt::kPasswordRange},
     };
     for (const auto& [edit, message] : texts) {
-        if (edit->text().isEmpty()) {
+        if (edit->text().isEmpty() && !(edit == m_pPassword && bPasswordOptional)) {
             return Refuse(message, edit, false);
         }
     }
@@ -360,10 +366,13 @@ bool CAccountForm::Validate() {
     return true;
 }
 
+std::string CAccountForm::TypedPassword() const {
+    return RecordText(m_pPassword->text());
+}
+
 void CAccountForm::CopyTo(CAccount& account) const {
     account.m_strServer = RecordText(m_pServer->text());
     account.m_strUser = RecordText(m_pUser->text());
-    account.m_strPassword = RecordText(m_pPassword->text());
     account.m_nPort = DecimalValue(m_pPort->text());
     if (m_pSecurity->currentIndex() >= 0) {
         account.m_nSecurity = m_pSecurity->currentIndex();

@@ -12,18 +12,20 @@
 //   still holds the other one's number; any other port stays.
 // - Fill() shows a record (the name too) and applies the rules. An encryption value the
 //   choice does not know shows no choice and is kept by CopyTo.
+// - Fill() of an account whose password lives outside the settings file (the keyring, a
+//   command) shows the password edit empty, with a hint of where it lives.
 // - Validate() checks the fields in the dialog's order; the first failure shows its
 //   message (warning icon) through the message interface, focuses the field (a number
 //   field and the name also get their text selected) and yields false.
 //   Beyond the range checks, a name is refused that the settings file or the log could
 //   not hold as typed: one with "\" (it would address another key), a control character,
 //   or a character outside CP932; the name edit also stops at 255 CP932 bytes, the longest
-//   name the settings hold.
-// - CopyTo() writes every value but the name, Enable and VerifyCertificate into a record (only
-// after a
-//   successful Validate): with "new mail only" the simple deletion is stored off and the
-//   deletion after some days as shown; without it the deletion after some days is stored
-//   off and the simple deletion as shown.
+//   name the settings hold. bPasswordOptional: an empty password is no failure (it then
+//   stays where it lives).
+// - CopyTo() writes every value but the name, Enable, VerifyCertificate and the password
+//   into a record (only after a successful Validate; TypedPassword gives the password): with "new
+//   mail only" the simple deletion is stored off and the deletion after some days as shown; without
+//   it the deletion after some days is stored off and the simple deletion as shown.
 // - New rows for later settings go into the form layouts; nothing is placed absolutely.
 #pragma once
 
@@ -50,8 +52,10 @@ public:
 
     void Clear();
     void Fill(const CAccount& account);
-    bool Validate();
+    bool Validate(bool bPasswordOptional = false);
     void CopyTo(CAccount& account) const;
+    // The password edit's text as the record holds passwords (UTF-8); "" when left empty.
+    std::string TypedPassword() const;
 
     // The name edit's text as the record holds names (CP932).
     std::string NameCp932() const;

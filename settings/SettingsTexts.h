@@ -64,6 +64,17 @@ inline constexpr char kDeleteQuestion[] = "%sのサーバー情報を削除し�
 // The worker reads the accounts without a lock while it checks.
 inline constexpr char kAccountsBusy[] =
     "メールの受信中はアカウントの設定を変更できません。\n受信が終わってから操作してください。";
+// The password field of an account whose password lives outside the settings file: left
+// empty, the password stays where it is.
+inline constexpr char kPasswordInKeyring[] = "（キーリングに保存済み。変更するときだけ入力）";
+inline constexpr char kPasswordByCommand[] = "（PasswordCommandで取得）";
+// The keyring answered but refused; followed by its words. Nothing was changed.
+inline constexpr char kKeyringFailed[] =
+    "パスワードをキーリングに保存できなかったため、アカウントを変更しませんでした。\n"
+    "キーリングのロックを解除してから、もう一度操作してください。";
+// A removed account's password stayed in the keyring; followed by its words.
+inline constexpr char kKeyringKept[] =
+    "アカウントは削除しましたが、キーリングのパスワードを削除できませんでした。";
 
 // Reload-lines dialog.
 inline constexpr char kReloadLinesTitle[] = "再読み込み行数の指定";

@@ -3,10 +3,12 @@
 #include "setup/SetupTexts.h"
 
 #include <QAbstractButton>
+#include <QEventLoop>
 #include <QMessageBox>
 #include <QString>
 
 #include <cstdio>
+#include <thread>
 
 namespace tolvane::setup {
 
@@ -55,6 +57,16 @@ int CQtPrompter::Show(const char* textUtf8, const char* captionUtf8, MsgButtons 
         std::fprintf(stderr, "TolvaneSetup: [%s] %s\n", captionUtf8, textUtf8);
     }
     return buttons == MsgButtons::Ok ? IDOK : answer;
+}
+
+void CQtPrompter::RunBlocking(const std::function<void()>& work) {
+    QEventLoop loop;
+    std::thread worker([&work, &loop] {
+        work();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(); // the quit is queued: it cannot come before the loop runs
+    worker.join();
 }
 
 void CQtPrompter::QueueAnswer(int answer) {

@@ -10,6 +10,7 @@
 #include "setup/SetupPrompter.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,7 @@ public:
 
     int Show(const char* textUtf8, const char* captionUtf8, MsgButtons buttons,
              MsgIcon icon) override;
+    void RunBlocking(const std::function<void()>& work) override;
 
     // Enters scripted mode and queues an answer (IDOK, IDCANCEL...).
     void QueueAnswer(int answer);

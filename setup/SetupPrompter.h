@@ -5,6 +5,8 @@
 
 #include "platform/MessageHost.h"
 
+#include <functional>
+
 namespace tolvane::setup {
 
 class ISetupPrompter {
@@ -15,6 +17,10 @@ public:
     // program's questions carry none.
     virtual int Show(const char* textUtf8, const char* captionUtf8, MsgButtons buttons,
                      MsgIcon icon) = 0;
+    // Runs work, which may block (the keyring), and returns when it has ended. The Qt
+    // implementation runs it on a thread of its own while the user interface goes on;
+    // this one runs it here.
+    virtual void RunBlocking(const std::function<void()>& work) { work(); }
 };
 
 } // namespace tolvane::setup

@@ -61,5 +61,10 @@ inline constexpr char kProgramFolderUnknown[] = "（プログラムのフォル�
 inline constexpr char kUninstallStopped[] = "何も削除せずにアンインストールを中止しました。";
 // Follows "レジストリ情報の削除が失敗しました。"; then the keys that stay, one per line.
 inline constexpr char kKeysLeft[] = "次のキーを削除できませんでした：";
+// The keyring answered but kept Tolvane's passwords; followed by the keyring's words.
+inline constexpr char kSecretsLeft[] =
+    "キーリングに保存したトルヴェインのパスワードを削除できませんでした。\n"
+    "キーリングのロックを解除してから、端末で「secret-tool clear xdg:schema "
+    "org.orrindale.Tolvane.Password」を実行すると削除できます。";
 
 } // namespace tolvane::setup::txt

@@ -2,6 +2,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/InstanceLock.h"
+#include "platform/SecretStore.h"
 #include "platform/Texts.h"
 #include "setup/DesktopShortcut.h"
 #include "setup/FileTable.h"
@@ -56,6 +57,19 @@ bool RemoveOwnSettings(const SetupContext& context, ISetupPrompter& prompter) {
     return false;
 }
 
+// Every password of Tolvane's in the keyring; false (after saying so) when the keyring
+// answered and kept them. No keyring at all leaves nothing to remove.
+bool RemoveOwnSecrets(ISetupPrompter& prompter) {
+    int result = SECRET_OK;
+    std::string error;
+    prompter.RunBlocking([&result, &error] { result = RemoveAllTolvaneSecrets(&error); });
+    if (result == SECRET_OK || result == SECRET_NO_SERVICE) {
+        return true;
+    }
+    ShowStop(prompter, std::string(txt::kSecretsLeft) + "\n" + error);
+    return false;
+}
+
 } // namespace
 
 int RunUninstallation(const SetupContext& context, ISetupPrompter& prompter) {
@@ -72,10 +86,12 @@ int RunUninstallation(const SetupContext& context, ISetupPrompter& prompter) {
                       MsgIcon::Default) != IDOK) {
         return SETUP_EXIT_OK;
     }
+    // The passwords first: the settings name the accounts whose secrets they are.
+    const bool bSecretsRemoved = RemoveOwnSecrets(prompter);
     DeleteProgramFiles(context.programFolder);
     ::unlink((context.programFolder / kInstallationMarker).c_str());
     DeleteDesktopShortcut();
-    if (!RemoveOwnSettings(context, prompter)) {
+    if (!RemoveOwnSettings(context, prompter) || !bSecretsRemoved) {
         return SETUP_EXIT_FAILED;
     }
     prompter.Show(txt::kUninstallDone, txt::kSetupCaption, MsgButtons::Ok, MsgIcon::Information);

@@ -14,6 +14,9 @@
 //    (missing or undeletable ones are passed over), then the installation marker.
 // 3. The desktop shortcut is deleted.
 // 4. The settings are removed (RemoveSettings for Orrindale), with the uninstall entry.
+// Before 2, every password of Tolvane's in the keyring is removed (RemoveAllTolvaneSecrets,
+// off the user-interface thread); a keyring that answers but keeps them is said in a stop
+// box (the rest goes on) and makes the uninstallation end failed. No keyring is no failure.
 // 5. "トルヴェインのアンインストールが完了しました。" (information icon); when the settings
 //    file could not be changed, or accounts or sections stay,
 //    "レジストリ情報の削除が失敗しました。" (stop icon) instead, naming each key that stays.

@@ -15,6 +15,7 @@
 #include "platform/Profile.h"
 #include "settings/ReportDialog.h"
 #include "tests/support/FakePop3Server.h"
+#include "tests/support/FakeSecretStore.h"
 #include "tests/support/gui/AppTest.h"
 
 #include <QAccessible>
@@ -77,6 +78,22 @@ protected:
     MessageBoxAnswers boxes;
     FakePop3Server server;
 };
+
+// A password still in the settings file moves into the keyring at start, before the
+// start-up check, which then logs in with it; the file no longer holds it.
+TEST_F(MainWindowTest, TheFilesPasswordMovesToTheKeyringBeforeTheStartUpCheck) {
+    FakeSecretStore keyring;
+    WritePop();
+    ASSERT_TRUE(WriteProfileInt("Option", "FirstCheck", 1));
+    RunningApp app;
+    ASSERT_TRUE(app.Start()); // the move has ended
+    EXPECT_EQ(keyring.Secret({"pop", "127.0.0.1", "taro"}), "secret");
+    EXPECT_EQ(GetProfileString("Account\\pop", "Password", "<none>"), "");
+    EXPECT_EQ(GetProfileInt("Account\\pop", "PasswordStore", -1), PASSWORD_IN_KEYRING);
+    ASSERT_TRUE(app.WaitForJob(ID_CHECK_COMPLETE));
+    EXPECT_EQ(app.List()->RowCount(), 2);
+    EXPECT_EQ(app.Doc()->Log().GetLog().find("secret"), std::string::npos);
+}
 
 TEST_F(MainWindowTest, FirstStartWithoutSettingsShowsAnEmptyListAndAsksNothing) {
     RunningApp app;

@@ -10,6 +10,8 @@
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
+#include "settings/SettingsTexts.h"
+#include "tests/support/FakeSecretStore.h"
 #include "tests/support/TestEnv.h"
 
 #include <QCheckBox>
@@ -788,6 +790,52 @@ TEST_F(AccountDialogTest, EveryControlIsNamedAndReachableFromTheKeyboard) {
     Edit("nameEdit")->setFocus();
     QTest::keyClick(Edit("nameEdit"), Qt::Key_Return);
     EXPECT_EQ(finished.count(), 1);
+}
+
+// With a keyring that answers, passwords live there: a new account's goes in (the file
+// holds none), a change of server moves it with an empty password edit, and the account's
+// removal takes it along. A keyring that refuses changes nothing and says so.
+class AccountDialogKeyringTest : public AccountDialogTest {
+protected:
+    FakeSecretStore keyring;
+};
+
+TEST_F(AccountDialogKeyringTest, APasswordGoesInMovesWithItsServerAndLeavesWithItsAccount) {
+    Open();
+    FillNew("home");
+    Press("addButton");
+    ASSERT_EQ(doc->Accounts().size(), 1u);
+    EXPECT_EQ(keyring.Secret({"home", "mail.example.jp", "hanako"}), "p@ss w0rd");
+    EXPECT_EQ(StoredString("home", "Password"), "");
+    EXPECT_EQ(StoredInt("home", "PasswordStore"), PASSWORD_IN_KEYRING);
+    EXPECT_EQ(doc->Accounts()[0]->m_strPassword, "");
+
+    Select(0);
+    EXPECT_EQ(Edit("passwordEdit")->text(), U(""));
+    EXPECT_FALSE(Edit("passwordEdit")->placeholderText().isEmpty());
+    Type("serverEdit", "pop.example.jp");
+    messages.QueueAnswer(IDOK);
+    Press("changeButton");
+    EXPECT_EQ(keyring.Secret({"home", "mail.example.jp", "hanako"}), std::nullopt);
+    EXPECT_EQ(keyring.Secret({"home", "pop.example.jp", "hanako"}), "p@ss w0rd");
+    EXPECT_EQ(StoredString("home", "Password"), "");
+
+    Select(0);
+    messages.QueueAnswer(IDOK);
+    Press("deleteButton");
+    EXPECT_TRUE(doc->Accounts().empty());
+    EXPECT_EQ(keyring.Size(), 0u);
+}
+
+TEST_F(AccountDialogKeyringTest, ALockedKeyringChangesNothingAndSaysSo) {
+    keyring.SetState(FakeSecretStore::State::Locked);
+    Open();
+    FillNew("home");
+    Press("addButton");
+    EXPECT_EQ(LastMessage().rfind(gui::txt::kKeyringFailed, 0), 0u) << LastMessage();
+    EXPECT_TRUE(doc->Accounts().empty());
+    EXPECT_TRUE(StoredNames().empty());
+    EXPECT_EQ(Edit("nameEdit")->text(), U("home")); // the form kept for another try
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "setup/UninstallEntry.h"
 #include "setup/Uninstallation.h"
 #include "tests/setup/SetupTest.h"
+#include "tests/support/FakeSecretStore.h"
 
 namespace tolvane::test {
 namespace {
@@ -37,7 +38,11 @@ protected:
         WriteFileBytes(programDir.Path() / "Tolvane.gid", "index");
         WriteFileBytes(StoreFilePath("pop"), "store");
         WriteFileBytes(DataFolder() / "Tolvane.log", "log");
+        keyring.Put({"pop", "127.0.0.1", "u"}, "secret");
+        keyring.Put({"表計算", "127.0.0.1", "u"}, "secret");
     }
+
+    FakeSecretStore keyring; // never the user's own keyring
 };
 
 TEST_F(UninstallTest, RemovesFilesShortcutSettingsAndEntryAndKeepsTheUsersData) {
@@ -64,7 +69,32 @@ TEST_F(UninstallTest, RemovesFilesShortcutSettingsAndEntryAndKeepsTheUsersData) 
     EXPECT_TRUE(KeyExists("Software"));
     EXPECT_EQ(ReadFileBytes(StoreFilePath("pop")), "store");
     EXPECT_EQ(ReadFileBytes(DataFolder() / "Tolvane.log"), "log");
+    EXPECT_EQ(keyring.Size(), 0u);
 }
+
+// A keyring that keeps the passwords is said, with what to do, and the uninstallation ends
+// failed; everything else still goes. Without any keyring there is nothing to remove.
+class UninstallKeyringTest : public UninstallTest,
+                             public ::testing::WithParamInterface<FakeSecretStore::State> {};
+
+TEST_P(UninstallKeyringTest, PasswordsTheKeyringKeepsAreReportedAndNoKeyringIsNoFailure) {
+    Install();
+    keyring.SetState(GetParam());
+    prompter.QueueAnswer(IDOK);
+    const bool bKept = GetParam() == FakeSecretStore::State::Locked;
+    EXPECT_EQ(RunUninstallation(context, prompter),
+              bKept ? setup::SETUP_EXIT_FAILED : setup::SETUP_EXIT_OK);
+    const std::string last = Texts().back();
+    EXPECT_EQ(last.rfind(setup::txt::kSecretsLeft, 0) == 0, bKept) << last;
+    EXPECT_EQ(prompter.ShownBoxes().back().icon, bKept ? MsgIcon::Stop : MsgIcon::Information);
+    EXPECT_EQ(keyring.Size(), 2u);
+    EXPECT_FALSE(KeyExists("Software\\Orrindale"));
+    EXPECT_FALSE(fs::exists(setup::DesktopShortcutPath()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Keyrings, UninstallKeyringTest,
+                         ::testing::Values(FakeSecretStore::State::Locked,
+                                           FakeSecretStore::State::Gone));
 
 TEST_F(UninstallTest, AnswerOtherThanOkChangesNothing) {
     Install();

@@ -100,7 +100,9 @@ bool RunningApp::Start() {
     }
     QObject::connect(Doc(), &gui::CTolvaneDoc::jobCompleted, Doc(),
                      [this](int id) { m_completed.push_back(id); });
-    return true;
+    // Passwords still in the settings file move to the keyring first (none answers here
+    // unless the test put one in): the program is the user's once that has ended.
+    return !Doc()->IsMovingPasswords() || WaitForJob(ID_PASSWORDS_MOVED);
 }
 
 bool RunningApp::WaitForJob(int id, int timeoutMs) {

@@ -66,6 +66,7 @@ class RunningApp {
 public:
     RunningApp();
     ~RunningApp();
+    // Also waits for the move of the file's passwords that a start may begin.
     bool Start();
     // Waits until the document has handled a completion command (any, or id).
     bool WaitForJob(int id = 0, int timeoutMs = 60000);
