@@ -63,8 +63,9 @@ public:
     // them.
     bool Load(const std::string& name, bool bReadRegistry);
     // The dialog's add or change: all its values in one file write, the account's key
-    // created when missing. A failure writes nothing, shows the write-failure message (stop
-    // icon) and yields false.
+    // created when missing. Every write of Password writes "" unless m_nPasswordStore is
+    // PASSWORD_IN_FILE: a password kept elsewhere never reaches the settings file. A failure writes
+    // nothing, shows the write-failure message (stop icon) and yields false.
     bool SaveAccount();
     // The write-back at exit: the values changed since they were read or last written, in
     // one file write at most, and nothing at all when the account's key is gone (another

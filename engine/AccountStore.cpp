@@ -65,7 +65,9 @@ std::string TextOf(const CAccount& account, size_t index) {
     case kUsername:
         return account.m_strUser;
     case kPassword:
-        return account.m_strPassword;
+        // A password that lives elsewhere never reaches the file, whatever the record holds
+        // (a dialog's typed text on its way to the keyring).
+        return account.m_nPasswordStore == PASSWORD_IN_FILE ? account.m_strPassword : std::string();
     default:
         return account.m_strPasswordCommand;
     }

@@ -342,6 +342,7 @@ void CWorker::OnReloadMail(unsigned lines, JobEntries entries) {
 
 void CWorker::OnMovePasswords() {
     std::vector<CAccount*> accounts;
+    accounts.reserve(static_cast<size_t>(std::max(m_pDoc->GetAccountCount(), 0)));
     for (int index = 0; index < m_pDoc->GetAccountCount(); ++index) {
         accounts.push_back(m_pDoc->GetAccount(index));
     }

@@ -179,18 +179,18 @@ int CodeOf(const GError* error, bool bTimedOut) {
 
 int Fail(const GError* gerror, bool bTimedOut, std::string* error) {
     const int code = CodeOf(gerror, bTimedOut);
-    if (error != nullptr) {
-        if (code == SECRET_TIMEOUT) {
-            *error = txt::kSecretNoAnswer;
-        } else if (gerror != nullptr && gerror->domain == G_DBUS_ERROR &&
-                   (gerror->code == G_DBUS_ERROR_SERVICE_UNKNOWN ||
-                    gerror->code == G_DBUS_ERROR_NAME_HAS_NO_OWNER)) {
-            *error = txt::kNoSecretService;
-        } else if (gerror != nullptr) {
-            *error = gerror->message;
-        } else {
-            *error = txt::kSecretNoAnswer;
-        }
+    if (error == nullptr) {
+        return code;
+    }
+    const bool bNoOwner = gerror != nullptr && gerror->domain == G_DBUS_ERROR &&
+                          (gerror->code == G_DBUS_ERROR_SERVICE_UNKNOWN ||
+                           gerror->code == G_DBUS_ERROR_NAME_HAS_NO_OWNER);
+    if (bNoOwner && code == SECRET_NO_SERVICE) {
+        *error = txt::kNoSecretService;
+    } else if (code != SECRET_TIMEOUT && gerror != nullptr) {
+        *error = gerror->message;
+    } else {
+        *error = txt::kSecretNoAnswer;
     }
     return code;
 }

@@ -27,7 +27,8 @@ stop_demo_server() {
 }
 
 # make_demo_home FOLDER: a fresh private settings and data folder with the demo account
-# (new mail only, 10 preview lines, today's mail decoded, checked at start-up); exports XDG_CONFIG_HOME and
+# (new mail only, 10 preview lines, today's mail decoded, its password from a command,
+# checked at start-up); exports XDG_CONFIG_HOME and
 # XDG_DATA_HOME into it. (XDG_RUNTIME_DIR stays: the desktop's sockets live there, and
 # Tolvane keys its single instance by the data folder anyway.)
 make_demo_home() {
@@ -45,7 +46,9 @@ make_demo_home() {
         printf '[%s\\Account\\デモ]\n' "$key"
         printf '"Servername"="127.0.0.1"\n'
         printf '"Username"="%s"\n' "$demo_user"
-        printf '"Password"="%s"\n' "$demo_password"
+        # From a command, so that the demo's password never goes into the user's keyring.
+        reg_dword PasswordStore 2
+        printf '"PasswordCommand"="printf %s"\n' "$demo_password"
         reg_dword PortNo "$demo_port"
         reg_dword ReceiveCount 10
         reg_dword Timeout 30

@@ -148,6 +148,9 @@ protected:
         account->m_socket.SetTimeSource(&clock);
         UseCommand("read line < '" + fifo + "'; echo s3cret");
     }
+    // The account outlives this fixture's clock: its logout at destruction runs on the
+    // system's.
+    ~CommandTimeout() override { account->m_socket.SetTimeSource(nullptr); }
     bool FifoHasAReader() const {
         const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
         if (fd >= 0) {

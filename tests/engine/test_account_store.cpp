@@ -306,6 +306,13 @@ TEST_F(AccountStore, PasswordPlaceLoadsAndSavesWithTheAccount) {
     EXPECT_TRUE(account.SaveChanges()); // nothing left to write back
     EXPECT_EQ(writes.Count(), 1);
     EXPECT_EQ(account.Keys(), (SecretKeys{"pop", "127.0.0.1", "taro"}));
+
+    // A password that lives in the keyring is never written to the file, whatever the
+    // record holds.
+    account.m_nPasswordStore = PASSWORD_IN_KEYRING;
+    account.m_strPassword = "typed again";
+    ASSERT_TRUE(account.SaveAccount());
+    EXPECT_EQ(ReadFileBytes(SettingsFile()).find("typed"), std::string::npos);
 }
 
 TEST_F(AccountStore, CredentialsKeepTheirBytes) {
