@@ -10,9 +10,11 @@
 //   the job is skipped); the job; Logout.
 //
 // Files: AccountStore.cpp (settings and store file), AccountConnection.cpp (connection
-// steps and reply parsers), AccountCheck.cpp, AccountDelete.cpp, AccountReload.cpp.
+// steps and reply parsers), AccountSasl.cpp (the SASL login), AccountCheck.cpp, AccountDelete.cpp,
+// AccountReload.cpp.
 #pragma once
 
+#include "engine/AccessTokenSource.h"
 #include "engine/Host.h"
 #include "engine/Mail.h"
 #include "engine/MailStore.h"
@@ -109,7 +111,9 @@ public:
     // nothing else is sent; it never falls back to clear text.
     bool OpenConnection();
     // Over clear text to a server that is not on a loopback address, first logs that the
-    // password goes unencrypted.
+    // password goes unencrypted. With m_nAuthentication AUTH_PLAIN or AUTH_OAUTH2 it logs in
+    // by SASL instead (AccountSasl.cpp): PLAIN only over TLS; OAuth 2.0 with OAUTHBEARER or
+    // XOAUTH2, whichever CAPA offers (OAUTHBEARER first), its token from m_pTokenSource.
     bool Login();
     bool Logout();
 
@@ -220,6 +224,10 @@ public:
     // mishandle commands sent ahead); 1: per-mail commands are pipelined where the server
     // allows, and without that the check reads the UIDL and LIST listings.
     int32_t m_bPipelining = 1;
+    // AUTH_USER_PASS, AUTH_PLAIN or AUTH_OAUTH2 (engine/SaslMechanisms.h); an OAuth 2.0
+    // account needs no Password in the settings.
+    int32_t m_nAuthentication = 0;
+    IAccessTokenSource* m_pTokenSource = nullptr; // not owned; OAuth 2.0 accounts only
     ReportFn m_pfnReport = nullptr;
     void* m_pReportContext = nullptr;
 
@@ -237,6 +245,9 @@ private:
     // kTlsRefusedReported; any other failure is the socket's code, not yet logged.
     int ConnectAsConfigured();
     static constexpr int kTlsRefusedReported = 1;
+    // The login by SASL, and the report of a failed login step (the socket closed); false.
+    bool LoginSasl();
+    bool LoginFailed(int code, const std::string& reply, bool afterPass);
     // The log text of a handshake that failed (the socket's GetTlsFailure).
     void ReportTlsFailure() const;
     // A cancel among the DELEs: says so and sends RSET, so this connection deletes nothing.

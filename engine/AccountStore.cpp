@@ -4,6 +4,7 @@
 
 #include "engine/Clock.h"
 #include "engine/JobTexts.h"
+#include "engine/SaslMechanisms.h"
 #include "platform/AtomicFile.h"
 #include "platform/MessageHost.h"
 #include "platform/Paths.h"
@@ -103,8 +104,9 @@ bool CAccount::Load(const std::string& name, bool bReadRegistry) {
     if (m_strUser.empty()) {
         return false;
     }
+    m_nAuthentication = GetProfileInt(m_strSection, "Authentication", AUTH_USER_PASS);
     m_strPassword = GetProfileStringUtf8(m_strSection, "Password", "");
-    if (m_strPassword.empty()) {
+    if (m_strPassword.empty() && m_nAuthentication != AUTH_OAUTH2) {
         return false;
     }
     m_nPort = GetProfileInt(m_strSection, "PortNo", 0);
