@@ -29,6 +29,13 @@ bool CAccount::LoginSasl() {
         m_socket.Close();
         return false;
     }
+    // A bearer token is as good as a password to whoever reads it; the loopback address
+    // (a local proxy, the tests) is the one place it may go in clear text.
+    if (m_nAuthentication == AUTH_OAUTH2 && !m_socket.IsTls() && !m_socket.IsPeerLoopback()) {
+        ReportName(txt::kOAuthNeedsTls);
+        m_socket.Close();
+        return false;
+    }
     std::string reply;
     int code = m_socket.CmdCapa(reply);
     if (code != POP3_OK && code != POP3_NEGATIVE) {

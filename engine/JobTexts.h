@@ -55,6 +55,9 @@ inline constexpr char kAuthenticationUnknown[] =
 inline constexpr char kPlainNeedsTls[] =
     "%sへのPLAIN認証は暗号化されない接続では行わないため、ログインを中止します。（暗号化の"
     "設定を見直してください。）\r\n";
+inline constexpr char kOAuthNeedsTls[] =
+    "%sへのアクセストークンは暗号化されない接続では送らないため、ログインを中止します。（暗号化の"
+    "設定を見直してください。）\r\n";
 // %s: account name, the mechanisms asked for.
 inline constexpr char kSaslNotOffered[] =
     "%sのメールサーバーは%s認証に対応していないため、ログインを中止します。（認証方式の"
