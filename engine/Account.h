@@ -10,10 +10,11 @@
 //   the job is skipped); the job; Logout.
 //
 // Files: AccountStore.cpp (settings and store file), AccountConnection.cpp (connection
-// steps and reply parsers), AccountPassword.cpp (the login's password), AccountCheck.cpp,
-// AccountDelete.cpp, AccountReload.cpp.
+// steps and reply parsers), AccountPassword.cpp (the login's password), AccountSasl.cpp (the
+// SASL login), AccountCheck.cpp, AccountDelete.cpp, AccountReload.cpp.
 #pragma once
 
+#include "engine/AccessTokenSource.h"
 #include "engine/Host.h"
 #include "engine/Mail.h"
 #include "engine/MailStore.h"
@@ -129,7 +130,10 @@ public:
     // password goes unencrypted. The password is fetched right before USER from where
     // m_nPasswordStore says (AccountPassword.cpp) and wiped once PASS is answered; where it
     // cannot be had, one log text says why and what to do, nothing is sent and false
-    // comes back (the connection stays open for Logout's QUIT).
+    // comes back (the connection stays open for Logout's QUIT). With m_nAuthentication
+    // AUTH_PLAIN or AUTH_OAUTH2 it logs in by SASL instead (AccountSasl.cpp): PLAIN only over
+    // TLS; OAuth 2.0 with OAUTHBEARER or XOAUTH2, whichever CAPA offers (OAUTHBEARER first),
+    // its token from m_pTokenSource.
     bool Login();
     bool Logout();
 
@@ -242,6 +246,10 @@ public:
     int32_t m_bPipelining = 1;
     int32_t m_nPasswordStore = PASSWORD_IN_FILE; // PASSWORD_IN_*; an unknown value logs in never
     std::string m_strPasswordCommand;            // UTF-8, run through /bin/sh -c
+    // AUTH_USER_PASS, AUTH_PLAIN or AUTH_OAUTH2 (engine/SaslMechanisms.h); an OAuth 2.0
+    // account needs no Password in the settings.
+    int32_t m_nAuthentication = 0;
+    IAccessTokenSource* m_pTokenSource = nullptr; // not owned; OAuth 2.0 accounts only
     ReportFn m_pfnReport = nullptr;
     void* m_pReportContext = nullptr;
 
@@ -259,6 +267,9 @@ private:
     // kTlsRefusedReported; any other failure is the socket's code, not yet logged.
     int ConnectAsConfigured();
     static constexpr int kTlsRefusedReported = 1;
+    // The login by SASL, and the report of a failed login step (the socket closed); false.
+    bool LoginSasl();
+    bool LoginFailed(int code, const std::string& reply, bool afterPass);
     // The log text of a handshake that failed (the socket's GetTlsFailure).
     void ReportTlsFailure() const;
     // A cancel among the DELEs: says so and sends RSET, so this connection deletes nothing.

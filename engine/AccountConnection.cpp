@@ -3,6 +3,7 @@
 
 #include "engine/JobTexts.h"
 #include "engine/LogSafe.h"
+#include "engine/SaslMechanisms.h"
 #include "platform/CodePage.h"
 
 #include <climits>
@@ -166,30 +167,34 @@ void CAccount::ReportTlsFailure() const {
         SjisFormat(txt::kCertificateRefused, m_strName.c_str(), reason.c_str(), subject.c_str()));
 }
 
-bool CAccount::Login() {
-    // m_bOpen stays set on failure: the Logout that follows still owes its report.
-    auto fail = [this](int code, const std::string& reply, bool afterPass) {
-        switch (code) {
-        case POP3_TIMEOUT:
-            ReportName(txt::kLoginTimeout);
-            break;
-        case POP3_CANCELLED:
-            ReportName(txt::kStopCheck);
-            break;
-        case POP3_NEGATIVE:
-            if (afterPass && Cp932Lower(reply).find("locked") != std::string::npos) {
-                ReportName(txt::kLoginLocked);
-            } else {
-                ReportName(txt::kLoginRefused);
-            }
-            break;
-        default:
-            ReportName(txt::kLoginLineFault);
-            break;
+bool CAccount::LoginFailed(int code, const std::string& reply, bool afterPass) {
+    // m_bOpen stays set: the Logout that follows still owes its report.
+    switch (code) {
+    case POP3_TIMEOUT:
+        ReportName(txt::kLoginTimeout);
+        break;
+    case POP3_CANCELLED:
+        ReportName(txt::kStopCheck);
+        break;
+    case POP3_NEGATIVE:
+        if (afterPass && Cp932Lower(reply).find("locked") != std::string::npos) {
+            ReportName(txt::kLoginLocked);
+        } else {
+            ReportName(txt::kLoginRefused);
         }
-        m_socket.Close();
-        return false;
-    };
+        break;
+    default:
+        ReportName(txt::kLoginLineFault);
+        break;
+    }
+    m_socket.Close();
+    return false;
+}
+
+bool CAccount::Login() {
+    if (m_nAuthentication != AUTH_USER_PASS) {
+        return LoginSasl();
+    }
     CSecureString password;
     if (!ObtainPassword(password)) {
         return false; // logged; nothing was sent, so QUIT can still end the session
@@ -200,12 +205,12 @@ bool CAccount::Login() {
     std::string reply;
     int code = m_socket.CmdUser(m_strUser, reply);
     if (code != POP3_OK) {
-        return fail(code, reply, false);
+        return LoginFailed(code, reply, false);
     }
     code = m_socket.CmdPass(password, reply);
     password.Clear();
     if (code != POP3_OK) {
-        return fail(code, reply, true);
+        return LoginFailed(code, reply, true);
     }
     ReportName(txt::kConnected);
     return true;

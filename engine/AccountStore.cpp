@@ -4,6 +4,7 @@
 
 #include "engine/Clock.h"
 #include "engine/JobTexts.h"
+#include "engine/SaslMechanisms.h"
 #include "platform/AtomicFile.h"
 #include "platform/CodePage.h"
 #include "platform/MessageHost.h"
@@ -129,8 +130,10 @@ bool CAccount::Load(const std::string& name, bool bReadRegistry) {
     }
     // Kept as stored even when unknown: the login refuses such a value rather than guess.
     m_nPasswordStore = GetProfileInt(m_strSection, "PasswordStore", PASSWORD_IN_FILE);
+    m_nAuthentication = GetProfileInt(m_strSection, "Authentication", AUTH_USER_PASS);
     m_strPassword = GetProfileStringUtf8(m_strSection, "Password", "");
-    if (m_strPassword.empty() && m_nPasswordStore == PASSWORD_IN_FILE) {
+    if (m_strPassword.empty() && m_nPasswordStore == PASSWORD_IN_FILE &&
+        m_nAuthentication != AUTH_OAUTH2) {
         return false;
     }
     // An empty command is told at the login, where the user sees why the account fails.

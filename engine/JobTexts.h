@@ -48,6 +48,29 @@ inline constexpr char kSecurityUnknown[] =
 inline constexpr char kClearTextPassword[] =
     "%sへのパスワードは暗号化されずに送信されます。（暗号化の"
     "設定を見直してください。）\r\n";
+// SASL login (%s first: account name).
+inline constexpr char kAuthenticationUnknown[] =
+    "%sの認証方式の設定（%d）が正しくないため、接続を中止します。"
+    "（アカウントの設定を見直してください。）\r\n";
+inline constexpr char kPlainNeedsTls[] =
+    "%sへのPLAIN認証は暗号化されない接続では行わないため、ログインを中止します。（暗号化の"
+    "設定を見直してください。）\r\n";
+inline constexpr char kOAuthNeedsTls[] =
+    "%sへのアクセストークンは暗号化されない接続では送らないため、ログインを中止します。（暗号化の"
+    "設定を見直してください。）\r\n";
+// %s: account name, the mechanisms asked for.
+inline constexpr char kSaslNotOffered[] =
+    "%sのメールサーバーは%s認証に対応していないため、ログインを中止します。（認証方式の"
+    "設定を見直してください。）\r\n";
+// %s: account name, "AUTH MECH"; the response line itself is never logged.
+inline constexpr char kSaslLogin[] = "%sへ%sでログインします。（応答：＊＊＊＊）\r\n";
+inline constexpr char kOAuthRefused[] =
+    "%sへOAuth 2.0でログインできませんでした。（アクセストークンが拒否されました。）\r\n";
+inline constexpr char kOAuthSignIn[] =
+    "%sへログインするには、もう一度サインインしてください。（リフレッシュトークンがないか、"
+    "拒否されました。）\r\n";
+inline constexpr char kOAuthTokenFailed[] =
+    "%sのアクセストークンを取得できなかったため、ログインを中止します。\r\n";
 inline constexpr char kReasonUntrusted[] = "信頼されていない発行元の証明書です";
 inline constexpr char kReasonExpired[] = "証明書の有効期限が切れています";
 inline constexpr char kReasonNotYetValid[] = "証明書の有効期間がまだ始まっていません";

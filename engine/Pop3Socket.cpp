@@ -537,6 +537,28 @@ int CPop3Socket::CmdPass(std::string_view password, std::string& reply) {
     return CmdPass(CSecureString(password), reply);
 }
 
+int CPop3Socket::CmdAuthLine(const std::string& line, std::string& reply) {
+    if (!m_owed.empty()) {
+        return Command(line, reply, false, true); // owed replies are read framed
+    }
+    reply.clear();
+    m_bOutOfStep = false;
+    int code = Send(line);
+    if (code != POP3_OK) {
+        return code;
+    }
+    code = Receive(reply, false, true, true);
+    if (code == POP3_CANCELLED && IsConnected()) {
+        m_owed.push_back(false);
+    } else if ((code == POP3_OK || code == POP3_NEGATIVE) && !m_strPending.empty()) {
+        m_bOutOfStep = true; // a second line for one: no later reply could be matched
+        Close();
+        errno = EPROTO;
+        return POP3_ERROR;
+    }
+    return code;
+}
+
 int CPop3Socket::CmdStat(std::string& reply) {
     return Command("STAT\r\n", reply, false, true);
 }

@@ -141,6 +141,10 @@ public:
     // "CAPA\r\n", multi-line, cancellable. A reply not read to its end after a cancel stays
     // owed: the next command reads and drops it first.
     int CmdCapa(std::string& reply);
+    // One line of the AUTH dialogue (command or response, with its CR LF), single-line,
+    // cancellable. The reply's status line is read whole before it is judged, since a
+    // continuation ("+ " and a challenge) is no "+OK": POP3_NEGATIVE then holds all of it.
+    int CmdAuthLine(const std::string& line, std::string& reply);
 
     // The bytes of a per-mail command: "TOP n lines\r\n" and the like.
     static std::string TopCommand(unsigned number, unsigned lines);

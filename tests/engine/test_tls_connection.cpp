@@ -3,6 +3,7 @@
 // clear-text warning, given once per connection to a server that is not on loopback.
 #include "engine/JobTexts.h"
 #include "engine/Pop3Socket.h"
+#include "engine/SaslMechanisms.h"
 #include "tests/engine/AccountJobTest.h"
 #include "tests/support/RunningOperation.h"
 
@@ -180,6 +181,32 @@ TEST(ClearTextWarning, OncePerConnectionToAServerOffLoopback) {
     EXPECT_EQ(log.Texts(),
               (Strings{LOG_TEXT(txt::kConnecting, "pop"), LOG_TEXT(txt::kClearTextPassword, "pop"),
                        LOG_TEXT(txt::kConnected, "pop"), LOG_TEXT(txt::kLoggedOut, "pop")}));
+}
+
+// An access token never goes in clear text off loopback: the connection ends after the
+// greeting, before CAPA.
+TEST(ClearTextWarning, OAuthOffLoopbackIsRefused) {
+    const std::optional<in_addr_t> address = OutsideAddress();
+    if (!address) {
+        GTEST_SKIP() << "this machine has no address but loopback";
+    }
+    HandPeer peer(*address);
+    LogCollector log;
+    auto account = LocalAccount(log, peer.Port(), "taro", "");
+    account->m_strServer = peer.Address();
+    account->m_nAuthentication = AUTH_OAUTH2;
+    std::string received = "unset";
+    std::thread server([&] {
+        peer.Accept();
+        peer.Send("+OK\r\n");
+        received = peer.Receive(); // empty: closed without a command
+    });
+    ASSERT_TRUE(account->OpenConnection()) << log.Utf8();
+    EXPECT_FALSE(account->Login());
+    server.join();
+    EXPECT_EQ(received, "");
+    EXPECT_EQ(log.Texts(),
+              (Strings{LOG_TEXT(txt::kConnecting, "pop"), LOG_TEXT(txt::kOAuthNeedsTls, "pop")}));
 }
 
 TEST(ClearTextWarning, NotForLoopback) {

@@ -1,5 +1,8 @@
 #include "tests/support/FakePop3Server.h"
 
+#include "engine/Base64Encode.h"
+#include "engine/TransferDecode.h"
+
 #include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
@@ -169,6 +172,14 @@ struct FakePop3Server::Impl {
     std::vector<bool> deleted;
     bool userGiven = false;
     bool authenticated = false;
+    // The AUTH dialogue: the mechanism named, and what the next line must be.
+    enum class SaslStep { None, Response, Abort };
+    std::string saslMechanism;
+    SaslStep saslStep = SaslStep::None;
+    std::string accessToken = "fake-access-token";
+    unsigned port = 0;
+    FakeReply SaslReply(const std::string& line);
+    bool SaslOffered(const std::string& mechanism) const;
 
     // --- server thread only
     int listenFd = -1;
@@ -220,6 +231,7 @@ FakePop3Server::FakePop3Server() : m_impl(new Impl) {
         Die("getsockname");
     }
     m_port = ntohs(address.sin_port);
+    m_impl->port = m_port;
     SetNonBlocking(s.listenFd);
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) < 0) {
@@ -298,6 +310,11 @@ std::string FakePop3Server::Received() const {
 size_t FakePop3Server::MaxCommandsAhead() const {
     std::lock_guard lock(m_impl->mutex);
     return m_impl->maxAhead;
+}
+
+void FakePop3Server::SetAccessToken(const std::string& token) {
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->accessToken = token;
 }
 
 void FakePop3Server::SetCapabilities(std::vector<std::string> capabilities) {
@@ -425,6 +442,8 @@ void FakePop3Server::Impl::Accept() {
         deleted.clear();
         userGiven = false;
         authenticated = false;
+        saslMechanism.clear();
+        saslStep = SaslStep::None;
         greetingCopy = greeting;
     }
     StartReply(std::move(greetingCopy));
@@ -613,6 +632,65 @@ void FakePop3Server::Impl::HandleLine(const std::string& line) {
     StartReply(std::move(reply));
 }
 
+bool FakePop3Server::Impl::SaslOffered(const std::string& mechanism) const {
+    for (const auto& capability : capabilities) {
+        std::vector<std::string> words = Words(capability);
+        for (std::string& word : words) {
+            word = Upper(word);
+            if (!word.empty() && word.back() == '\r') {
+                word.pop_back();
+            }
+        }
+        if (!words.empty() && words[0] == "SASL" &&
+            std::find(words.begin() + 1, words.end(), mechanism) != words.end()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The server half of PLAIN, XOAUTH2 and OAUTHBEARER in their two-step form, as the
+// large providers answer: a wrong token gets a base64 JSON error challenge, which the
+// client must answer before the final -ERR.
+FakeReply FakePop3Server::Impl::SaslReply(const std::string& line) {
+    if (saslStep == SaslStep::None) {
+        const std::vector<std::string> words = Words(line);
+        if (words.size() != 2 || !SaslOffered(Upper(words[1]))) {
+            return FakeReply::Err("-ERR unsupported authentication mechanism");
+        }
+        saslMechanism = Upper(words[1]);
+        saslStep = SaslStep::Response;
+        return FakeReply::Text("+ \r\n");
+    }
+    if (saslStep == SaslStep::Abort) {
+        const bool answered = saslMechanism == "OAUTHBEARER" ? line == "AQ==" : line.empty();
+        saslStep = SaslStep::None;
+        return FakeReply::Err(answered ? "-ERR authentication failed" : "-ERR protocol error");
+    }
+    const std::string given = DecodeBase64Text(line);
+    std::string expected;
+    if (saslMechanism == "PLAIN") {
+        expected = std::string(1, '\0') + user + std::string(1, '\0') + password;
+    } else if (saslMechanism == "XOAUTH2") {
+        expected = "user=" + user + "\x01" + "auth=Bearer " + accessToken + "\x01\x01";
+    } else {
+        expected = "n,a=" + user + ",\x01" + "host=127.0.0.1\x01" + "port=" + std::to_string(port) +
+                   "\x01" + "auth=Bearer " + accessToken + "\x01\x01";
+    }
+    if (given == expected) {
+        saslStep = SaslStep::None;
+        authenticated = true;
+        return FakeReply::Text("+OK logged in\r\n");
+    }
+    if (saslMechanism == "PLAIN") {
+        saslStep = SaslStep::None;
+        return FakeReply::Err("-ERR [AUTH] authentication failed");
+    }
+    saslStep = SaslStep::Abort;
+    return FakeReply::Text("+ " + EncodeBase64(R"({"status":"invalid_token","scope":"mail"})") +
+                           "\r\n");
+}
+
 bool FakePop3Server::Impl::Valid(unsigned number) const {
     return number >= 1 && number <= messages.size() &&
            !(number <= deleted.size() && deleted[number - 1]);
@@ -652,6 +730,9 @@ FakeReply FakePop3Server::Impl::DefaultReply(const std::string& line) {
             authenticated = false;
         }
         return FakeReply::Text("+OK bye\r\n").AndClose();
+    }
+    if (!authenticated && (saslStep != SaslStep::None || keyword == "AUTH")) {
+        return SaslReply(line);
     }
     if (!authenticated) {
         if (keyword == "USER" && words.size() >= 2) {

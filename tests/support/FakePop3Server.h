@@ -19,7 +19,11 @@
 // (commands a client sent ahead of their replies). One client at a time; a new connection
 // restarts the session state.
 //
-// CAPA is unknown ("-ERR") until SetCapabilities names some; then it lists them.
+// CAPA is unknown ("-ERR") until SetCapabilities names some; then it lists them. AUTH
+// takes the mechanisms of a "SASL ..." capability in the two-step form: PLAIN against the
+// user and password, XOAUTH2 and OAUTHBEARER (host 127.0.0.1 and the server's port)
+// against the access token; a wrong token gets a base64 JSON error challenge that must
+// be answered ("AQ==" for OAUTHBEARER, an empty line for XOAUTH2) before the -ERR.
 #pragma once
 
 #include <chrono>
@@ -73,6 +77,7 @@ public:
     std::vector<FakeMessage> Messages() const; // what remains (after QUIT-committed DELEs)
     void SetGreeting(FakeReply greeting);      // default "+OK fake POP3 ready\r\n"
     void SetCapabilities(std::vector<std::string> capabilities); // e.g. {"TOP", "PIPELINING"}
+    void SetAccessToken(const std::string& token);               // default "fake-access-token"
 
     // Overrides the reply to the next command matching pattern (e.g. "TOP 2", "PASS").
     void Script(const std::string& pattern, FakeReply reply, bool sticky = false);
