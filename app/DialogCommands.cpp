@@ -4,10 +4,15 @@
 #include "app/ViewerDialog.h"
 #include "app/widgets/QtText.h"
 #include "engine/DocumentCore.h"
+#include "platform/CodePage.h"
+#include "platform/MessageHost.h"
+#include "platform/Texts.h"
 #include "settings/AccountDialog.h"
 #include "settings/OptionSheet.h"
 #include "settings/ReloadLinesDialog.h"
 #include "settings/ReportDialog.h"
+#include "settings/SettingsTexts.h"
+#include "settings/SignInDialog.h"
 
 #include <algorithm>
 
@@ -17,6 +22,13 @@ void RunAccountDialog(CDocumentCore& doc, QWidget* parent, const std::function<v
     CAccountDialog dialog(doc, parent);
     QObject::connect(&dialog, &CAccountDialog::accountsChanged, &dialog, onChanged);
     dialog.exec();
+}
+
+void OfferSignIn(QWidget* parent, const std::string& accountCp932, const OAuthConfig& config) {
+    const std::string question = SjisFormat(txt::kSignInAsk, accountCp932.c_str());
+    if (ShowMessage(question, MsgButtons::OkCancel, MsgIcon::Question) == IDOK) {
+        RunSignIn(parent, accountCp932, config);
+    }
 }
 
 void RunOptionSheet(QWidget* parent, const std::function<void()>& onApplied) {

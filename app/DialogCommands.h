@@ -1,9 +1,11 @@
 // The one place where the program reaches the dialogs of the settings folder and its own
-// log viewer: the account dialog (ID_ACCOUNTS), the options sheet (ID_OPTIONS), the
+// log viewer: the account dialog (ID_ACCOUNTS) and its sign-in, the options sheet (ID_OPTIONS), the
 // reload-lines dialog (ID_RELOAD_SELECTED), the log viewer (ID_VIEWER_LOG) and the mail
 // count report window (ID_REPORT). Kept apart so the document depends on none of those
 // windows and on nothing of how they are built.
 #pragma once
+
+#include "engine/OAuthConfig.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,6 +27,10 @@ namespace tolvane::gui {
 // Runs the account dialog modally over parent; onChanged runs after each change it makes
 // to the accounts (added, changed, removed, enabled or disabled).
 void RunAccountDialog(CDocumentCore& doc, QWidget* parent, const std::function<void()>& onChanged);
+
+// Asks once whether to sign the OAuth 2.0 account in again; OK runs the sign-in in the
+// browser (settings/SignInDialog.h) with config, the account's settings as stored.
+void OfferSignIn(QWidget* parent, const std::string& accountCp932, const OAuthConfig& config);
 
 // Runs the options sheet modally over parent; onApplied runs after each Apply (and OK)
 // that wrote every page.

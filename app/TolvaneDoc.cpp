@@ -13,6 +13,7 @@
 #include "platform/Texts.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <algorithm>
 #include <climits>
@@ -297,9 +298,33 @@ void CTolvaneDoc::OnCheckComplete(int id) {
     }
     m_notifier.OnCheckComplete(m_arrAccounts);
     m_notifier.OnAccountsFailed(newlyFailed);
+    OfferSignIns();
     ClearReplacedMail();
     CDocumentCore::OnJobComplete(); // saves the stores, then leaves the busy state
     Q_EMIT jobCompleted(id);
+}
+
+void CTolvaneDoc::OfferSignIns() {
+    std::vector<std::pair<std::string, OAuthConfig>> due;
+    for (const auto& account : m_arrAccounts) {
+        if (account->m_bSignInNeeded == 0) {
+            m_askedSignIn.erase(account->m_strName);
+        } else if (m_askedSignIn.insert(account->m_strName).second) {
+            due.emplace_back(account->m_strName, account->m_oauth);
+        }
+    }
+    if (due.empty()) {
+        return;
+    }
+    // Once the check has ended: the question must not hold up the end of the busy state.
+    QTimer::singleShot(0, this, [this, due] {
+        for (const auto& [name, config] : due) {
+            if (m_bDocClosed) {
+                return;
+            }
+            OfferSignIn(m_pDialogOwner, name, config);
+        }
+    });
 }
 
 bool CTolvaneDoc::CheckAfterPasswordMove() {

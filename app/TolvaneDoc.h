@@ -52,6 +52,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,8 @@ protected:
 
 private:
     void OnCheckComplete(int id);
+    // After a check: asks once for each OAuth 2.0 account that must sign in again.
+    void OfferSignIns();
     void OnReloadDone();
     void OnPasswordsMoved();
     void ClearReplacedMail();
@@ -164,6 +167,7 @@ private:
     ReportWindowPtr m_pReport;
     CMailNotifier m_notifier;
     CCheckFailures m_failures;
+    std::set<std::string> m_askedSignIn; // asked to sign in again, until it logs in
     bool m_bDocClosed = false;
     bool m_bCancelAsked = false; // the user cancelled the worker's current step
     bool m_bMovingPasswords = false;

@@ -20,24 +20,26 @@ std::string Format(const char* format, const std::string& a, const std::string& 
 }
 
 struct Allowed {
-    bool json, raw, quiet, yes, file;
+    bool json, raw, quiet, yes, file, noBrowser;
     size_t minOperands, maxOperands;
 };
 
 Allowed AllowedFor(Command command) {
     switch (command) {
     case Command::Check:
-        return {true, true, true, true, false, 0, 1}; // --yes answers the expiry questions
+        return {true, true, true, true, false, false, 0, 1}; // --yes answers the expiry questions
     case Command::Delete:
-        return {true, false, false, true, false, 1, SIZE_MAX};
+        return {true, false, false, true, false, false, 1, SIZE_MAX};
     case Command::Accounts:
-        return {true, false, false, false, false, 0, 0};
+        return {true, false, false, false, false, false, 0, 0};
     case Command::Password:
-        return {false, false, false, false, true, 1, 1};
+        return {false, false, false, false, true, false, 1, 1};
+    case Command::Login:
+        return {false, false, false, false, false, true, 1, 1};
     case Command::Help:
         break;
     }
-    return {false, false, false, false, false, 0, 0};
+    return {false, false, false, false, false, false, 0, 0};
 }
 
 } // namespace
@@ -66,6 +68,8 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& out, std::s
         out.command = Command::Accounts;
     } else if (name == "password") {
         out.command = Command::Password;
+    } else if (name == "login") {
+        out.command = Command::Login;
     } else {
         error = Format(txt::kUnknownCommand, name);
         return false;
@@ -98,6 +102,8 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& out, std::s
             flag = &out.bYes, bAllowed = allowed.yes;
         } else if (arg == "--file") {
             flag = &out.bFile, bAllowed = allowed.file;
+        } else if (arg == "--no-browser") {
+            flag = &out.bNoBrowser, bAllowed = allowed.noBrowser;
         } else {
             error = Format(txt::kUnknownOption, arg);
             return false;
@@ -113,7 +119,9 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& out, std::s
         return false;
     }
     if (out.operands.size() < allowed.minOperands) {
-        error = out.command == Command::Password ? txt::kNoAccountGiven : txt::kNoUidl;
+        error = out.command == Command::Password ? txt::kNoAccountGiven
+                : out.command == Command::Login  ? txt::kNoLoginAccount
+                                                 : txt::kNoUidl;
         return false;
     }
     return true;

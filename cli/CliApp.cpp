@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include "cli/Arguments.h"
+#include "cli/BrowserLauncher.h"
 #include "cli/CliTexts.h"
 #include "cli/InterruptWatcher.h"
 #include "cli/MailFormat.h"
@@ -8,7 +9,10 @@
 #include "cli/TerminalHost.h"
 #include "engine/DocumentCore.h"
 #include "engine/JobTexts.h"
+#include "engine/OAuthSignIn.h"
+#include "engine/OAuthTokens.h"
 #include "engine/PasswordPlace.h"
+#include "engine/SaslMechanisms.h"
 #include "platform/CodePage.h"
 #include "platform/InstanceLock.h"
 #include "platform/MessageHost.h"
@@ -16,6 +20,7 @@
 #include "platform/Profile.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -101,6 +106,7 @@ public:
     int Delete();
     int Accounts();
     int Password();
+    int Login();
     // The passwords still in the settings file into the keyring, on the worker, before the
     // command's job (engine/PasswordMove.h). False when the worker could not start.
     bool MovePasswords();
@@ -126,11 +132,16 @@ private:
     std::mutex m_cancelLock; // orders a Ctrl+C against the start of the first job
     bool m_bWorkerReady = false;
     bool m_bCancelPending = false;
+    std::atomic<COAuthSignIn*> m_pSignIn{nullptr}; // the login's, while it waits
     CInterruptWatcher m_watcher; // last: it stops before the rest of the session goes
 };
 
 void CSession::OnInterrupt() {
     m_host.WriteError(txt::kCancelling);
+    if (COAuthSignIn* signIn = m_pSignIn.load()) {
+        signIn->Cancel();
+        return;
+    }
     std::lock_guard lock(m_cancelLock);
     if (m_bWorkerReady) {
         m_doc.Cancel();
@@ -359,6 +370,78 @@ int CSession::Password() {
     return EXIT_ALL_CHECKED;
 }
 
+// What an account's OAuth 2.0 settings lack, for the user (UTF-8).
+const char* MissingOAuthSetting(int code) {
+    switch (code) {
+    case OAUTH_CONFIG_PROVIDER:
+        return txt::kLoginNoProvider;
+    case OAUTH_CONFIG_CLIENT:
+        return txt::kLoginNoClient;
+    default:
+        return txt::kLoginNoEndpoints;
+    }
+}
+
+constexpr int64_t kLoginWaitMs = 5 * 60 * 1000;
+
+int CSession::Login() {
+    const std::string& name = m_args.operands[0];
+    CAccount* account = NamedAccount(name);
+    if (account == nullptr) {
+        return EXIT_USAGE;
+    }
+    const std::string nameUtf8 = Cp932ToUtf8(name);
+    if (account->m_nAuthentication != AUTH_OAUTH2) {
+        m_host.WriteError(Format(txt::kLoginNotOAuth, nameUtf8));
+        return EXIT_USAGE;
+    }
+    OAuthConfig config;
+    const int resolved = ResolveOAuthConfig(account->m_oauth, config);
+    if (resolved != OAUTH_CONFIG_OK) {
+        m_host.WriteError(FormatTwo(txt::kLoginSettings, nameUtf8, MissingOAuthSetting(resolved)));
+        return EXIT_USAGE;
+    }
+    COAuthSignIn signIn;
+    std::string url;
+    if (!signIn.Start(config, url)) {
+        m_host.WriteError(txt::kLoginNoListener);
+        return EXIT_ACCOUNT_FAILED;
+    }
+    WriteOut(url + "\n");
+    if (!m_args.bNoBrowser) {
+        OpenInBrowser(url); // the address is on the terminal when no browser opens
+    }
+    m_host.WriteError(txt::kLoginInBrowser);
+    m_pSignIn.store(&signIn);
+    TokenReply reply;
+    std::string detail;
+    const int result = signIn.Finish(SystemMonotonicClock(), kLoginWaitMs, reply, detail);
+    m_pSignIn.store(nullptr);
+    const std::string why = TerminalSafe(detail, false);
+    switch (result) {
+    case SIGNIN_OK:
+        break;
+    case SIGNIN_REFUSED:
+        m_host.WriteError(FormatTwo(txt::kLoginRefused, nameUtf8, why));
+        return EXIT_ACCOUNT_FAILED;
+    case SIGNIN_TIMEOUT:
+        m_host.WriteError(Format(txt::kLoginTimedOut, nameUtf8));
+        return EXIT_ACCOUNT_FAILED;
+    case SIGNIN_CANCELLED:
+        m_host.WriteError(Format(txt::kLoginCancelled, nameUtf8));
+        return EXIT_ACCOUNT_FAILED;
+    default:
+        m_host.WriteError(FormatTwo(txt::kLoginFailed, nameUtf8, why));
+        return EXIT_ACCOUNT_FAILED;
+    }
+    if (!SharedOAuthTokens().SignedIn(name, reply)) {
+        m_host.WriteError(Format(txt::kLoginNotStored, nameUtf8));
+        return EXIT_ACCOUNT_FAILED;
+    }
+    WriteOut(Format(txt::kLoginDone, nameUtf8));
+    return EXIT_ALL_CHECKED;
+}
+
 } // namespace
 
 int RunCli(const std::vector<std::string>& args) {
@@ -418,6 +501,9 @@ int RunCli(const std::vector<std::string>& args) {
             break;
         case Command::Password:
             status = session.Password();
+            break;
+        case Command::Login:
+            status = session.Login();
             break;
         case Command::Help:
             break;

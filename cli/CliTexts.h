@@ -10,6 +10,7 @@ inline constexpr char kUsage[] =
     "  tolvane-cli delete UIDL... [--yes] [--json]\n"
     "  tolvane-cli accounts [--json]\n"
     "  tolvane-cli password アカウント [--file]\n"
+    "  tolvane-cli login アカウント [--no-browser]\n"
     "\n"
     "  check     "
     "有効なすべてのアカウント（またはアカウントを指定すると、無効でもそのアカウント）の\n"
@@ -20,6 +21,8 @@ inline constexpr char kUsage[] =
     "  accounts  アカウントの一覧と設定を表示します（パスワードは表示しません）。\n"
     "  password  アカウントのパスワードを標準入力から読み込み（端末では表示しません）、\n"
     "            キーリングに保存します。\n"
+    "  login     OAuth 2.0 のアカウントにブラウザーでサインインします。認可の URL を\n"
+    "            標準出力に1行で表示し、5分間サインインの完了を待ちます。\n"
     "\n"
     "  --json    一覧を JSON で出力します。\n"
     "  --raw     JSON に from_cp932, subject_cp932, body_cp932（CP932 "
@@ -27,6 +30,7 @@ inline constexpr char kUsage[] =
     "  --quiet   接続ログを標準エラー出力に表示しません。\n"
     "  --yes     確認の質問にすべて OK と答えます。\n"
     "  --file    password: キーリングではなく設定ファイルに保存します。\n"
+    "  --no-browser  login: ブラウザーを開かず、URL の表示だけを行います。\n"
     "  -h, --help  この説明を表示します。\n"
     "\n"
     "  Ctrl+C を1回押すと処理中のアカウントの受信確認を中止し、2回押すと直ちに終了します。\n"
@@ -45,6 +49,7 @@ inline constexpr char kRawNeedsJson[] = "--raw は --json と一緒に指定し�
 inline constexpr char kTooManyArguments[] = "引数が多すぎます: %s\n";
 inline constexpr char kNoUidl[] = "削除するメールの UIDL を指定してください。\n";
 inline constexpr char kNoAccountGiven[] = "パスワードを設定するアカウントを指定してください。\n";
+inline constexpr char kNoLoginAccount[] = "サインインするアカウントを指定してください。\n";
 
 // tolvane-cli password (%s: the account).
 inline constexpr char kPasswordPrompt[] = "「%s」のパスワード: ";
@@ -101,6 +106,27 @@ inline constexpr char kSecurityUnknown[] = "暗号化不明";
 inline constexpr char kCertificateChecked[] = "証明書確認あり";
 inline constexpr char kCertificateUnchecked[] = "証明書確認なし";
 inline constexpr char kPipelining[] = "先行送信";
+// login
+inline constexpr char kLoginNotOAuth[] =
+    "「%s」は OAuth 2.0 で認証するアカウントではありません。何も変更していません。\n";
+inline constexpr char kLoginSettings[] =
+    "「%s」の OAuth 2.0 の設定が足りません（%s）。アカウントの設定を確認してください。\n";
+inline constexpr char kLoginNoProvider[] = "プロバイダー";
+inline constexpr char kLoginNoClient[] = "クライアント ID";
+inline constexpr char kLoginNoEndpoints[] = "認可とトークンの URL、スコープ";
+inline constexpr char kLoginNoListener[] =
+    "サインインを始められませんでした（ブラウザーからの戻り先を用意できません）。\n";
+inline constexpr char kLoginInBrowser[] =
+    "ブラウザーでサインインしてください。ブラウザーが開かない場合は、上の URL を開いてください。"
+    "5分間待ちます（Ctrl+C で中止します）。\n";
+inline constexpr char kLoginDone[] = "「%s」にサインインしました。\n";
+inline constexpr char kLoginRefused[] = "「%s」のサインインは拒否されました。%s\n";
+inline constexpr char kLoginTimedOut[] = "「%s」のサインインが5分以内に完了しませんでした。\n";
+inline constexpr char kLoginCancelled[] = "「%s」のサインインを中止しました。\n";
+inline constexpr char kLoginFailed[] = "「%s」にサインインできませんでした。%s\n";
+inline constexpr char kLoginNotStored[] =
+    "「%s」のサインインはできましたが、トークンをキーリングに保存できませんでした。\n";
+
 inline constexpr char kPasswordInFile[] = "パスワード:設定ファイル";
 inline constexpr char kPasswordInKeyring[] = "パスワード:キーリング";
 inline constexpr char kPasswordByCommand[] = "パスワード:コマンド";

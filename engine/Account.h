@@ -18,6 +18,7 @@
 #include "engine/Host.h"
 #include "engine/Mail.h"
 #include "engine/MailStore.h"
+#include "engine/OAuthConfig.h"
 #include "engine/Pop3Socket.h"
 #include "engine/ServerListing.h"
 #include "platform/Profile.h"
@@ -249,7 +250,12 @@ public:
     // AUTH_USER_PASS, AUTH_PLAIN or AUTH_OAUTH2 (engine/SaslMechanisms.h); an OAuth 2.0
     // account needs no Password in the settings.
     int32_t m_nAuthentication = 0;
+    // The OAuth keys as the file holds them (engine/OAuthConfig.h resolves a provider's).
+    OAuthConfig m_oauth;
     IAccessTokenSource* m_pTokenSource = nullptr; // not owned; OAuth 2.0 accounts only
+    // Set by a login that found no usable refresh token (the user must sign in again),
+    // cleared by a login that succeeds; the front end asks the user once.
+    int32_t m_bSignInNeeded = 0;
     ReportFn m_pfnReport = nullptr;
     void* m_pReportContext = nullptr;
 
@@ -279,6 +285,7 @@ private:
     // The settings in write order, as text (numbers in decimal).
     std::vector<std::string> SettingTexts() const;
     void AddSetting(ProfileBatch& batch, size_t index, MissingKey missing) const;
+    void LoadOAuthSettings();
     bool WriteSetting(size_t index);
     bool WriteSettings(std::initializer_list<size_t> indexes);
     // The login's password from where m_nPasswordStore says; false after logging why not.

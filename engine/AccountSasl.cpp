@@ -63,6 +63,7 @@ bool CAccount::LoginSasl() {
         const int token = m_pTokenSource == nullptr
                               ? TOKEN_SIGN_IN
                               : m_pTokenSource->AccessToken(*this, identity.strSecret);
+        m_bSignInNeeded = token == TOKEN_SIGN_IN ? 1 : 0;
         if (token != TOKEN_OK) {
             ReportName(token == TOKEN_SIGN_IN     ? txt::kOAuthSignIn
                        : token == TOKEN_CANCELLED ? txt::kStopCheck

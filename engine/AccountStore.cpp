@@ -43,20 +43,51 @@ enum : size_t {
     kPipelining,
     kPasswordStore,
     kPasswordCommand,
+    kAuthentication,
+    kOAuthProvider,
+    kOAuthClientId,
+    kOAuthClientSecret,
+    kOAuthAuthorizeUrl,
+    kOAuthTokenUrl,
+    kOAuthScope,
     kSettingCount
 };
 constexpr const char* kSettingKeys[kSettingCount] = {
-    "Servername",   "Username",      "Password",
-    "PortNo",       "ReceiveCount",  "Timeout",
-    "SimpleDelete", "Enable",        "ReceiveNewMailOnly",
-    "LimitDelete",  "LimitDays",     "ConfLimitDelete",
-    "Decode",       "Security",      "VerifyCertificate",
-    "Pipelining",   "PasswordStore", "PasswordCommand",
+    "Servername",
+    "Username",
+    "Password",
+    "PortNo",
+    "ReceiveCount",
+    "Timeout",
+    "SimpleDelete",
+    "Enable",
+    "ReceiveNewMailOnly",
+    "LimitDelete",
+    "LimitDays",
+    "ConfLimitDelete",
+    "Decode",
+    "Security",
+    "VerifyCertificate",
+    "Pipelining",
+    "PasswordStore",
+    "PasswordCommand",
+    "Authentication",
+    "OAuthProvider",
+    "OAuthClientId",
+    "OAuthClientSecret",
+    "OAuthAuthorizeUrl",
+    "OAuthTokenUrl",
+    "OAuthScope",
 };
 
 // Texts are UTF-8 exactly as the file holds them; the rest are integers.
 bool IsText(size_t index) {
-    return index <= kPassword || index == kPasswordCommand;
+    return index <= kPassword || index == kPasswordCommand || index >= kOAuthClientId;
+}
+
+// The keys an account without OAuth 2.0 never needs in the file.
+bool IsOAuthOnly(size_t index) {
+    return index >= kOAuthProvider;
 }
 
 std::string TextOf(const CAccount& account, size_t index) {
@@ -69,12 +100,28 @@ std::string TextOf(const CAccount& account, size_t index) {
         // A password that lives elsewhere never reaches the file, whatever the record holds
         // (a dialog's typed text on its way to the keyring).
         return account.m_nPasswordStore == PASSWORD_IN_FILE ? account.m_strPassword : std::string();
+    case kOAuthClientId:
+        return account.m_oauth.strClientId;
+    case kOAuthClientSecret:
+        return account.m_oauth.strClientSecret;
+    case kOAuthAuthorizeUrl:
+        return account.m_oauth.strAuthorizeUrl;
+    case kOAuthTokenUrl:
+        return account.m_oauth.strTokenUrl;
+    case kOAuthScope:
+        return account.m_oauth.strScope;
     default:
         return account.m_strPasswordCommand;
     }
 }
 
 int32_t NumberOf(const CAccount& account, size_t index) {
+    if (index == kAuthentication) {
+        return account.m_nAuthentication;
+    }
+    if (index == kOAuthProvider) {
+        return account.m_oauth.nProvider;
+    }
     const std::array<int32_t, kPasswordStore - kPortNo + 1> numbers = {
         account.m_nPort,         account.m_nReceiveCount, account.m_socket.m_nTimeout,
         account.m_bSimpleDelete, account.m_bEnable,       account.m_bNewMailOnly,
@@ -138,6 +185,7 @@ bool CAccount::Load(const std::string& name, bool bReadRegistry) {
     }
     // An empty command is told at the login, where the user sees why the account fails.
     m_strPasswordCommand = GetProfileStringUtf8(m_strSection, "PasswordCommand", "");
+    LoadOAuthSettings();
     m_nPort = GetProfileInt(m_strSection, "PortNo", 0);
     if (m_nPort == 0) {
         return false;
@@ -197,10 +245,21 @@ bool CAccount::CommitSettings(ProfileBatch& batch) {
     return true;
 }
 
+void CAccount::LoadOAuthSettings() {
+    m_oauth.nProvider = GetProfileInt(m_strSection, "OAuthProvider", 0);
+    m_oauth.strClientId = GetProfileStringUtf8(m_strSection, "OAuthClientId", "");
+    m_oauth.strClientSecret = GetProfileStringUtf8(m_strSection, "OAuthClientSecret", "");
+    m_oauth.strAuthorizeUrl = GetProfileStringUtf8(m_strSection, "OAuthAuthorizeUrl", "");
+    m_oauth.strTokenUrl = GetProfileStringUtf8(m_strSection, "OAuthTokenUrl", "");
+    m_oauth.strScope = GetProfileStringUtf8(m_strSection, "OAuthScope", "");
+}
+
 bool CAccount::SaveAccount() {
     ProfileBatch batch;
     for (size_t index = 0; index < kSettingCount; ++index) {
-        AddSetting(batch, index, MissingKey::Create);
+        if (m_nAuthentication == AUTH_OAUTH2 || !IsOAuthOnly(index)) {
+            AddSetting(batch, index, MissingKey::Create);
+        }
     }
     return CommitSettings(batch);
 }

@@ -1,6 +1,7 @@
 #include "engine/DocumentCore.h"
 
 #include "engine/JobTexts.h"
+#include "engine/OAuthTokens.h"
 #include "engine/PasswordMove.h"
 #include "platform/CodePage.h"
 #include "platform/MessageHost.h"
@@ -81,6 +82,7 @@ bool CDocumentCore::Create() {
             return false;
         }
         if (account->Load(name, true)) {
+            account->m_pTokenSource = &SharedOAuthTokens();
             m_arrAccounts.push_back(std::move(account));
         }
     }
@@ -317,6 +319,7 @@ bool CDocumentCore::Close() {
 
 void CDocumentCore::AddAccount(std::unique_ptr<CAccount> account) {
     assert(m_bBusy == 0 && "the worker reads the accounts without a lock");
+    account->m_pTokenSource = &SharedOAuthTokens();
     m_arrAccounts.push_back(std::move(account));
 }
 

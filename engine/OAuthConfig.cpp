@@ -1,7 +1,5 @@
 #include "engine/OAuthConfig.h"
 
-#include "platform/Profile.h"
-
 namespace tolvane {
 
 bool BuiltInEndpoints(int32_t provider, OAuthConfig& config) {
@@ -21,16 +19,9 @@ bool BuiltInEndpoints(int32_t provider, OAuthConfig& config) {
     }
 }
 
-int LoadOAuthConfig(const std::string& section, OAuthConfig& config) {
-    config = OAuthConfig{};
-    config.nProvider = GetProfileInt(section, "OAuthProvider", 0);
-    config.strClientId = GetProfileStringUtf8(section, "OAuthClientId", "");
-    config.strClientSecret = GetProfileStringUtf8(section, "OAuthClientSecret", "");
-    if (config.nProvider == OAUTH_OTHER) {
-        config.strAuthorizeUrl = GetProfileStringUtf8(section, "OAuthAuthorizeUrl", "");
-        config.strTokenUrl = GetProfileStringUtf8(section, "OAuthTokenUrl", "");
-        config.strScope = GetProfileStringUtf8(section, "OAuthScope", "");
-    } else if (!BuiltInEndpoints(config.nProvider, config)) {
+int ResolveOAuthConfig(const OAuthConfig& stored, OAuthConfig& config) {
+    config = stored;
+    if (config.nProvider != OAUTH_OTHER && !BuiltInEndpoints(config.nProvider, config)) {
         return OAUTH_CONFIG_PROVIDER;
     }
     if (config.strClientId.empty()) {

@@ -5,8 +5,10 @@
 // - Keys of the account's section: OAuthProvider (1 Microsoft, 2 Google, 3 other),
 //   OAuthClientId, OAuthClientSecret (Google's desktop clients have one), and for 3 alone
 //   OAuthAuthorizeUrl, OAuthTokenUrl, OAuthScope. All UTF-8 bytes as the file holds them.
-// - LoadOAuthConfig fills config and returns OAUTH_CONFIG_OK, or the first fault: an
-//   unknown provider, no client id, or (other) a missing endpoint or scope.
+// - The account holds the keys as stored (CAccount::m_oauth); ResolveOAuthConfig gives
+//   the settings a sign-in or a refresh uses (a known provider's endpoints and scope built
+//   in, whatever the file says of them) and returns OAUTH_CONFIG_OK, or the first fault:
+//   an unknown provider, no client id, or (other) a missing endpoint or scope.
 // - ProviderServer gives the POP3 server of a known provider (POP3S), for the dialog.
 #pragma once
 
@@ -37,7 +39,7 @@ struct OAuthConfig {
 // for a provider that has none built in.
 bool BuiltInEndpoints(int32_t provider, OAuthConfig& config);
 
-int LoadOAuthConfig(const std::string& section, OAuthConfig& config);
+int ResolveOAuthConfig(const OAuthConfig& stored, OAuthConfig& config);
 
 struct ProviderPop3Server {
     const char* host;

@@ -1,6 +1,7 @@
 #include "engine/OAuthTokens.h"
 
 #include "engine/Account.h"
+#include "engine/KeyringRefreshTokens.h"
 #include "engine/OAuthConfig.h"
 #include "engine/TokenEndpoint.h"
 
@@ -29,7 +30,7 @@ int COAuthTokens::AccessToken(const CAccount& account, std::string& token) {
 
 int COAuthTokens::Refresh(const CAccount& account, std::string& token) {
     OAuthConfig config;
-    if (LoadOAuthConfig(account.m_strSection, config) != OAUTH_CONFIG_OK) {
+    if (ResolveOAuthConfig(account.m_oauth, config) != OAUTH_CONFIG_OK) {
         return TOKEN_SIGN_IN;
     }
     std::string refreshToken;
@@ -76,6 +77,12 @@ bool COAuthTokens::SignedIn(const std::string& account, const TokenReply& reply)
 void COAuthTokens::Forget(const std::string& account) {
     std::lock_guard lock(m_mutex);
     m_held.erase(account);
+}
+
+COAuthTokens& SharedOAuthTokens() {
+    static CKeyringRefreshTokens store;
+    static COAuthTokens tokens(store);
+    return tokens;
 }
 
 } // namespace tolvane

@@ -56,4 +56,8 @@ private:
     std::map<std::string, Held> m_held;
 };
 
+// The process's tokens, their refresh tokens in the keyring (engine/KeyringRefreshTokens.h):
+// what the accounts of the programs log in with and what a sign-in hands its tokens to.
+COAuthTokens& SharedOAuthTokens();
+
 } // namespace tolvane

@@ -21,7 +21,7 @@ namespace {
 // before it is abandoned.
 constexpr int kCancelGraceMs = 2000;
 
-const SecretSchema* Schema() {
+const SecretSchema* PasswordSchema() {
     static const SecretSchema schema = [] {
         SecretSchema s{};
         s.name = kSecretSchema;
@@ -32,6 +32,22 @@ const SecretSchema* Schema() {
         return s;
     }();
     return &schema;
+}
+
+const SecretSchema* TokenSchema() {
+    static const SecretSchema schema = [] {
+        SecretSchema s{};
+        s.name = kSecretTokenSchema;
+        s.flags = SECRET_SCHEMA_NONE;
+        s.attributes[0] = {"account", SECRET_SCHEMA_ATTRIBUTE_STRING};
+        s.attributes[1] = {"kind", SECRET_SCHEMA_ATTRIBUTE_STRING};
+        return s;
+    }();
+    return &schema;
+}
+
+const SecretSchema* Schema(const SecretKeys& keys) {
+    return keys.kindUtf8.empty() ? PasswordSchema() : TokenSchema();
 }
 
 // The result of one asynchronous step, kept by its callback.
@@ -198,13 +214,18 @@ int Fail(const GError* gerror, bool bTimedOut, std::string* error) {
 // The attributes of keys; the table borrows the strings of keys.
 GHashTable* Attributes(const SecretKeys* keys) {
     GHashTable* table = g_hash_table_new(g_str_hash, g_str_equal);
-    if (keys != nullptr) {
-        g_hash_table_insert(table, const_cast<char*>("account"),
-                            const_cast<char*>(keys->accountUtf8.c_str()));
-        g_hash_table_insert(table, const_cast<char*>("server"),
-                            const_cast<char*>(keys->serverUtf8.c_str()));
-        g_hash_table_insert(table, const_cast<char*>("user"),
-                            const_cast<char*>(keys->userUtf8.c_str()));
+    if (keys == nullptr) {
+        return table;
+    }
+    const auto insert = [table](const char* name, const std::string& value) {
+        g_hash_table_insert(table, const_cast<char*>(name), const_cast<char*>(value.c_str()));
+    };
+    insert("account", keys->accountUtf8);
+    if (!keys->kindUtf8.empty()) {
+        insert("kind", keys->kindUtf8);
+    } else {
+        insert("server", keys->serverUtf8);
+        insert("user", keys->userUtf8);
     }
     return table;
 }
@@ -294,7 +315,7 @@ public:
                 secret_value_new(secret.Data(), static_cast<gssize>(secret.Size()), "text/plain");
             const std::string label = SecretLabel(keys);
             Pending* pending = call.NewPending();
-            secret_service_store(service, Schema(), attributes, SECRET_COLLECTION_DEFAULT,
+            secret_service_store(service, Schema(keys), attributes, SECRET_COLLECTION_DEFAULT,
                                  label.c_str(), value, call.Cancellable(), &OnReady, pending);
             secret_value_unref(value);
             g_hash_table_unref(attributes);
@@ -316,7 +337,7 @@ public:
                    [&](CBoundedCall& call, SecretService* service) -> int {
                        GHashTable* attributes = Attributes(&keys);
                        Pending* pending = call.NewPending();
-                       secret_service_search(service, Schema(), attributes,
+                       secret_service_search(service, Schema(keys), attributes,
                                              static_cast<SecretSearchFlags>(
                                                  SECRET_SEARCH_UNLOCK | SECRET_SEARCH_LOAD_SECRETS),
                                              call.Cancellable(), &OnReady, pending);
@@ -338,12 +359,23 @@ public:
     }
 
     int Remove(const SecretKeys& keys, int timeoutMs, std::string* error) override {
-        return Clear(&keys, timeoutMs, error);
+        return Clear(Schema(keys), &keys, timeoutMs, error);
     }
 
     int RemoveAll(int timeoutMs, std::string* error) override {
-        const int code = Clear(nullptr, timeoutMs, error);
-        return code == SECRET_NOT_FOUND ? SECRET_OK : code;
+        // Each schema in its own call, both bounded by the one time-out.
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        for (const SecretSchema* schema : {PasswordSchema(), TokenSchema()}) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            const int code =
+                Clear(schema, nullptr, static_cast<int>(std::max<int64_t>(left.count(), 0)), error);
+            if (code != SECRET_OK && code != SECRET_NOT_FOUND) {
+                return code;
+            }
+        }
+        return SECRET_OK;
     }
 
 private:
@@ -424,11 +456,12 @@ private:
         return SECRET_OK;
     }
 
-    int Clear(const SecretKeys* keys, int timeoutMs, std::string* error) {
+    int Clear(const SecretSchema* schema, const SecretKeys* keys, int timeoutMs,
+              std::string* error) {
         return Run(timeoutMs, error, -1, [&](CBoundedCall& call, SecretService* service) -> int {
             GHashTable* attributes = Attributes(keys);
             Pending* pending = call.NewPending();
-            secret_service_clear(service, Schema(), attributes, call.Cancellable(), &OnReady,
+            secret_service_clear(service, schema, attributes, call.Cancellable(), &OnReady,
                                  pending);
             g_hash_table_unref(attributes);
             GAsyncResult* result = call.Await(pending);

@@ -11,7 +11,11 @@ std::atomic<ISecretStore*> g_store{nullptr};
 } // namespace
 
 std::string SecretLabel(const SecretKeys& keys) {
-    return "トルヴェイン: " + keys.accountUtf8;
+    std::string label = "トルヴェイン: " + keys.accountUtf8;
+    if (!keys.kindUtf8.empty()) {
+        label += " (OAuth 2.0)";
+    }
+    return label;
 }
 
 ISecretStore& SecretStore() {

@@ -3,8 +3,11 @@
 // so tests put a store of their own in (SetSecretStore).
 //
 // Contract:
-// - One secret per account, found by three attributes, all UTF-8: account (the account's
+// - An account's password is found by three attributes, all UTF-8: account (the account's
 //   name), server and user; schema kSecretSchema; label "トルヴェイン: ACCOUNT".
+// - Its OAuth 2.0 refresh token by account and kind ("refresh-token"), under a schema of its
+//   own (kSecretTokenSchema), so that no password lookup ever finds a token; label
+//   "トルヴェイン: ACCOUNT (OAuth 2.0)".
 // - Every call returns a SECRET_* code and ends within timeoutMs (a prompt left unanswered,
 //   a keyring that hangs and a wait for another call included): nothing ever waits longer.
 // - error, when given, receives the service's own words (UTF-8) for SECRET_ERROR and a
@@ -19,6 +22,7 @@
 #include "platform/SecureString.h"
 
 #include <string>
+#include <utility>
 
 namespace tolvane {
 
@@ -33,17 +37,27 @@ enum SecretResult : int {
 };
 
 inline constexpr char kSecretSchema[] = "org.orrindale.Tolvane.Password";
+inline constexpr char kSecretTokenSchema[] = "org.orrindale.Tolvane.Token";
+inline constexpr char kSecretKindRefreshToken[] = "refresh-token";
 // A call's bound where no account time-out applies (uninstall, tolvane-cli password).
 inline constexpr int kSecretTimeoutMs = 60000;
 
 struct SecretKeys {
+    SecretKeys() = default;
+    SecretKeys(std::string account, std::string server, std::string user,
+               std::string kind = std::string())
+        : accountUtf8(std::move(account)), serverUtf8(std::move(server)),
+          userUtf8(std::move(user)), kindUtf8(std::move(kind)) {}
+
     std::string accountUtf8;
     std::string serverUtf8;
     std::string userUtf8;
+    // Empty for the password; kSecretKindRefreshToken for the token (server and user unused).
+    std::string kindUtf8;
     bool operator==(const SecretKeys&) const = default;
 };
 
-// "トルヴェイン: ACCOUNT" (UTF-8).
+// "トルヴェイン: ACCOUNT", a token's with " (OAuth 2.0)" (UTF-8).
 std::string SecretLabel(const SecretKeys& keys);
 
 class ISecretStore {
@@ -59,8 +73,8 @@ public:
                        std::string* error, int cancelFd = -1) = 0;
     // SECRET_NOT_FOUND when there was nothing to remove.
     virtual int Remove(const SecretKeys& keys, int timeoutMs, std::string* error) = 0;
-    // Every secret of kSecretSchema, whatever its attributes; SECRET_OK also when there was
-    // none. Secrets of other schemas stay.
+    // Every secret of kSecretSchema and kSecretTokenSchema, whatever its attributes;
+    // SECRET_OK also when there was none. Secrets of other schemas stay.
     virtual int RemoveAll(int timeoutMs, std::string* error) = 0;
 };
 
@@ -69,7 +83,7 @@ ISecretStore& SecretStore();
 // Installs a store (nullptr restores the Secret Service); returns the previous one.
 ISecretStore* SetSecretStore(ISecretStore* store);
 
-// What uninstalling does to the keyring: every secret of kSecretSchema goes (bounded by
+// What uninstalling does to the keyring: every secret of Tolvane's schemas goes (bounded by
 // kSecretTimeoutMs). Blocks; call it off the GUI thread. SECRET_NO_SERVICE means there was
 // no keyring to clean.
 int RemoveAllTolvaneSecrets(std::string* error = nullptr);

@@ -4,16 +4,22 @@
 #include "app/widgets/OffThread.h"
 #include "app/widgets/QtText.h"
 #include "engine/DocumentCore.h"
+#include "engine/KeyringRefreshTokens.h"
+#include "engine/OAuthTokens.h"
 #include "engine/PasswordPlace.h"
+#include "engine/SaslMechanisms.h"
 #include "platform/CodePage.h"
 #include "platform/MessageHost.h"
 #include "platform/Texts.h"
+#include "settings/AccountAuthRows.h"
 #include "settings/AccountForm.h"
 #include "settings/SettingsTexts.h"
+#include "settings/SignInDialog.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -38,6 +44,8 @@ CAccountDialog::CAccountDialog(CDocumentCore& doc, QWidget* parent) : QDialog(pa
     connect(m_pAdd, &QPushButton::clicked, this, &CAccountDialog::OnAdd);
     connect(m_pChange, &QPushButton::clicked, this, &CAccountDialog::OnChange);
     connect(m_pDelete, &QPushButton::clicked, this, &CAccountDialog::OnDelete);
+    connect(&m_pForm->AuthRows(), &CAccountAuthRows::signInRequested, this,
+            &CAccountDialog::OnSignIn);
     connect(m_pClose, &QPushButton::clicked, this, &QDialog::accept);
     ClearForm();
 }
@@ -195,6 +203,13 @@ std::optional<PasswordEditResult> CAccountDialog::PlacePassword(const CAccount* 
     const CSecureString typed(m_pForm->TypedPassword());
     if (!typed.Empty()) {
         edit.typed = &typed;
+    } else if (m_pForm->IsOAuth()) {
+        // Nothing to place: an OAuth 2.0 login needs no password, and one kept keeps its place.
+        PasswordEditResult kept;
+        kept.nStore = pBefore ? pBefore->m_nPasswordStore : PASSWORD_IN_FILE;
+        kept.bFilePassword = pBefore && pBefore->m_nPasswordStore == PASSWORD_IN_FILE;
+        kept.filePassword.Append(kept.bFilePassword ? pBefore->m_strPassword : "");
+        return kept;
     }
     PasswordEditResult result;
     RunOffThread(this, [&edit, &result] { result = ApplyPasswordEdit(edit, kSecretTimeoutMs); });
@@ -275,9 +290,28 @@ void CAccountDialog::OnChange() {
     }
     m_pForm->CopyTo(account);
     TakePasswordPlace(account, *place);
+    SharedOAuthTokens().Forget(account.m_strName); // the next login asks with the new settings
     Q_EMIT accountsChanged();
     account.SaveAccount();
     ClearForm();
+}
+
+void CAccountDialog::OnSignIn() {
+    if (m_pForm->IsNameEmpty()) {
+        ShowMessageUtf8(gui::txt::kNameRange, MsgButtons::Ok, MsgIcon::Exclamation);
+        m_pForm->FocusName();
+        return;
+    }
+    const int nRow = FindNamedRow();
+    // A listed account signs in under its own name and with its file's endpoints; a new one
+    // under the name typed, which it is then added with.
+    const CAccount* account = nRow >= 0 ? m_doc.GetAccount(nRow) : nullptr;
+    const std::string name = account ? account->m_strName : m_pForm->NameCp932();
+    const OAuthConfig config =
+        m_pForm->AuthRows().ShownConfig(account ? account->m_oauth : OAuthConfig{});
+    if (RunSignIn(this, name, config)) {
+        m_pForm->AuthRows().ClientIdEdit()->setFocus();
+    }
 }
 
 void CAccountDialog::OnDelete() {
@@ -315,13 +349,24 @@ void CAccountDialog::OnDelete() {
 }
 
 void CAccountDialog::RemovePassword(const CAccount& account) {
-    if (account.m_nPasswordStore != PASSWORD_IN_KEYRING) {
+    const bool bPassword = account.m_nPasswordStore == PASSWORD_IN_KEYRING;
+    const bool bToken = account.m_nAuthentication == AUTH_OAUTH2;
+    if (!bPassword && !bToken) {
         return;
     }
+    SharedOAuthTokens().Forget(account.m_strName);
     int code = SECRET_OK;
     std::string error;
     const SecretKeys keys = account.Keys();
-    RunOffThread(this, [&] { code = RemoveSecret(keys, kSecretTimeoutMs, &error); });
+    const SecretKeys tokenKeys = CKeyringRefreshTokens::TokenKeys(account.m_strName);
+    RunOffThread(this, [&] {
+        if (bToken) {
+            code = RemoveSecret(tokenKeys, kSecretTimeoutMs, &error);
+        }
+        if (bPassword && (code == SECRET_OK || code == SECRET_NOT_FOUND)) {
+            code = RemoveSecret(keys, kSecretTimeoutMs, &error);
+        }
+    });
     if (code != SECRET_OK && code != SECRET_NOT_FOUND) {
         ShowMessageUtf8((std::string(gui::txt::kKeyringKept) + "\n" + error).c_str(),
                         MsgButtons::Ok, MsgIcon::Exclamation);

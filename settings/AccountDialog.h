@@ -25,7 +25,11 @@
 //   greyed): a new account's goes to the keyring where one answers, else to the file; a
 //   change keeps the account's place (PasswordStore), and an empty password edit keeps
 //   the password of an account whose password lives outside the file; a changed server
-//   or user moves its secret. A keyring that refuses changes nothing (said).
+//   or user moves its secret. A keyring that refuses changes nothing (said). An OAuth 2.0
+//   account with the edit empty keeps whatever password it had where it was; its refresh
+//   token goes with it when it is deleted, and a change drops its access token.
+// - "サインイン..." signs the account named in the name edit in (settings/SignInDialog.h),
+//   with the OAuth settings shown; a name not listed yet is the new account's.
 // - Toggle: the row whose mark changed gets Enable from the mark; only Enable is written.
 // - A failed settings write is shown and never undoes the change in memory.
 // - While doc.IsBusy() (a job reads the accounts without a lock) nothing is changed:
@@ -91,6 +95,7 @@ private:
     void OnAdd();
     void OnChange();
     void OnDelete();
+    void OnSignIn();
 
     CDocumentCore& m_doc;
     QListWidget* m_pList = nullptr;

@@ -8,6 +8,7 @@
 #include "engine/Account.h"
 #include "platform/CodePage.h"
 #include "platform/MessageHost.h"
+#include "settings/AccountAuthRows.h"
 #include "settings/SettingsTexts.h"
 
 #include <QCheckBox>
@@ -131,6 +132,31 @@ void CAccountForm::BuildAccountGroup(QFormLayout* form) {
     m_pPassword->setEchoMode(QLineEdit::Password);
     m_pPort = AddNumber(form, gui::txt::kPortLabel, "portEdit", kPortLimit, nullptr, nullptr);
     BuildSecurityRow(form);
+    m_pAuth = new CAccountAuthRows(this);
+    m_pAuth->Build(form);
+    connect(m_pAuth, &CAccountAuthRows::authenticationChosen, this,
+            [this] { ApplyAuthenticationRule(); });
+    connect(m_pAuth, &CAccountAuthRows::providerChosen, this,
+            [this](int32_t provider) { FillProviderServer(provider); });
+}
+
+bool CAccountForm::IsOAuth() const {
+    return m_pAuth->IsOAuth();
+}
+
+// An OAuth 2.0 account sends no password: its edit is greyed (what it holds is kept).
+void CAccountForm::ApplyAuthenticationRule() {
+    m_pPassword->setEnabled(!m_pAuth->IsOAuth());
+}
+
+void CAccountForm::FillProviderServer(int32_t provider) {
+    ProviderPop3Server server{};
+    if (!ProviderServer(provider, server)) {
+        return;
+    }
+    m_pServer->setText(QString::fromLatin1(server.host));
+    m_pPort->setText(QString::number(server.port));
+    m_pSecurity->setCurrentIndex(SECURITY_POP3S);
 }
 
 void CAccountForm::BuildSecurityRow(QFormLayout* form) {
@@ -257,6 +283,8 @@ void CAccountForm::Clear() {
     m_pLimitDelete->setChecked(false);
     m_pConfirm->setChecked(true);
     ApplyNewMailRule();
+    m_pAuth->Clear();
+    ApplyAuthenticationRule();
     m_pName->setFocus();
 }
 
@@ -282,6 +310,8 @@ void CAccountForm::Fill(const CAccount& account) {
     m_pDays->setText(QString::number(account.m_nLimitDays));
     m_pConfirm->setChecked(account.m_bConfLimitDelete == 1);
     ApplyNewMailRule();
+    m_pAuth->Fill(account);
+    ApplyAuthenticationRule();
 }
 
 // "New mail only" chooses between the simple deletion and the deletion after some days.
@@ -331,6 +361,7 @@ bool CAccountForm::IsNameHoldable() const {
 }
 
 bool CAccountForm::Validate(bool bPasswordOptional) {
+    bPasswordOptional = bPasswordOptional || m_pAuth->IsOAuth();
     if (m_pName->text().isEmpty()) {
         return Refuse(gui::txt::kNameRange, m_pName, false);
     }
@@ -346,6 +377,9 @@ bool CAccountForm::Validate(bool bPasswordOptional) {
         if (edit->text().isEmpty() && !(edit == m_pPassword && bPasswordOptional)) {
             return Refuse(message, edit, false);
         }
+    }
+    if (m_pAuth->IsOAuth() && m_pAuth->ClientIdEdit()->text().trimmed().isEmpty()) {
+        return Refuse(gui::txt::kClientIdRange, m_pAuth->ClientIdEdit(), false);
     }
     struct NumberCheck {
         CNumberEdit* pEdit;
@@ -385,6 +419,7 @@ void CAccountForm::CopyTo(CAccount& account) const {
     account.m_bLimitDelete = bNewOnly == 1 ? Flag(m_pLimitDelete) : 0;
     account.m_nLimitDays = DecimalValue(m_pDays->text());
     account.m_bConfLimitDelete = Flag(m_pConfirm);
+    m_pAuth->CopyTo(account);
 }
 
 std::string CAccountForm::NameCp932() const {

@@ -26,6 +26,9 @@
 //   into a record (only after a successful Validate; TypedPassword gives the password): with "new
 //   mail only" the simple deletion is stored off and the deletion after some days as shown; without
 //   it the deletion after some days is stored off and the simple deletion as shown.
+// - How the account logs in (password or OAuth 2.0) is CAccountAuthRows's: with OAuth 2.0
+//   the password edit is greyed, the password is optional and a client id is required;
+//   choosing Microsoft or Google fills server, port and encryption.
 // - New rows for later settings go into the form layouts; nothing is placed absolutely.
 #pragma once
 
@@ -41,6 +44,7 @@ class QLineEdit;
 namespace tolvane {
 
 class CAccount;
+class CAccountAuthRows;
 class CNumberEdit;
 class CUpDown;
 
@@ -64,6 +68,8 @@ public:
     std::string ServerText() const;
     // Selects the whole name, scrolls it into view and gives it the focus.
     void FocusName();
+    CAccountAuthRows& AuthRows() const { return *m_pAuth; }
+    bool IsOAuth() const;
 
 private:
     void BuildAccountGroup(QFormLayout* form);
@@ -76,6 +82,8 @@ private:
     void ApplyDaysRule();
     void BuildSecurityRow(QFormLayout* form);
     void ApplyPortRule();
+    void ApplyAuthenticationRule();
+    void FillProviderServer(int32_t provider);
     bool Refuse(const char* messageUtf8, QLineEdit* pEdit, bool bSelect);
     bool IsNameHoldable() const;
 
@@ -95,6 +103,7 @@ private:
     CNumberEdit* m_pDays = nullptr;
     CUpDown* m_pDaysSpin = nullptr;
     QCheckBox* m_pConfirm = nullptr;
+    CAccountAuthRows* m_pAuth = nullptr;
 };
 
 } // namespace tolvane

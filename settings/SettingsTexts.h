@@ -18,6 +18,18 @@ inline constexpr char kUserLabel[] = "ログインユーザー名(&U)：";
 inline constexpr char kPasswordLabel[] = "ログインパスワード(&P)：";
 inline constexpr char kPortLabel[] = "ポート番号(&N)：";
 inline constexpr char kSecurityLabel[] = "暗号化(&E)：";
+// How the account logs in: its password, or OAuth 2.0 through the browser.
+inline constexpr char kAuthenticationLabel[] = "認証方式(&U)：";
+inline constexpr char kAuthPassword[] = "パスワード";
+inline constexpr char kAuthOAuth[] = "OAuth 2.0";
+inline constexpr char kProviderLabel[] = "プロバイダー(&V)：";
+inline constexpr char kProviderMicrosoft[] = "Microsoft (Outlook.com, Microsoft 365)";
+inline constexpr char kProviderGoogle[] = "Google (Gmail)";
+inline constexpr char kProviderOther[] = "その他（設定ファイルで指定）";
+inline constexpr char kClientIdLabel[] = "クライアント ID(&O)：";
+inline constexpr char kClientSecretLabel[] = "クライアント シークレット(&R)：";
+inline constexpr char kClientSecretHint[] = "（Google のデスクトップ アプリのみ）";
+inline constexpr char kSignInButton[] = "サインイン(&I)...";
 inline constexpr char kSecurityNone[] = "なし";
 inline constexpr char kSecurityStls[] = "STLS";
 inline constexpr char kSecurityPop3s[] = "SSL/TLS (POP3S)";
@@ -41,6 +53,7 @@ inline constexpr char kNameRange[] = "アカウント名は1から255文字を�
 inline constexpr char kServerRange[] = "メールサーバーアドレスは1から255文字を入力してください。";
 inline constexpr char kUserRange[] = "ログインユーザー名は1から255文字を入力してください。";
 inline constexpr char kPasswordRange[] = "ログインパスワードは1から255文字を入力してください。";
+inline constexpr char kClientIdRange[] = "クライアント ID を入力してください。";
 inline constexpr char kPortRange[] = "ポート番号は1から65535までを入力してください。";
 inline constexpr char kLinesRange[] = "受信行数は0から999までを入力してください。";
 inline constexpr char kTimeoutRange[] = "タイムアウト秒数は1から9999までを入力してください。";
@@ -75,6 +88,27 @@ inline constexpr char kKeyringFailed[] =
 // A removed account's password stayed in the keyring; followed by its words.
 inline constexpr char kKeyringKept[] =
     "アカウントは削除しましたが、キーリングのパスワードを削除できませんでした。";
+
+// The sign-in of an OAuth 2.0 account, while the browser has it.
+inline constexpr char kSignInTitle[] = "サインイン";
+inline constexpr char kSignInWaiting[] =
+    "ブラウザーでサインインしてください（5分以内）。\n"
+    "ブラウザーが開かないときは、次の URL をブラウザーで開いてください。";
+// %s: the account name (CP932).
+inline constexpr char kSignInDone[] = "%sにサインインしました。";
+inline constexpr char kSignInRefused[] = "サインインは拒否されました。";
+inline constexpr char kSignInTimedOut[] = "サインインが5分以内に完了しませんでした。";
+inline constexpr char kSignInFailed[] = "サインインできませんでした。";
+inline constexpr char kSignInNotStored[] =
+    "サインインはできましたが、トークンをキーリングに保存できませんでした。\n"
+    "キーリングのロックを解除してから、もう一度サインインしてください。";
+inline constexpr char kSignInNoListener[] =
+    "サインインを始められませんでした（ブラウザーからの戻り先を用意できません）。";
+inline constexpr char kSignInSettings[] =
+    "OAuth 2.0 の設定が足りません。プロバイダーとクライアント ID を確認してください。";
+// %s: the account name (CP932). Asked once after a check found its sign-in gone.
+inline constexpr char kSignInAsk[] =
+    "%sは OAuth 2.0 のサインインが必要です。\n\nブラウザーでサインインしますか？";
 
 // Reload-lines dialog.
 inline constexpr char kReloadLinesTitle[] = "再読み込み行数の指定";

@@ -9,6 +9,7 @@
 #include "platform/Paths.h"
 #include "platform/SecretStore.h"
 #include "tests/cli/CliRunner.h"
+#include "tests/support/FakeOAuthServer.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/KeyringFixture.h"
 
@@ -143,6 +144,57 @@ TEST_F(CliKeyringTest, WithoutASessionBusTheFileIsUsedAndLeftAsItIs) {
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(GetProfileStringUtf8("Account\\pop", "Password", ""), "other");
     EXPECT_EQ(GetProfileInt("Account\\pop", "PasswordStore", -1), PASSWORD_IN_FILE);
+}
+
+// tolvane-cli login with the test as the browser: it fetches the printed address and
+// follows the redirect to the loopback listener; the refresh token lands in the keyring
+// and the next check logs in with a token refreshed from it. A denied sign-in and an
+// account that is not an OAuth one end with their statuses and store nothing.
+TEST_F(CliKeyringTest, LoginThroughTheBrowserThenTheCheckLogsInWithXoauth2) {
+    FakeOAuthServer oauth;
+    WriteAccountWith("pop", "");
+    WriteAccountWith("plain", kPassword);
+    const std::string section = "Account\\pop";
+    ASSERT_TRUE(WriteProfileInt(section, "Authentication", 2));
+    ASSERT_TRUE(WriteProfileInt(section, "OAuthProvider", 3));
+    ASSERT_TRUE(WriteProfileStringUtf8(section, "OAuthClientId", kFakeOAuthClient));
+    ASSERT_TRUE(WriteProfileStringUtf8(section, "OAuthAuthorizeUrl", oauth.AuthorizeUrl()));
+    ASSERT_TRUE(WriteProfileStringUtf8(section, "OAuthTokenUrl", oauth.TokenUrl()));
+    ASSERT_TRUE(WriteProfileStringUtf8(section, "OAuthScope", "mail offline_access"));
+    server.SetCapabilities({"SASL XOAUTH2"});
+
+    const auto login = [&](bool denied) {
+        oauth.SetDenied(denied);
+        CliProcess process({"login", "pop", "--no-browser"});
+        const std::string url = process.ReadOutLine();
+        EXPECT_EQ(url.rfind(oauth.AuthorizeUrl() + "?", 0), 0u) << url;
+        const FakeOAuthServer::Page page = FakeOAuthServer::Browse(url);
+        EXPECT_EQ(page.body.find("サインインが完了しました。") != std::string::npos, !denied);
+        return process.Wait();
+    };
+    const SecretKeys tokenKeys{"pop", "", "", kSecretKindRefreshToken};
+    CSecureString token;
+    CliResult result = login(true);
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_EQ(SecretServiceStore().Lookup(tokenKeys, token, 20000, nullptr), SECRET_NOT_FOUND);
+
+    result = login(false);
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("「pop」にサインインしました。"), std::string::npos) << result.out;
+    ASSERT_EQ(SecretServiceStore().Lookup(tokenKeys, token, 20000, nullptr), SECRET_OK);
+    EXPECT_EQ(token.View(), "refresh-1");
+    EXPECT_EQ(result.out.find("refresh-1"), std::string::npos);
+    EXPECT_EQ(result.err.find("refresh-1"), std::string::npos);
+
+    server.SetAccessToken("access-2"); // the sign-in's own token went with its process
+    result = RunCli({"check", "pop"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(oauth.Refreshes(), 1);
+    EXPECT_EQ(result.err.find("access-2"), std::string::npos);
+
+    result = RunCli({"login", "plain", "--no-browser"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_TRUE(result.out.empty()) << result.out;
 }
 
 } // namespace

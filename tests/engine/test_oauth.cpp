@@ -132,12 +132,7 @@ protected:
         config.strScope = "mail offline_access";
         account.Load(kName, false);
         account.m_socket.m_nTimeout = 5;
-        const std::string& section = account.m_strSection;
-        EXPECT_TRUE(WriteProfileInt(section, "OAuthProvider", OAUTH_OTHER));
-        EXPECT_TRUE(WriteProfileStringUtf8(section, "OAuthClientId", config.strClientId));
-        EXPECT_TRUE(WriteProfileStringUtf8(section, "OAuthAuthorizeUrl", config.strAuthorizeUrl));
-        EXPECT_TRUE(WriteProfileStringUtf8(section, "OAuthTokenUrl", config.strTokenUrl));
-        EXPECT_TRUE(WriteProfileStringUtf8(section, "OAuthScope", config.strScope));
+        account.m_oauth = config;
     }
 
     // A sign-in with the test as the browser: the page it was shown and the outcome.
@@ -218,11 +213,11 @@ TEST_F(OAuthFlowTest, UnreachableEndpointKeepsTheRefreshToken) {
     std::string token;
     for (const std::string& url : {"http://127.0.0.1:" + std::to_string(test::UnusedPort()) + "/t",
                                    std::string("http://mail.example/token")}) {
-        EXPECT_TRUE(WriteProfileStringUtf8(account.m_strSection, "OAuthTokenUrl", url));
+        account.m_oauth.strTokenUrl = url;
         EXPECT_EQ(tokens.AccessToken(account, token), TOKEN_FAILED) << url;
         EXPECT_EQ(store.tokens[kName], "refresh-1");
     }
-    EXPECT_TRUE(WriteProfileInt(account.m_strSection, "OAuthProvider", 9));
+    account.m_oauth.nProvider = 9;
     EXPECT_EQ(tokens.AccessToken(account, token), TOKEN_SIGN_IN);
     EXPECT_EQ(oauth.Refusals() + oauth.Refreshes(), 0);
 }

@@ -108,8 +108,27 @@ ChildProcess::~ChildProcess() {
     }
 }
 
+std::string ChildProcess::ReadOutLine() {
+    const size_t start = m_outSoFar.size();
+    char c = 0;
+    for (;;) {
+        const ssize_t got = ::read(m_out, &c, 1);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return m_outSoFar.substr(start);
+        }
+        m_outSoFar += c;
+        if (c == '\n') {
+            return m_outSoFar.substr(start, m_outSoFar.size() - start - 1);
+        }
+    }
+}
+
 ProcessResult ChildProcess::Wait() {
     ProcessResult result;
+    result.out = std::move(m_outSoFar);
     if (m_pid <= 0) {
         return result;
     }

@@ -30,6 +30,9 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     pid_t Pid() const { return m_pid; }
+    // Reads standard output up to its first line feed (or its end) while the child runs;
+    // the line comes without the line feed. Wait's out still holds everything.
+    std::string ReadOutLine();
     // Reads both outputs to their end, then reaps the child.
     ProcessResult Wait();
 
@@ -37,6 +40,7 @@ private:
     pid_t m_pid = -1;
     int m_out = -1;
     int m_err = -1;
+    std::string m_outSoFar; // what ReadOutLine read
 };
 
 inline ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,

@@ -41,9 +41,9 @@ public:
     int RemoveAll(int timeoutMs, std::string* error) override;
 
 private:
-    using Key = std::tuple<std::string, std::string, std::string>;
+    using Key = std::tuple<std::string, std::string, std::string, std::string>;
     static Key KeyOf(const SecretKeys& keys) {
-        return {keys.accountUtf8, keys.serverUtf8, keys.userUtf8};
+        return {keys.accountUtf8, keys.serverUtf8, keys.userUtf8, keys.kindUtf8};
     }
     // The state this call meets (counting it); SECRET_OK or the failure it makes.
     int Meet(const char* call, const SecretKeys* keys, std::string* error);
