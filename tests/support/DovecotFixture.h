@@ -10,8 +10,8 @@
 //
 // With EnableOAuth2 the server also takes bearer tokens (XOAUTH2, OAUTHBEARER or both) and
 // asks a test's introspection endpoint (RFC 7662, POST token=...) about each: a token is
-// good when the answer is "active":true with the "username" of a user added here. The
-// passwords then serve PLAIN and USER/PASS only.
+// good when the answer is "active":true with the "username" of the user logging in (one
+// added here). The passwords then serve PLAIN and USER/PASS only.
 #pragma once
 
 #include "tests/support/Requirement.h"

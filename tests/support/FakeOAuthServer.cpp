@@ -134,12 +134,9 @@ void FakeOAuthServer::Impl::Serve(int fd) {
         reply = Authorize(line.substr(15, end - 15));
     } else if (line.rfind("POST /token ", 0) == 0) {
         reply = Token(body);
-    } else if (line.rfind("POST /introspect ", 0) == 0 || line.rfind("GET /introspect?", 0) == 0) {
-        const size_t query = line.find('?');
-        const std::string fields =
-            line[0] == 'P' ? body : line.substr(query + 1, line.rfind(' ') - query - 1);
+    } else if (line.rfind("POST /introspect ", 0) == 0) {
         std::string token;
-        QueryValue(fields, "token", token);
+        QueryValue(body, "token", token);
         reply = Introspect(token);
     } else {
         reply = Reply("404 Not Found", "", "{}");

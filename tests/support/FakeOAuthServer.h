@@ -12,11 +12,11 @@
 //   lifetime set (default 3600 s); anything else 400 invalid_grant.
 // - POST /token, grant_type=refresh_token: the refresh token given out and not revoked
 //   gives a new access token; a revoked or unknown one 400 invalid_grant.
-// - POST /introspect (token=...) or GET /introspect?token=..., as a mail server checks a
-//   bearer token (RFC 7662): {"active":true,"username":USER} for an access token issued
-//   here that is neither deactivated nor expired (its lifetime counted on the clock set,
-//   when one is), USER being the user set when it was issued; {"active":false} for any
-//   other. Introspections() counts these requests.
+// - POST /introspect (token=...), as a mail server checks a bearer token (RFC 7662):
+//   {"active":true,"username":USER} for an access token issued here that is neither
+//   deactivated nor expired (its lifetime counted on the clock set, when one is), USER
+//   being the user set when it was issued; {"active":false} for any other.
+//   Introspections() counts these requests.
 // - Browse(url) acts as the user's browser: fetches url and follows redirects (the
 //   loopback listener's page included); it returns the last page's status and body.
 #pragma once
