@@ -13,6 +13,7 @@
 #include "platform/Profile.h"
 #include "tests/support/FakeOAuthServer.h"
 #include "tests/support/FakePop3Server.h"
+#include "tests/support/OAuthTestAccount.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestTime.h"
 
@@ -22,7 +23,6 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <map>
 #include <thread>
 
 namespace tolvane {
@@ -100,38 +100,14 @@ TEST(OAuthEncoding, FormQueryAndPkce) {
     }
 }
 
-struct FakeRefreshStore : IRefreshTokenStore {
-    std::map<std::string, std::string> tokens;
-    int Load(const std::string& account, std::string& token) override {
-        const auto it = tokens.find(account);
-        if (it == tokens.end()) {
-            return STORE_MISSING;
-        }
-        token = it->second;
-        return STORE_OK;
-    }
-    bool Store(const std::string& account, const std::string& token) override {
-        tokens[account] = token;
-        return true;
-    }
-    bool Remove(const std::string& account) override {
-        tokens.erase(account);
-        return true;
-    }
-};
-
 const char kName[] = "outlook";
 
 class OAuthFlowTest : public ::testing::Test {
 protected:
     OAuthFlowTest() : tokens(store, clock), account(&test::LogCollector::Append, &log) {
-        config.nProvider = OAUTH_OTHER;
-        config.strClientId = test::kFakeOAuthClient;
-        config.strAuthorizeUrl = oauth.AuthorizeUrl();
-        config.strTokenUrl = oauth.TokenUrl();
-        config.strScope = "mail offline_access";
         account.Load(kName, false);
         account.m_socket.m_nTimeout = 5;
+        config = test::FakeOAuthConfig(oauth);
         account.m_oauth = config;
     }
 
@@ -167,7 +143,7 @@ protected:
     test::ScopedHome home;
     FakeOAuthServer oauth;
     test::ManualMonotonicClock clock;
-    FakeRefreshStore store;
+    test::FakeRefreshStore store;
     COAuthTokens tokens;
     test::LogCollector log;
     CAccount account;

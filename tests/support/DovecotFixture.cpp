@@ -148,6 +148,12 @@ void DovecotFixture::EnableTls(TestCert certificate) {
     m_certificate = certificate;
 }
 
+void DovecotFixture::EnableOAuth2(const std::string& introspectionUrl,
+                                  const std::string& mechanisms) {
+    m_introspectionUrl = introspectionUrl;
+    m_oauthMechanisms = mechanisms;
+}
+
 void DovecotFixture::AddUser(const std::string& user, const std::string& password) {
     m_users.emplace_back(user, password);
 }
@@ -208,6 +214,28 @@ bool DovecotFixture::Start() {
         ssl = "ssl = yes\nssl_cert = <" + files.cert.string() + "\nssl_key = <" +
               files.key.string() + "\nssl_min_protocol = TLSv1.2\n";
     }
+    // With tokens, a token is never tried as a password, nor a password as a token.
+    const bool oauth = !m_introspectionUrl.empty();
+    std::string passdbs = std::string("passdb {\n  driver = passwd-file\n") +
+                          (oauth ? "  mechanisms = plain login\n" : "") +
+                          "  args = " + (m_base / "passwd").string() + "\n}\n";
+    std::string mechanisms = "plain";
+    if (oauth) {
+        mechanisms += " " + m_oauthMechanisms;
+        passdbs += "passdb {\n  driver = oauth2\n  mechanisms = " + m_oauthMechanisms +
+                   "\n  args = " + (m_base / "oauth2.conf.ext").string() + "\n}\n";
+        std::ofstream oauth2(m_base / "oauth2.conf.ext");
+        // Every login asks the endpoint (no token info URL, nothing cached), and only an
+        // active token of a known user passes; the bound keeps a dead endpoint from
+        // holding a login.
+        oauth2 << "introspection_mode = post\n"
+               << "introspection_url = " << m_introspectionUrl << "\n"
+               << "force_introspection = yes\n"
+               << "username_attribute = username\n"
+               << "active_attribute = active\n"
+               << "active_value = true\n"
+               << "timeout_msecs = 10000\n";
+    }
     const fs::path config = m_base / "dovecot.conf";
     std::ofstream conf(config);
     const std::string base = m_base.string();
@@ -219,7 +247,7 @@ bool DovecotFixture::Start() {
          << "state_dir = " << base << "/state\n"
          << "log_path = " << base << "/dovecot.log\n"
          << ssl << "disable_plaintext_auth = no\n"
-         << "auth_mechanisms = plain\n"
+         << "auth_mechanisms = " << mechanisms << "\n"
          << "auth_failure_delay = 0\n"
          << "default_internal_user = " << who.internalUser << "\n"
          << "default_login_user = " << who.loginUser << "\n"
@@ -230,8 +258,7 @@ bool DovecotFixture::Start() {
          // A message carrying an X-UIDL header keeps that id, as a client that reads the
          // header expects (mailboxes migrated from another server).
          << "pop3_reuse_xuidl = " << (m_bReuseXUidl ? "yes" : "no") << "\n"
-         << "passdb {\n  driver = passwd-file\n  args = " << base << "/passwd\n}\n"
-         << "userdb {\n  driver = passwd-file\n  args = " << base << "/passwd\n}\n"
+         << passdbs << "userdb {\n  driver = passwd-file\n  args = " << base << "/passwd\n}\n"
          << "service pop3-login {\n"
          << chroot << "  inet_listener pop3 {\n    address = 127.0.0.1\n    port = " << m_port
          << "\n  }\n"

@@ -7,6 +7,11 @@
 //
 // With EnableTls the server also offers STLS on Port() and POP3S on TlsPort(), with a
 // certificate of the test authority (tests/support/TestCertificates.h).
+//
+// With EnableOAuth2 the server also takes bearer tokens (XOAUTH2, OAUTHBEARER or both) and
+// asks a test's introspection endpoint (RFC 7662, POST token=...) about each: a token is
+// good when the answer is "active":true with the "username" of the user logging in (one
+// added here). The passwords then serve PLAIN and USER/PASS only.
 #pragma once
 
 #include "tests/support/Requirement.h"
@@ -33,6 +38,10 @@ public:
     // TLS with the given server certificate; call before Start.
     void EnableTls(TestCert certificate = TestCert::Good);
     unsigned TlsPort() const { return m_tlsPort; }
+    // Bearer tokens checked at introspectionUrl, for mechanisms ("xoauth2", "oauthbearer"
+    // or both, blank-separated); call before Start.
+    void EnableOAuth2(const std::string& introspectionUrl,
+                      const std::string& mechanisms = "xoauth2 oauthbearer");
     // Starts the server; false (with a reason in Error()) when it did not come up.
     bool Start();
     void Stop();
@@ -57,6 +66,8 @@ private:
     bool m_bTls = false;
     bool m_bReuseXUidl = true;
     TestCert m_certificate = TestCert::Good;
+    std::string m_introspectionUrl; // empty: no OAuth 2.0
+    std::string m_oauthMechanisms;
     int m_pid = -1;
     unsigned m_delivered = 0;
     std::vector<std::pair<std::string, std::string>> m_users;

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <curl/curl.h>
 #include <fcntl.h>
+#include <map>
 #include <mutex>
 #include <netinet/in.h>
 #include <poll.h>
@@ -32,12 +33,21 @@ struct FakeOAuthServer::Impl {
     int codes = 0;
     int accessTokens = 0;
     std::string lastAccess;
-    int exchanges = 0, refreshes = 0, refusals = 0;
+    int exchanges = 0, refreshes = 0, refusals = 0, introspections = 0;
+    std::string user;
+    const IMonotonicClock* clock = nullptr;
+    struct Issued {
+        std::string user;
+        int64_t expiresMs = 0; // on the clock; ignored without one
+        bool active = true;
+    };
+    std::map<std::string, Issued> issued;
 
     void Run();
     void Serve(int fd);
     std::string Authorize(const std::string& query);
     std::string Token(const std::string& body);
+    std::string Introspect(const std::string& token);
     std::string Grant(); // under the mutex
 };
 
@@ -124,6 +134,10 @@ void FakeOAuthServer::Impl::Serve(int fd) {
         reply = Authorize(line.substr(15, end - 15));
     } else if (line.rfind("POST /token ", 0) == 0) {
         reply = Token(body);
+    } else if (line.rfind("POST /introspect ", 0) == 0) {
+        std::string token;
+        QueryValue(body, "token", token);
+        reply = Introspect(token);
     } else {
         reply = Reply("404 Not Found", "", "{}");
     }
@@ -152,6 +166,7 @@ std::string FakeOAuthServer::Impl::Authorize(const std::string& query) {
 
 std::string FakeOAuthServer::Impl::Grant() {
     lastAccess = "access-" + std::to_string(++accessTokens);
+    issued[lastAccess] = {user, clock ? clock->NowMs() + lifetime * 1000 : 0, true};
     return R"({"access_token":")" + lastAccess +
            R"(","token_type":"Bearer","refresh_token":"refresh-1","expires_in":)" +
            std::to_string(lifetime) + "}";
@@ -181,11 +196,48 @@ std::string FakeOAuthServer::Impl::Token(const std::string& body) {
     return Reply("400 Bad Request", "", kInvalidGrant);
 }
 
+std::string FakeOAuthServer::Impl::Introspect(const std::string& token) {
+    std::lock_guard lock(mutex);
+    ++introspections;
+    const auto it = issued.find(token);
+    if (it == issued.end() || !it->second.active ||
+        (clock && clock->NowMs() >= it->second.expiresMs)) {
+        return Reply("200 OK", "", R"({"active":false})");
+    }
+    std::string name;
+    for (const char c : it->second.user) { // JSON string escapes
+        if (c == '"' || c == '\\') {
+            name += '\\';
+        }
+        name += c;
+    }
+    return Reply("200 OK", "",
+                 R"({"active":true,"token_type":"Bearer","username":")" + name + "\"}");
+}
+
 std::string FakeOAuthServer::AuthorizeUrl() const {
     return "http://127.0.0.1:" + std::to_string(m_impl->port) + "/authorize";
 }
 std::string FakeOAuthServer::TokenUrl() const {
     return "http://127.0.0.1:" + std::to_string(m_impl->port) + "/token";
+}
+std::string FakeOAuthServer::IntrospectionUrl() const {
+    return "http://127.0.0.1:" + std::to_string(m_impl->port) + "/introspect";
+}
+void FakeOAuthServer::SetUser(const std::string& user) {
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->user = user;
+}
+void FakeOAuthServer::SetClock(const IMonotonicClock* clock) {
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->clock = clock;
+}
+void FakeOAuthServer::Deactivate(const std::string& accessToken) {
+    std::lock_guard lock(m_impl->mutex);
+    const auto it = m_impl->issued.find(accessToken);
+    if (it != m_impl->issued.end()) {
+        it->second.active = false;
+    }
 }
 void FakeOAuthServer::SetLifetime(int64_t seconds) {
     std::lock_guard lock(m_impl->mutex);
@@ -218,6 +270,10 @@ int FakeOAuthServer::Refreshes() const {
 int FakeOAuthServer::Refusals() const {
     std::lock_guard lock(m_impl->mutex);
     return m_impl->refusals;
+}
+int FakeOAuthServer::Introspections() const {
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->introspections;
 }
 
 namespace {

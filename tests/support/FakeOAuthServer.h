@@ -12,9 +12,16 @@
 //   lifetime set (default 3600 s); anything else 400 invalid_grant.
 // - POST /token, grant_type=refresh_token: the refresh token given out and not revoked
 //   gives a new access token; a revoked or unknown one 400 invalid_grant.
+// - POST /introspect (token=...), as a mail server checks a bearer token (RFC 7662):
+//   {"active":true,"username":USER} for an access token issued here that is neither
+//   deactivated nor expired (its lifetime counted on the clock set, when one is), USER
+//   being the user set when it was issued; {"active":false} for any other.
+//   Introspections() counts these requests.
 // - Browse(url) acts as the user's browser: fetches url and follows redirects (the
 //   loopback listener's page included); it returns the last page's status and body.
 #pragma once
+
+#include "engine/Clock.h"
 
 #include <cstdint>
 #include <string>
@@ -30,9 +37,17 @@ public:
     FakeOAuthServer(const FakeOAuthServer&) = delete;
     FakeOAuthServer& operator=(const FakeOAuthServer&) = delete;
 
-    std::string AuthorizeUrl() const; // http://127.0.0.1:PORT/authorize
-    std::string TokenUrl() const;     // http://127.0.0.1:PORT/token
+    std::string AuthorizeUrl() const;     // http://127.0.0.1:PORT/authorize
+    std::string TokenUrl() const;         // http://127.0.0.1:PORT/token
+    std::string IntrospectionUrl() const; // http://127.0.0.1:PORT/introspect
     void SetLifetime(int64_t seconds);
+    // Whose the access tokens issued from now on are ("" by default).
+    void SetUser(const std::string& user);
+    // The clock on which issued access tokens expire; without one they never do. It must
+    // outlive the server.
+    void SetClock(const IMonotonicClock* clock);
+    // The introspection calls the access token inactive from now on.
+    void Deactivate(const std::string& accessToken);
     void SetWrongState(bool wrong);
     void SetDenied(bool denied);
     void Revoke(); // the refresh token given out is refused from now on
@@ -40,6 +55,7 @@ public:
     int Exchanges() const; // codes exchanged successfully
     int Refreshes() const; // refreshes granted
     int Refusals() const;  // token requests answered invalid_grant
+    int Introspections() const;
 
     struct Page {
         long status = 0;
