@@ -33,12 +33,13 @@ void DrawBadge(QPainter& painter, const QRectF& rect, const QColor& colour) {
 
 void DrawCount(QPainter& painter, const TrayLook& look, int size) {
     const QString text = CountText(look.nMails, size);
+    // The upper right quarter, leaving the other badges' corners free. Whole pixels:
+    // fractional sizes blur the digits at tray sizes.
+    const int height = std::max(9, size / 2);
     QFont font;
     font.setBold(true);
-    // Whole pixels: fractional sizes blur the digits at tray sizes.
-    font.setPixelSize(std::max(7, size * 9 / 16));
+    font.setPixelSize(std::max(7, height * 4 / 5));
     const QFontMetrics metrics(font);
-    const int height = std::min(size, metrics.height());
     const int width = std::clamp(metrics.horizontalAdvance(text) + height / 3, height, size);
     const QRectF badge(size - width, 0, width, height);
     DrawBadge(painter, badge, look.bNew ? kNewBadge : kWaitingBadge);
@@ -48,7 +49,7 @@ void DrawCount(QPainter& painter, const TrayLook& look, int size) {
 }
 
 void DrawFailed(QPainter& painter, int size) {
-    const QRectF badge(size * 0.45, size * 0.45, size * 0.55, size * 0.55);
+    const QRectF badge(size * 0.5, size * 0.5, size * 0.5, size * 0.5);
     DrawBadge(painter, badge, kFailedBadge);
     painter.setPen(QPen(Qt::white, std::max(1.5, size / 12.0), Qt::SolidLine, Qt::RoundCap));
     const qreal x = badge.center().x();
@@ -58,7 +59,7 @@ void DrawFailed(QPainter& painter, int size) {
 }
 
 void DrawChecking(QPainter& painter, int size) {
-    const QRectF badge(0, size * 0.45, size * 0.55, size * 0.55);
+    const QRectF badge(0, size * 0.5, size * 0.5, size * 0.5);
     DrawBadge(painter, badge, kCheckingBadge);
     const qreal pen = std::max(1.5, size / 14.0);
     const QRectF ring = badge.adjusted(badge.width() * 0.25, badge.height() * 0.25,
