@@ -191,6 +191,7 @@ inline constexpr char kNotifyLine[] = "%1：%2";
 // After the first few lines: how many more.
 inline constexpr char kNotifyMore[] = "ほか%1通";
 inline constexpr char kNotifyShowAction[] = "表示";
+inline constexpr char kNotifyDeleteAction[] = "削除";
 // An account that could not be checked: the summary, and one body line per account.
 inline constexpr char kNotifyFailedSummary[] = "受信確認ができませんでした。";
 inline constexpr char kNotifyFailedLine[] = "%1を確認できませんでした。";

@@ -79,6 +79,7 @@ CMainFrame::CMainFrame() : m_bridge(this) {
     trayState.busy = [this] { return m_pDoc && m_pDoc->IsBusy(); };
     m_pTray = new CTrayIcon(this, std::move(trayState));
     connect(m_pTray, &CTrayIcon::commandRequested, this, &CMainFrame::PostCommand);
+    connect(m_pTray, &CTrayIcon::availabilityChanged, this, &CMainFrame::OnTrayAvailability);
 
     m_pSplitter = new QSplitter(Qt::Vertical, this);
     m_pSplitter->setObjectName(QStringLiteral("panes"));
@@ -102,6 +103,10 @@ CMainFrame::CMainFrame() : m_bridge(this) {
         const int failed = m_pDoc ? m_pDoc->FailedAccountCount() : 0;
         SetTrayTip(MailCountTip(count, failed));
         m_pTray->SetFailed(failed > 0);
+        m_pTray->SetMailCount(static_cast<unsigned>(std::max(count, 0)));
+        if (count <= 0) {
+            m_pTray->SetNewMail(false);
+        }
         UpdateCommands();
     });
     connect(m_pList, &CTolvaneView::commandRequested, this, &CMainFrame::OnCommand);
@@ -136,7 +141,7 @@ void CMainFrame::SetDocument(CTolvaneDoc* doc) {
     m_pDoc = doc;
 }
 
-void CMainFrame::RestoreAndShow(bool bShowRequested) {
+void CMainFrame::RestoreAndShow(bool bShowRequested, bool bMinimized) {
     const QString title = Tr(txt::kProductTitle);
     setWindowTitle(title);
     m_pMenus->ToolBar()->setWindowTitle(title);
@@ -148,7 +153,8 @@ void CMainFrame::RestoreAndShow(bool bShowRequested) {
     } else {
         m_pDoc->ShowLogInPane();
     }
-    const int32_t status = GetProfileInt(kSection, "Status", SHOW_NORMAL);
+    const int32_t status =
+        bMinimized ? SHOW_MINIMIZED : GetProfileInt(kSection, "Status", SHOW_NORMAL);
     RestorePlacement();
     m_pDoc->ArmCheckTimer();
     if (options::GetFirstCheck() != 0 && !m_pDoc->Accounts().empty() &&
@@ -413,7 +419,21 @@ void CMainFrame::ShowRestored() {
     show();
     raise();
     activateWindow();
+    m_pTray->SetNewMail(false); // seen
     m_pTray->Refresh();
+}
+
+void CMainFrame::OnTrayAvailability(bool bAvailable) {
+    if (bAvailable && isMinimized()) {
+        hide(); // a minimised window lives in the tray
+    } else if (!bAvailable && isHidden()) {
+        showMinimized(); // reachable on the task bar again
+    }
+    m_pTray->Refresh();
+}
+
+void CMainFrame::SetNewMail(bool bNew) {
+    m_pTray->SetNewMail(bNew && (isHidden() || isMinimized() || !isActiveWindow()));
 }
 
 void CMainFrame::ShowOrHide() {
@@ -487,6 +507,7 @@ void CMainFrame::SetCheckTimer(int milliseconds) {
 void CMainFrame::SetBusyWindow(bool bBusy) {
     m_bCloseDisabled = bBusy;
     m_pList->setEnabled(!bBusy);
+    m_pTray->SetChecking(bBusy);
     m_pTray->Refresh();
     UpdateCommands();
 }

@@ -49,8 +49,9 @@ public:
 
     void SetDocument(CTolvaneDoc* doc);
     // bShowRequested: another start asked to see the window meanwhile; it is not left
-    // minimised or in the tray then.
-    void RestoreAndShow(bool bShowRequested = false);
+    // minimised or in the tray then. bMinimized: started so (at login), whatever the layout
+    // says.
+    void RestoreAndShow(bool bShowRequested = false, bool bMinimized = false);
     void SaveLayout();
 
     void OnCommand(int id);
@@ -62,6 +63,9 @@ public:
 
     void SetCheckTimer(int milliseconds); // 0 stops it
     void SetTrayTip(const QString& text);
+    // A check found mail not seen before (bNew) or none: the tray icon shows it while the
+    // window is not in front, until the window is shown.
+    void SetNewMail(bool bNew);
     void ShowIdlePrompt();
     void SetBusyWindow(bool bBusy);
     void ShowFromAnotherStart();
@@ -91,6 +95,7 @@ private:
     void ToggleInfoPane();
     void ShowOrHide();
     void ShowRestored();
+    void OnTrayAvailability(bool bAvailable);
     void FocusOtherPane();
     void ApplyViewHeight();
     void RestorePlacement();

@@ -118,7 +118,7 @@ bool CTolvaneApp::InitInstance() {
         m_pSingle->AcceptRequests();
         bShowRequested = m_pSingle->TakeEarlyRequest();
     }
-    m_pFrame->RestoreAndShow(bShowRequested);
+    m_pFrame->RestoreAndShow(bShowRequested, m_bStartMinimized);
     m_pFrame->update();
     return true;
 }
@@ -131,6 +131,7 @@ void CTolvaneApp::ConnectDocument() {
     doc->SetDialogOwner(frame);
     connect(doc, &CTolvaneDoc::busyChanged, frame, &CMainFrame::SetBusyWindow);
     connect(doc, &CTolvaneDoc::trayTipChanged, frame, &CMainFrame::SetTrayTip);
+    connect(doc, &CTolvaneDoc::newMailFound, frame, &CMainFrame::SetNewMail);
     connect(doc, &CTolvaneDoc::checkTimerChanged, frame, &CMainFrame::SetCheckTimer);
     connect(doc, &CTolvaneDoc::accountMenusChanged, &frame->Menus(),
             &CMainMenus::RebuildAccountMenus);

@@ -53,6 +53,9 @@ public:
 
     StartResult InitApplication();
     bool InitInstance();
+    // Before InitInstance: the window starts minimised (in the tray where there is one), as
+    // the login start asks with --minimized.
+    void SetStartMinimized(bool bMinimized) { m_bStartMinimized = bMinimized; }
 
     CMainFrame* Frame() const { return m_pFrame.get(); }
     CTolvaneDoc* Document() const { return m_pDoc.get(); }
@@ -86,6 +89,7 @@ private:
     std::unique_ptr<CHelpCommands> m_pHelp;
     std::unique_ptr<CSoundEffectPlayer> m_pSound;
     bool m_bStarted = false;
+    bool m_bStartMinimized = false;
     bool m_bQuitting = false;
     bool m_bFinished = false;
     int m_nFinishAttempts = 0;

@@ -31,6 +31,8 @@ constexpr int kMaxIntervalMinutes = INT_MAX / 60000;
 CTolvaneDoc::CTolvaneDoc(IHost* pHost, CMessageBoxHost* pMessages)
     : CDocumentCore(pHost), m_pMessages(pMessages) {
     connect(&m_notifier, &CMailNotifier::activated, this, &CTolvaneDoc::showMainWindowRequested);
+    connect(&m_notifier, &CMailNotifier::mailChosen, this, &CTolvaneDoc::SelectNotifiedMail);
+    connect(&m_notifier, &CMailNotifier::deleteRequested, this, &CTolvaneDoc::DeleteNotifiedMail);
 }
 
 CTolvaneDoc::~CTolvaneDoc() {
@@ -296,11 +298,15 @@ void CTolvaneDoc::OnCheckComplete(int id) {
     if (bHeld) {
         PlayMailSound();
     }
-    m_notifier.OnCheckComplete(m_arrAccounts);
+    const bool bOwnSound = bHeld && !options::GetSoundFilePath().empty();
+    const int nNew = m_notifier.OnCheckComplete(m_arrAccounts, bOwnSound);
     m_notifier.OnAccountsFailed(newlyFailed);
     OfferSignIns();
     ClearReplacedMail();
     CDocumentCore::OnJobComplete(); // saves the stores, then leaves the busy state
+    if (id == ID_CHECK_COMPLETE) {
+        Q_EMIT newMailFound(nNew > 0);
+    }
     Q_EMIT jobCompleted(id);
 }
 
@@ -484,6 +490,51 @@ void CTolvaneDoc::ShowReportAfterCheck() {
 
 void CTolvaneDoc::PlayMailSound() {
     PlaySoundFile(FromUtf8Bytes(options::GetSoundFilePath()));
+}
+
+// --- The mail a notification named: "表示" selects it, "削除" deletes it.
+
+int CTolvaneDoc::RowOfMail(const std::string& accountCp932, const std::string& key) const {
+    const CMail* target = nullptr;
+    for (const auto& account : m_arrAccounts) {
+        if (account->m_strName != accountCp932) {
+            continue;
+        }
+        for (const auto& mail : account->m_mails) {
+            if (CMailNotifier::MailKey(*mail) == key) {
+                target = mail.get();
+            }
+        }
+    }
+    for (int row = 0; target && row < m_pListView->RowCount(); ++row) {
+        if (m_pListView->Model().MailAt(row) == target) {
+            return row;
+        }
+    }
+    return -1; // gone since (another check, a deletion)
+}
+
+void CTolvaneDoc::SelectNotifiedMail(const std::string& accountCp932, const std::string& key) {
+    const int row = RowOfMail(accountCp932, key);
+    if (row >= 0 && !IsBusy()) {
+        m_pListView->SelectMail(row);
+        m_pListView->scrollTo(m_pListView->Model().index(row, 0));
+    }
+}
+
+void CTolvaneDoc::DeleteNotifiedMail(const std::string& accountCp932, const std::string& key) {
+    Q_EMIT showMainWindowRequested(); // the question needs its window
+    const int row = RowOfMail(accountCp932, key);
+    if (row < 0 || !IsIdle(true)) {
+        return;
+    }
+    // Exactly that mail: marks set by hand before are dropped, as a refill would.
+    for (int other = 0; other < m_pListView->RowCount(); ++other) {
+        m_pListView->Model().SetMark(other, other == row ? CMailListModel::MARK_DELETE
+                                                         : CMailListModel::MARK_NONE);
+    }
+    m_pListView->SelectMail(row);
+    OnCommand(ID_DELETE_MARKED); // its rule, the usual question, the verified deletion
 }
 
 } // namespace tolvane::gui

@@ -9,7 +9,8 @@
 //   OnNewDocument: busyChanged (a job starts or ends), trayTipChanged (the job's tip),
 //   checkTimerChanged (the timer's period in milliseconds, 0 = off),
 //   accountMenusChanged (the whole account list) and accountEnabledChanged (one account
-//   toggled), showMainWindowRequested (from the report window or the notification).
+//   toggled), showMainWindowRequested (from the report window or the notification),
+//   newMailFound (after each check: whether it found mail not seen before).
 // - A command runs only if its rule holds when it arrives (OnCommand checks it; posted
 //   commands arrive later than they were raised). "Idle" means not busy and the main
 //   window not behind a modal window; for showing menus and buttons the modal part is
@@ -29,7 +30,9 @@
 //   owner, and refreshed after start-up, every check and the account dialog. After a
 //   check: shown without taking the focus when AutoReport and ReportDisplayMode ask for
 //   it; the SoundFile played when any mail is held; the desktop notification of new mail
-//   (CMailNotifier) sent.
+//   (CMailNotifier) sent (with suppress-sound when the program played its own). Its
+//   "表示" selects the mail it names; its "削除" marks exactly that mail and runs the
+//   delete command (its rule, its question, its verified deletion).
 // - A check in which accounts could not be checked says so (CCheckFailures): the report
 //   window marks their rows, the frame's status line, tray tip and tray icon show it
 //   (FailedAccountCount), and the notification names each account once per failure.
@@ -129,6 +132,7 @@ Q_SIGNALS:
     void accountMenusChanged(const std::vector<AccountMenuItem>& accounts);
     void accountEnabledChanged(int index, const std::string& nameCp932, bool bEnabled);
     void showMainWindowRequested();
+    void newMailFound(bool bNew);
     void exitRequested();
 
 protected:
@@ -158,6 +162,9 @@ private:
     bool RefreshReport();
     void ShowReportAfterCheck();
     void PlayMailSound();
+    int RowOfMail(const std::string& accountCp932, const std::string& key) const;
+    void SelectNotifiedMail(const std::string& accountCp932, const std::string& key);
+    void DeleteNotifiedMail(const std::string& accountCp932, const std::string& key);
 
     CMessageBoxHost* m_pMessages;
     QWidget* m_pDialogOwner = nullptr;

@@ -4,15 +4,14 @@
 #include "app/GuiTexts.h"
 #include "app/Resources.h"
 #include "app/StatusTexts.h"
+#include "app/desktop/StatusNotifierItem.h"
 #include "app/widgets/QtText.h"
 
+#include <QGuiApplication>
 #include <QMenu>
-#include <QPainter>
-#include <QPixmap>
+#include <QStyleHints>
 #include <QSystemTrayIcon>
 #include <QTimer>
-
-#include <algorithm>
 
 namespace tolvane::gui {
 
@@ -30,33 +29,6 @@ std::function<bool()>& Probe() {
 
 bool TrayAvailable() {
     return Probe() ? Probe()() : QSystemTrayIcon::isSystemTrayAvailable();
-}
-
-QIcon ProgramIcon() {
-    return QIcon(QStringLiteral(":/icons/tolvane.svg"));
-}
-
-// The program's icon with a red badge and a white "!" in its lower right corner, drawn
-// at the sizes a tray asks for.
-QIcon FailedIcon() {
-    QIcon icon;
-    for (const int size : {16, 22, 24, 32, 48, 64}) {
-        QPixmap pixmap = ProgramIcon().pixmap(size, size);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        const QRectF badge(size * 0.45, size * 0.45, size * 0.55, size * 0.55);
-        painter.setPen(Qt::NoPen);
-        painter.setBrush(QColor(200, 0, 0));
-        painter.drawEllipse(badge);
-        painter.setPen(QPen(Qt::white, std::max(1.5, size / 12.0), Qt::SolidLine, Qt::RoundCap));
-        const qreal x = badge.center().x();
-        painter.drawLine(QPointF(x, badge.top() + badge.height() * 0.22),
-                         QPointF(x, badge.top() + badge.height() * 0.58));
-        painter.drawPoint(QPointF(x, badge.top() + badge.height() * 0.78));
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
 }
 
 } // namespace
@@ -81,18 +53,32 @@ CTrayIcon::CTrayIcon(QObject* parent, State state)
     m_pMenu->addSeparator();
     AddItem(ID_APP_EXIT, txt::kTrayExit);
     connect(m_pMenu, &QMenu::aboutToShow, this, &CTrayIcon::Refresh);
-    TryCreate();
-    if (!m_pIcon) {
-        m_pWatch = new QTimer(this);
-        m_pWatch->setInterval(kWatchIntervalMs);
-        m_nWatchesLeft = kWatchCount;
-        connect(m_pWatch, &QTimer::timeout, this, [this] {
-            TryCreate();
-            if (m_pIcon || --m_nWatchesLeft <= 0) {
-                m_pWatch->stop();
-            }
-        });
-        m_pWatch->start();
+
+    m_pClick = new QTimer(this);
+    m_pClick->setSingleShot(true);
+    m_pClick->setInterval(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    connect(m_pClick, &QTimer::timeout, this, [this] { Q_EMIT commandRequested(ID_SHOW_HIDE); });
+    m_pWatch = new QTimer(this);
+    m_pWatch->setInterval(kWatchIntervalMs);
+    connect(m_pWatch, &QTimer::timeout, this, [this] {
+        TryCreate();
+        if (IsAvailable() || --m_nWatchesLeft <= 0) {
+            m_pWatch->stop();
+        }
+    });
+
+    m_pItem = new CStatusNotifierItem(this);
+    connect(m_pItem, &CStatusNotifierItem::registeredChanged, this, &CTrayIcon::OnItemRegistered);
+    connect(m_pItem, &CStatusNotifierItem::activated, this, [this] { OnClicked(false); });
+    connect(m_pItem, &CStatusNotifierItem::contextMenuRequested, this, [this](QPoint point) {
+        Refresh();
+        m_pMenu->popup(point);
+    });
+    ShowLook();
+    // With a session bus the X11 tray waits for the watcher's answer: a panel that holds
+    // both would otherwise show the icon twice for a moment.
+    if (m_pItem->HasAnswer()) {
+        OnItemRegistered(false);
     }
 }
 
@@ -101,34 +87,73 @@ CTrayIcon::~CTrayIcon() {
     delete m_pMenu;
 }
 
-void CTrayIcon::TryCreate() {
-    if (m_pIcon || m_bRemoved || !TrayAvailable()) {
+bool CTrayIcon::IsAvailable() const {
+    return m_pIcon != nullptr || (m_pItem && m_pItem->IsRegistered());
+}
+
+void CTrayIcon::OnItemRegistered(bool bRegistered) {
+    if (m_bRemoved) {
         return;
     }
-    m_pIcon = new QSystemTrayIcon(Icon(), this);
+    if (bRegistered) {
+        m_pWatch->stop();
+        delete m_pIcon; // the item takes its place
+        m_pIcon = nullptr;
+    } else {
+        TryCreate();
+        if (!m_pIcon) {
+            StartWatch();
+        }
+    }
+    if (IsAvailable() != m_bAvailable) {
+        m_bAvailable = IsAvailable();
+        Q_EMIT availabilityChanged(m_bAvailable);
+    }
+}
+
+void CTrayIcon::StartWatch() {
+    m_nWatchesLeft = kWatchCount;
+    m_pWatch->start();
+}
+
+void CTrayIcon::TryCreate() {
+    if (m_pIcon || m_bRemoved || (m_pItem && m_pItem->IsRegistered()) || !TrayAvailable()) {
+        return;
+    }
+    m_pIcon = new QSystemTrayIcon(TrayIconFor(m_look), this);
     m_pIcon->setToolTip(m_strTip);
     m_pIcon->setContextMenu(m_pMenu);
     connect(m_pIcon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
-                if (reason == QSystemTrayIcon::DoubleClick) {
-                    Q_EMIT commandRequested(ID_SHOW_HIDE);
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) {
+                    OnClicked(reason == QSystemTrayIcon::DoubleClick);
                 }
             });
     m_pIcon->show();
-    Q_EMIT availabilityChanged(true);
+    if (!m_bAvailable) {
+        m_bAvailable = true;
+        Q_EMIT availabilityChanged(true);
+    }
+}
+
+void CTrayIcon::OnClicked(bool bDouble) {
+    if (!bDouble && m_pIcon) {
+        m_pClick->start(); // a double-click would follow within the interval
+        return;
+    }
+    m_pClick->stop();
+    Q_EMIT commandRequested(ID_SHOW_HIDE);
 }
 
 void CTrayIcon::Remove() {
     m_bRemoved = true;
-    if (m_pWatch) {
-        m_pWatch->stop();
-    }
-    if (m_pIcon) {
-        m_pIcon->hide();
-        delete m_pIcon;
-        m_pIcon = nullptr;
-        Q_EMIT availabilityChanged(false);
-    }
+    m_pWatch->stop();
+    m_pClick->stop();
+    delete m_pItem;
+    m_pItem = nullptr;
+    delete m_pIcon;
+    m_pIcon = nullptr;
+    m_bAvailable = false; // not told: the window is going away
 }
 
 void CTrayIcon::SetTip(const QString& text) {
@@ -136,20 +161,57 @@ void CTrayIcon::SetTip(const QString& text) {
     if (m_pIcon) {
         m_pIcon->setToolTip(m_strTip);
     }
+    if (m_pItem) {
+        m_pItem->SetToolTip(Tr(txt::kProductTitle), m_strTip);
+    }
 }
 
 void CTrayIcon::SetFailed(bool bFailed) {
-    if (bFailed == m_bFailed) {
+    TrayLook look = m_look;
+    look.bFailed = bFailed;
+    SetLook(look);
+}
+
+void CTrayIcon::SetMailCount(unsigned nMails) {
+    TrayLook look = m_look;
+    look.nMails = nMails;
+    SetLook(look);
+}
+
+void CTrayIcon::SetNewMail(bool bNew) {
+    TrayLook look = m_look;
+    look.bNew = bNew;
+    SetLook(look);
+}
+
+void CTrayIcon::SetChecking(bool bChecking) {
+    TrayLook look = m_look;
+    look.bChecking = bChecking;
+    SetLook(look);
+}
+
+void CTrayIcon::SetLook(const TrayLook& look) {
+    if (look == m_look) {
         return;
     }
-    m_bFailed = bFailed;
+    m_look = look;
+    ShowLook();
+}
+
+void CTrayIcon::ShowLook() {
+    const QIcon icon = TrayIconFor(m_look);
     if (m_pIcon) {
-        m_pIcon->setIcon(Icon());
+        m_pIcon->setIcon(icon);
+    }
+    if (m_pItem) {
+        m_pItem->SetIcon(icon);
+        m_pItem->SetToolTip(Tr(txt::kProductTitle), m_strTip);
+        m_pItem->SetNeedsAttention(m_look.bNew);
     }
 }
 
 QIcon CTrayIcon::Icon() const {
-    return m_bFailed ? FailedIcon() : ProgramIcon();
+    return TrayIconFor(m_look);
 }
 
 QMenu* CTrayIcon::Menu() {

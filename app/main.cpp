@@ -21,6 +21,9 @@ int main(int argc, char** argv) {
     case tolvane::gui::CTolvaneApp::StartResult::First:
         break;
     }
+    // The login start (the autostart entry) keeps the window out of the way.
+    tolvane.SetStartMinimized(
+        QCoreApplication::arguments().contains(QStringLiteral("--minimized")));
     if (!tolvane.InitInstance()) {
         return 1;
     }

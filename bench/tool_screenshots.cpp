@@ -24,6 +24,7 @@
 #include "app/maillist/TolvaneView.h"
 #include "app/widgets/QtText.h"
 #include "bench/DialogScreenshots.h"
+#include "bench/TrayScreenshots.h"
 #include "engine/Clock.h"
 #include "platform/AtomicFile.h"
 #include "settings/ReportDialog.h"
@@ -211,6 +212,8 @@ int main(int argc, char** argv) {
         Settle();
         ok = Grab(&save, out.filePath(QStringLiteral("save-dialog.png"))) && ok;
     }
+
+    ok = SaveTrayScreenshot(out.filePath(QStringLiteral("tray-states.png"))) && ok;
 
     tolvane.QuitWithoutQuestion();
     QSignalSpy finished(&tolvane, &CTolvaneApp::finished);

@@ -5,6 +5,7 @@
 #                      deletes nothing there
 #   P/bin/             links to Tolvane and tolvane-cli
 #   P/share/applications/, P/share/icons/hicolor/, P/share/metainfo/
+#   P/share/man/ (man1, ja/man1), P/share/doc/tolvane/ (changelog.gz, copyright)
 # Fixed folder names rather than GNUInstallDirs: the program folder is lib/tolvane on every
 # system, and the links in bin point at it relatively, so that P can be any folder.
 set(TOLVANE_PROGRAM_DIR lib/tolvane)
@@ -48,3 +49,31 @@ set(TOLVANE_DESKTOP_NAME \"${TOLVANE_DESKTOP_ID}.desktop\")
 set(TOLVANE_PROGRAM_DIR \"${TOLVANE_PROGRAM_DIR}\")")
     install(SCRIPT ${CMAKE_SOURCE_DIR}/cmake/InstallDesktopEntry.cmake)
 endif()
+
+# The manual pages (P/share/man/, tolvane-cli's also in Japanese) and the package's
+# changelog and copyright (P/share/doc/tolvane/), compressed as Debian has them: gzip -9n
+# keeps no name or time stamp, so two builds give the same bytes.
+find_program(TOLVANE_GZIP gzip REQUIRED)
+set(TOLVANE_GZ_DIR ${CMAKE_BINARY_DIR}/compressed)
+set(TOLVANE_GZ_FILES)
+function(tolvane_compressed source output)
+    add_custom_command(OUTPUT ${TOLVANE_GZ_DIR}/${output}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${TOLVANE_GZ_DIR}/ja
+        COMMAND sh -c "\"$0\" -9nc \"$1\" > \"$2\"" ${TOLVANE_GZIP} ${source}
+            ${TOLVANE_GZ_DIR}/${output}
+        DEPENDS ${source} VERBATIM)
+    set(TOLVANE_GZ_FILES ${TOLVANE_GZ_FILES} ${TOLVANE_GZ_DIR}/${output} PARENT_SCOPE)
+endfunction()
+set(TOLVANE_MAN_DIR ${CMAKE_SOURCE_DIR}/resources/man)
+tolvane_compressed(${TOLVANE_MAN_DIR}/tolvane-cli.1 tolvane-cli.1.gz)
+tolvane_compressed(${TOLVANE_MAN_DIR}/ja/tolvane-cli.1 ja/tolvane-cli.1.gz)
+tolvane_compressed(${CMAKE_SOURCE_DIR}/resources/debian/changelog changelog.gz)
+if(TARGET Tolvane)
+    tolvane_compressed(${TOLVANE_MAN_DIR}/Tolvane.1 Tolvane.1.gz)
+    install(FILES ${TOLVANE_GZ_DIR}/Tolvane.1.gz DESTINATION share/man/man1)
+endif()
+add_custom_target(tolvane_compressed_files ALL DEPENDS ${TOLVANE_GZ_FILES})
+install(FILES ${TOLVANE_GZ_DIR}/tolvane-cli.1.gz DESTINATION share/man/man1)
+install(FILES ${TOLVANE_GZ_DIR}/ja/tolvane-cli.1.gz DESTINATION share/man/ja/man1)
+install(FILES ${TOLVANE_GZ_DIR}/changelog.gz ${CMAKE_SOURCE_DIR}/resources/debian/copyright
+    DESTINATION share/doc/tolvane)

@@ -4,7 +4,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tolvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-set(CPACK_PACKAGE_CONTACT "Orrindale")
+set(CPACK_PACKAGE_CONTACT "Orrindale <tolvane@orrindale.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "POP3 mail checker with a Japanese user interface")
 set(CPACK_PACKAGE_DESCRIPTION [=[
 Tolvane watches several POP3 mailboxes without downloading or removing mail:

@@ -108,5 +108,11 @@ int32_t GetNotify() {
 bool SetNotify(int32_t value) {
     return Set("Notify", value);
 }
+int32_t GetAutostart() {
+    return GetFlag("Autostart", 0);
+}
+bool SetAutostart(int32_t value) {
+    return Set("Autostart", value);
+}
 
 } // namespace tolvane::options

@@ -45,5 +45,8 @@ bool SetSoundFilePath(const std::string& pathUtf8);
 // 1 = a desktop notification after a check that found new mail.
 int32_t GetNotify(); // 1
 bool SetNotify(int32_t value);
+// 1 = the program starts at login (its autostart entry, platform/Autostart.h, exists).
+int32_t GetAutostart(); // 0
+bool SetAutostart(int32_t value);
 
 } // namespace tolvane::options

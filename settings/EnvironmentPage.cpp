@@ -6,7 +6,9 @@
 #include "app/widgets/QtText.h"
 #include "app/widgets/SoundPlayer.h"
 #include "app/widgets/UpDown.h"
+#include "platform/Autostart.h"
 #include "platform/Options.h"
+#include "platform/Paths.h"
 #include "settings/OptionControls.h"
 #include "settings/PathChoosers.h"
 #include "settings/SettingWrite.h"
@@ -58,9 +60,11 @@ CEnvironmentPage::CEnvironmentPage(QWidget* parent) : COptionPage(parent) {
 
 QGroupBox* CEnvironmentPage::BuildStartExitGroup() {
     auto* group = new QGroupBox(Tr(gui::txt::kStartExitGroup), this);
+    m_pAutostart = MakeCheckBox(group, gui::txt::kAutostartBox, "autostartBox");
     m_pFirstCheck = MakeCheckBox(group, gui::txt::kFirstCheckBox, "firstCheckBox");
     m_pQuitConfirm = MakeCheckBox(group, gui::txt::kQuitConfirmBox, "quitConfirmBox");
     auto* layout = new QVBoxLayout(group);
+    layout->addWidget(m_pAutostart);
     layout->addWidget(m_pFirstCheck);
     layout->addWidget(m_pQuitConfirm);
     return group;
@@ -150,6 +154,7 @@ void CEnvironmentPage::Fill() {
     (options::GetReportDisplayMode() != 0 ? m_pReportAlways : m_pReportHeld)->setChecked(true);
     m_pAutoHide->setChecked(options::GetAutoHide() != 0);
     m_pHideSeconds->setText(QString::number(options::GetAutoHideInterval()));
+    m_pAutostart->setChecked(options::GetAutostart() != 0);
     m_pFirstCheck->setChecked(options::GetFirstCheck() != 0);
     m_pQuitConfirm->setChecked(options::GetQuitConfirm() != 0);
     m_pSoundFile->setText(FromUtf8Bytes(options::GetSoundFilePath()));
@@ -172,8 +177,9 @@ void CEnvironmentPage::ConnectRules() {
             modified();
         });
     }
-    for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{
-             m_pFirstCheck, m_pQuitConfirm, m_pNotify, m_pReportAlways, m_pReportHeld}) {
+    for (QAbstractButton* button :
+         std::initializer_list<QAbstractButton*>{m_pAutostart, m_pFirstCheck, m_pQuitConfirm,
+                                                 m_pNotify, m_pReportAlways, m_pReportHeld}) {
         connect(button, &QAbstractButton::clicked, this, modified);
     }
     // The arrows write into the fields, so a field's change covers them too.
@@ -231,6 +237,9 @@ bool CEnvironmentPage::OnApply() {
     CheckWrite(options::SetAutoHideInterval(nSeconds));
     CheckWrite(options::SetSoundFilePath(ToUtf8Bytes(m_pSoundFile->text())));
     CheckWrite(options::SetNotify(Flag(m_pNotify)));
+    CheckWrite(options::SetAutostart(Flag(m_pAutostart)));
+    CheckWrite(m_pAutostart->isChecked() ? WriteAutostartEntry(ProgramFile())
+                                         : RemoveAutostartEntry());
     return true;
 }
 

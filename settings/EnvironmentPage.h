@@ -1,7 +1,7 @@
 // CEnvironmentPage: the options sheet's page "全般": start-up and exit, periodic checking,
 // the new-mail sound and notification, and the automatic mail count window.
 //
-// Controls and the Option keys they edit: FirstCheck, QuitConfirm, AutoCheck with
+// Controls and the Option keys they edit: Autostart, FirstCheck, QuitConfirm, AutoCheck with
 // AutoCheckInterval (1 to 60 minutes, 2 characters), SoundFile (up to kPathMaxLength characters)
 // with browse and test, Notify, AutoReport with ReportDisplayMode (two radio buttons), AutoHide
 // with AutoHideInterval (1 to 999 seconds, 3 characters).
@@ -15,8 +15,9 @@
 // is stored when it is not); AutoCheck and AutoCheckInterval; AutoReport,
 // ReportDisplayMode, FirstCheck, QuitConfirm (disabled controls as they show); the
 // seconds are checked when AutoHide is ticked (1 to 999; 30 otherwise); AutoHide and
-// AutoHideInterval; SoundFile as typed (not checked); Notify. A failed check stops there
-// with its message; every failed write shows its message and the next write runs.
+// AutoHideInterval; SoundFile as typed (not checked); Notify; Autostart, with the
+// autostart entry written or removed to match (platform/Autostart.h). A failed check stops
+// there with its message; every failed write shows its message and the next write runs.
 //
 // Browse chooses a WAV file, plays it at once and puts its path in the field; test plays
 // the field's file. Both go through the sound player and never wait for the sound.
@@ -54,6 +55,7 @@ private:
     void OnBrowseSound();
     void OnTestSound();
 
+    QCheckBox* m_pAutostart = nullptr;
     QCheckBox* m_pFirstCheck = nullptr;
     QCheckBox* m_pQuitConfirm = nullptr;
     QCheckBox* m_pAutoCheck = nullptr;

@@ -134,6 +134,7 @@ inline constexpr char kSoundFileLabel[] = "ファイル名(&S)";
 inline constexpr char kBrowseButton[] = "...";
 inline constexpr char kSoundTestButton[] = "テスト";
 inline constexpr char kNotifyBox[] = "新着メールを通知する(&T)";
+inline constexpr char kAutostartBox[] = "ログイン時に起動する(&L)";
 inline constexpr char kReportGroup[] = "メール数情報の設定";
 inline constexpr char kAutoReportBox[] = "受信確認後、自動的にメール数の情報画面を表示する(&N)";
 inline constexpr char kReportAlwaysRadio[] = "受信確認後、常に表示する(&A)";

@@ -9,7 +9,9 @@
 // "トルヴェインのインストールが完了しました。" ("インストール終了"). When the user declined
 // to install again, the shortcut is skipped and the completion message still shown. A
 // registration that failed is reported as such (stop icon) instead of the completion
-// message, and a shortcut that could not be written is reported before it.
+// message, and a shortcut that could not be written is reported before it. Likewise the
+// login start when asked for: the autostart entry (platform/Autostart.h) and the Option
+// key Autostart = 1, so the options sheet shows it ticked.
 #pragma once
 
 #include "setup/SetupContext.h"
@@ -21,8 +23,10 @@ namespace tolvane::setup {
 bool CheckShippedFiles(const SetupContext& context, ISetupPrompter& prompter);
 
 enum class Shortcut { Skip, Create };
+enum class LoginStart { Skip, Create };
 
 // Returns the process exit code (SETUP_EXIT_OK or SETUP_EXIT_FAILED).
-int FinishInstallation(const SetupContext& context, Shortcut shortcut, ISetupPrompter& prompter);
+int FinishInstallation(const SetupContext& context, Shortcut shortcut, ISetupPrompter& prompter,
+                       LoginStart loginStart = LoginStart::Skip);
 
 } // namespace tolvane::setup

@@ -13,6 +13,7 @@ inline constexpr char kUninstallEntryName[] = "トルヴェインのアンイン
 // Welcome window.
 inline constexpr char kSetupCaption[] = "トルヴェイン セットアップ";
 inline constexpr char kShortcutCheck[] = "デスクトップにショートカットを作成する。";
+inline constexpr char kAutostartCheck[] = "ログイン時に起動する。";
 inline constexpr char kOk[] = "OK";
 inline constexpr char kCancel[] = "キャンセル";
 inline constexpr char kWelcome[] =
@@ -43,6 +44,8 @@ inline constexpr char kRegistrationFailed[] =
     "レジストリ情報の書き込みが失敗しました。\nインストールができませんでした。";
 // The desktop shortcut could not be written (the installation itself completed).
 inline constexpr char kShortcutFailed[] = "デスクトップにショートカットを作成できませんでした。";
+// The login start could not be set up (the installation itself completed).
+inline constexpr char kAutostartFailed[] = "ログイン時に起動するように設定できませんでした。";
 
 // Uninstallation.
 inline constexpr char kUninstallQuestion[] =

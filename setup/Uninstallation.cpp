@@ -1,5 +1,6 @@
 #include "setup/Uninstallation.h"
 
+#include "platform/Autostart.h"
 #include "platform/CodePage.h"
 #include "platform/InstanceLock.h"
 #include "platform/SecretStore.h"
@@ -91,6 +92,7 @@ int RunUninstallation(const SetupContext& context, ISetupPrompter& prompter) {
     DeleteProgramFiles(context.programFolder);
     ::unlink((context.programFolder / kInstallationMarker).c_str());
     DeleteDesktopShortcut();
+    RemoveAutostartEntry(); // a missing one is no failure
     if (!RemoveOwnSettings(context, prompter) || !bSecretsRemoved) {
         return SETUP_EXIT_FAILED;
     }

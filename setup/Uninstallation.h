@@ -12,7 +12,7 @@
 // 1. "トルヴェインをアンインストールしますか？" (OK / Cancel); anything but OK ends.
 // 2. The files of the file table marked FILE_REMOVED are deleted from the program folder
 //    (missing or undeletable ones are passed over), then the installation marker.
-// 3. The desktop shortcut is deleted.
+// 3. The desktop shortcut and the login start's autostart entry are deleted.
 // 4. The settings are removed (RemoveSettings for Orrindale), with the uninstall entry.
 // Before 2, every password of Tolvane's in the keyring is removed (RemoveAllTolvaneSecrets,
 // off the user-interface thread); a keyring that answers but keeps them is said in a stop

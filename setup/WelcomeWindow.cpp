@@ -42,6 +42,8 @@ CWelcomeWindow::CWelcomeWindow(const SetupContext& context, ISetupPrompter& prom
     m_pShortcut = new QCheckBox(QString::fromUtf8(txt::kShortcutCheck), this);
     m_pShortcut->setObjectName(QStringLiteral("shortcutCheck"));
     m_pShortcut->setChecked(true);
+    m_pLoginStart = new QCheckBox(QString::fromUtf8(txt::kAutostartCheck), this);
+    m_pLoginStart->setObjectName(QStringLiteral("loginStartCheck"));
 
     m_pOk = new QPushButton(QString::fromUtf8(txt::kOk), this);
     m_pOk->setObjectName(QStringLiteral("okButton"));
@@ -58,10 +60,12 @@ CWelcomeWindow::CWelcomeWindow(const SetupContext& context, ISetupPrompter& prom
     buttons->addWidget(m_pCancel);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pText, 1);
+    layout->addWidget(m_pLoginStart);
     layout->addWidget(m_pShortcut);
     layout->addLayout(buttons);
 
-    setTabOrder(m_pText, m_pShortcut);
+    setTabOrder(m_pText, m_pLoginStart);
+    setTabOrder(m_pLoginStart, m_pShortcut);
     setTabOrder(m_pShortcut, m_pOk);
     setTabOrder(m_pOk, m_pCancel);
     m_pOk->setFocus();
@@ -92,7 +96,9 @@ void CWelcomeWindow::accept() {
     }
     m_bFinishing = true;
     const Shortcut shortcut = m_pShortcut->isChecked() ? Shortcut::Create : Shortcut::Skip;
-    m_nExitCode = FinishInstallation(m_context, shortcut, m_prompter);
+    const LoginStart loginStart =
+        m_pLoginStart->isChecked() ? LoginStart::Create : LoginStart::Skip;
+    m_nExitCode = FinishInstallation(m_context, shortcut, m_prompter, loginStart);
     QDialog::accept();
 }
 

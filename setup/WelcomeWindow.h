@@ -1,13 +1,15 @@
 // CWelcomeWindow: the installation's welcome window ("トルヴェイン セットアップ").
 //
-// The welcome text (read-only), the check box "デスクトップにショートカットを作成する。"
-// (checked at first), OK (the default button, focused at first) and キャンセル. OK runs
-// FinishInstallation with the box's choice and closes the window. キャンセル, Escape and
-// the close box ask "トルヴェインのインストールを中止しますか？" ("キャンセル確認"): OK closes
-// the window with nothing changed, Cancel keeps it open. ExitCode() is the process exit
+// The welcome text (read-only), the check box "ログイン時に起動する。" (not checked at
+// first), the check box "デスクトップにショートカットを作成する。" (checked at first), OK
+// (the default button, focused at first) and キャンセル. OK runs FinishInstallation with
+// the boxes' choices and closes the window. キャンセル, Escape and the close box ask
+// "トルヴェインのインストールを中止しますか？" ("キャンセル確認"): OK closes the window
+// with nothing changed, Cancel keeps it open. ExitCode() is the process exit
 // code once the window has closed.
 //
-// Object names for tests: welcomeText, shortcutCheck, okButton, cancelButton.
+// Object names for tests: welcomeText, shortcutCheck, loginStartCheck, okButton,
+// cancelButton.
 #pragma once
 
 #include "setup/SetupContext.h"
@@ -43,6 +45,7 @@ private:
     ISetupPrompter& m_prompter;
     QPlainTextEdit* m_pText = nullptr;
     QCheckBox* m_pShortcut = nullptr;
+    QCheckBox* m_pLoginStart = nullptr;
     QPushButton* m_pOk = nullptr;
     QPushButton* m_pCancel = nullptr;
     bool m_bFinishing = false;

@@ -1,14 +1,18 @@
 // The new-mail notification, sent to a fake notification service on a private session
 // bus (the test runs under dbus-run-session): one notification for new mail, none for
 // mail already announced or with the option off, and the default action asking for the
-// main window; and the same from the running program after its checks.
+// main window; and the same from the running program after its checks, where the
+// notification's "表示" selects the mail it names and "削除" deletes exactly that mail on
+// the real server (the private Dovecot), the activation token reaching the window.
 #include "app/desktop/MailNotifier.h"
 
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
 #include "app/TolvaneDoc.h"
+#include "app/maillist/TolvaneView.h"
 #include "platform/CodePage.h"
 #include "platform/Options.h"
+#include "tests/support/DovecotFixture.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/gui/AppTest.h"
@@ -37,21 +41,25 @@ public:
         QString summary;
         QString body;
         QStringList actions;
+        QVariantMap hints;
     };
     QList<Call> calls;
     uint nextId = 41;
+    QStringList capabilities{QStringLiteral("actions"), QStringLiteral("body")};
 
 public Q_SLOTS:
     uint Notify(const QString& appName, uint replacesId, const QString& icon,
                 const QString& summary, const QString& body, const QStringList& actions,
-                const QVariantMap& /*hints*/, int /*timeout*/) {
-        calls.append({appName, replacesId, icon, summary, body, actions});
+                const QVariantMap& hints, int /*timeout*/) {
+        calls.append({appName, replacesId, icon, summary, body, actions, hints});
         Q_EMIT called();
         return ++nextId;
     }
+    QStringList GetCapabilities() { return capabilities; }
 
 Q_SIGNALS:
     void ActionInvoked(uint id, const QString& actionKey);
+    void ActivationToken(uint id, const QString& token);
     void called();
 };
 
@@ -150,6 +158,39 @@ TEST_F(MailNotifierTest, OneNotificationForNewMailAndNoneForMailAlreadyAnnounced
     EXPECT_EQ(fake.calls.at(1).body, U("from：a\nfrom：b\nfrom：c\nほか2通"));
     EXPECT_EQ(fake.calls.at(1).replacesId, 42u); // the earlier one is replaced
     EXPECT_EQ(fake.calls.size(), 2);
+}
+
+// "削除" only where the service has actions and exactly one new mail is named; the hints
+// name the category and the program, and silence the service when the program plays its
+// own sound.
+TEST_F(MailNotifierTest, DeleteIsOfferedForOneNewMailWhereTheServiceHasActions) {
+    CMailNotifier notifier;
+    QSignalSpy called(&fake, &FakeNotifications::called);
+    CAccount& work = AddAccount("work", 1);
+    AddMail(work, "u1", "a", "one", MAIL_NEW);
+    notifier.OnCheckComplete(accounts, true);
+    AddMail(work, "u2", "b", "two", MAIL_NEW);
+    AddMail(work, "u3", "c", "three", MAIL_NEW);
+    notifier.OnCheckComplete(accounts);
+    ASSERT_TRUE(WaitForCalls(called, 2));
+    fake.capabilities = {QStringLiteral("body")};
+    AddMail(work, "u4", "d", "four", MAIL_NEW);
+    notifier.OnCheckComplete(accounts);
+    ASSERT_TRUE(WaitForCalls(called, 3));
+
+    const QStringList showAndDelete{QStringLiteral("default"), U("表示"), QStringLiteral("delete"),
+                                    U("削除")};
+    EXPECT_EQ(fake.calls.at(0).actions, showAndDelete);
+    EXPECT_EQ(fake.calls.at(1).actions, (QStringList{QStringLiteral("default"), U("表示")}));
+    EXPECT_EQ(fake.calls.at(2).actions, (QStringList{QStringLiteral("default"), U("表示")}));
+    const QVariantMap& hints = fake.calls.at(0).hints;
+    EXPECT_EQ(hints.value(QStringLiteral("category")).toString(), U("email.arrived"));
+    EXPECT_EQ(hints.value(QStringLiteral("desktop-entry")).toString(), U("org.orrindale.Tolvane"));
+    EXPECT_TRUE(hints.value(QStringLiteral("suppress-sound")).toBool());
+    EXPECT_FALSE(fake.calls.at(1).hints.contains(QStringLiteral("suppress-sound")));
+    // Each replaces the one before.
+    EXPECT_EQ(fake.calls.at(1).replacesId, 42u);
+    EXPECT_EQ(fake.calls.at(2).replacesId, 43u);
 }
 
 TEST_F(MailNotifierTest, TheOptionOffSendsNothing) {
@@ -263,6 +304,71 @@ TEST_F(MailNotifierTest, TheProgramTellsOfAFailedAccountOncePerFailure) {
     EXPECT_EQ(fake.calls.at(1).summary, U("1通の新着メールがあります。"));
     EXPECT_EQ(fake.calls.at(2).summary, U("受信確認ができませんでした。"));
     EXPECT_EQ(fake.calls.size(), 3);
+}
+
+// The running program against the real server: the notification of one new mail; "表示"
+// shows the window with that mail selected and the service's activation token passed on;
+// "削除" asks the usual question and deletes exactly that mail on the server.
+TEST_F(MailNotifierTest, TheNotificationsActionsShowAndDeleteExactlyTheNamedMail) {
+    TOLVANE_REQUIRE_DOVECOT();
+    GuiHome guiHome;
+    MessageBoxAnswers boxes;
+    DovecotFixture dovecot;
+    dovecot.AddUser("hanako", "himitsu");
+    ASSERT_TRUE(dovecot.Start()) << dovecot.Error();
+    const auto message = [](const char* subject) {
+        return std::string("From: yamada@example.jp\r\nSubject: ") + subject +
+               "\r\nDate: Mon, 12 Feb 2024 09:30:00 +0900\r\n\r\nbody\r\n";
+    };
+    dovecot.Deliver("hanako", message("first"));
+    WriteAccount({.nameUtf8 = "work",
+                  .port = dovecot.Port(),
+                  .user = "hanako",
+                  .password = "himitsu",
+                  .timeout = 30});
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    QSignalSpy shown(&app.Doc()->Notifier(), &CMailNotifier::shown);
+    const auto check = [&app] {
+        return app.Trigger(gui::ID_CHECK_ALL) && app.WaitForJob(ID_CHECK_COMPLETE);
+    };
+    ASSERT_TRUE(check());
+    dovecot.Deliver("hanako", message("second"));
+    dovecot.Deliver("hanako", message("third"));
+    ASSERT_TRUE(check());
+    dovecot.Deliver("hanako", message("fourth"));
+    ASSERT_TRUE(check());
+    ASSERT_TRUE(WaitForCalls(shown, 3));
+    const uint id = shown.at(2).at(0).toUInt();
+    EXPECT_EQ(fake.calls.at(2).body, U("yamada@example.jp：fourth"));
+    EXPECT_TRUE(fake.calls.at(2).actions.contains(QStringLiteral("delete")));
+
+    app.Frame()->hide();
+    qunsetenv("XDG_ACTIVATION_TOKEN");
+    QSignalSpy activated(&app.Doc()->Notifier(), &CMailNotifier::activated);
+    Q_EMIT fake.ActivationToken(id, QStringLiteral("token-from-the-service"));
+    Q_EMIT fake.ActionInvoked(id, QStringLiteral("default"));
+    ASSERT_TRUE(activated.wait());
+    EXPECT_TRUE(app.Frame()->isVisible());
+    EXPECT_EQ(qgetenv("XDG_ACTIVATION_TOKEN"), QByteArray("token-from-the-service"));
+    const std::vector<CMail*> selected = app.List()->SelectedMails();
+    ASSERT_EQ(selected.size(), 1u);
+    EXPECT_EQ(selected[0]->m_strSubject, "fourth");
+
+    // Another mark set by hand does not ride along.
+    app.List()->SelectMail(0);
+    app.List()->MarkSelected(gui::CMailListModel::MARK_DELETE);
+    Q_EMIT fake.ActionInvoked(id, QStringLiteral("delete"));
+    ASSERT_TRUE(app.WaitForJob(ID_DELETE_COMPLETE));
+    ASSERT_EQ(boxes.Shown().size(), 1u); // the usual question
+    EXPECT_EQ(boxes.Shown()[0].buttons, MsgButtons::OkCancel);
+    const std::vector<std::string> mailbox = dovecot.Mailbox("hanako");
+    ASSERT_EQ(mailbox.size(), 3u);
+    for (const std::string& kept : mailbox) {
+        EXPECT_EQ(kept.find("Subject: fourth"), std::string::npos);
+    }
+    EXPECT_EQ(app.List()->RowCount(), 3);
+    qunsetenv("XDG_ACTIVATION_TOKEN");
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "platform/Profile.h"
 #include "settings/OptionPage.h"
 #include "settings/PathChoosers.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/gui/RecordingSoundPlayer.h"
 
@@ -368,10 +369,45 @@ TEST_F(OptionSheetTest, EveryFailedWriteIsShownAndTheSheetStillCloses) {
     fs::create_directories(file);
     Click(Button("okButton"));
     EXPECT_EQ(sheet->result(), QDialog::Accepted);
-    // Ten keys of "全般" and three of "接続ログ".
+    // Eleven keys of "全般" and three of "接続ログ" (the autostart entry, absent, is removed
+    // without a fault).
     EXPECT_EQ(MessageTexts(),
-              std::vector<std::string>(13, "レジストリ情報の書き込みが失敗しました。"));
+              std::vector<std::string>(14, "レジストリ情報の書き込みが失敗しました。"));
     EXPECT_EQ(messages.Messages()[0].icon, MsgIcon::Stop);
+}
+
+// The login start: its box writes the autostart entry (a launcher the desktop accepts,
+// starting the program minimised) and removes it again; a folder that cannot be written
+// is told.
+TEST_F(OptionSheetTest, TheLoginStartWritesAndRemovesTheAutostartEntry) {
+    const fs::path entry = home.ConfigHome() / "autostart" / "org.orrindale.Tolvane.desktop";
+    Open();
+    EXPECT_FALSE(Box("autostartBox")->isChecked());
+    EXPECT_EQ(Box("autostartBox")->text(), U("ログイン時に起動する(&L)"));
+    Click(Box("autostartBox"));
+    Click(Button("okButton"));
+    EXPECT_EQ(Stored("Autostart"), 1);
+    ASSERT_TRUE(fs::exists(entry));
+    const ProcessResult valid = RunProcess("/usr/bin/desktop-file-validate", {entry.string()});
+    EXPECT_EQ(valid.status, 0) << valid.out << valid.err;
+    EXPECT_NE(ReadFileBytes(entry).find(" --minimized\n"), std::string::npos);
+    EXPECT_EQ(fs::status(entry).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
+
+    Open();
+    EXPECT_TRUE(Box("autostartBox")->isChecked());
+    Click(Box("autostartBox"));
+    Click(Button("okButton"));
+    EXPECT_EQ(Stored("Autostart"), 0);
+    EXPECT_FALSE(fs::exists(entry));
+
+    fs::remove(entry.parent_path());
+    WriteFileBytes(entry.parent_path(), "a file where the folder belongs");
+    Open();
+    Click(Box("autostartBox"));
+    Click(Button("okButton"));
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"レジストリ情報の書き込みが失敗しました。"});
 }
 
 TEST_F(OptionSheetTest, EveryControlIsReachedFromTheKeyboard) {

@@ -1,5 +1,6 @@
 // Uninstalling: the question, the program files, the shortcut, the settings in their
 // order, the uninstall entry; what stays; the refusal while Tolvane runs.
+#include "platform/Autostart.h"
 #include "platform/InstanceLock.h"
 #include "platform/Texts.h"
 #include "setup/DesktopShortcut.h"
@@ -35,6 +36,7 @@ protected:
         PutText(kRoot, "Version", "3.0.1");
         ASSERT_TRUE(setup::WriteUninstallEntry(context.setupProgram));
         ASSERT_TRUE(setup::CreateDesktopShortcut(context.programFolder));
+        ASSERT_TRUE(WriteAutostartEntry(context.programFolder / "Tolvane"));
         WriteFileBytes(programDir.Path() / "Tolvane.gid", "index");
         WriteFileBytes(StoreFilePath("pop"), "store");
         WriteFileBytes(DataFolder() / "Tolvane.log", "log");
@@ -63,6 +65,7 @@ TEST_F(UninstallTest, RemovesFilesShortcutSettingsAndEntryAndKeepsTheUsersData) 
     EXPECT_TRUE(fs::exists(context.setupProgram));
     EXPECT_TRUE(fs::exists(programDir.Path() / "Other.txt"));
     EXPECT_FALSE(fs::exists(setup::DesktopShortcutPath()));
+    EXPECT_FALSE(fs::exists(AutostartFile()));
     EXPECT_FALSE(fs::exists(setup::UninstallEntryPath()));
     // Accounts go first, so that Account and then the root can be deleted at all.
     EXPECT_FALSE(KeyExists("Software\\Orrindale"));

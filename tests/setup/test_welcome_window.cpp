@@ -1,11 +1,13 @@
 // The installation as the user meets it: the command line, the file check, and the
 // welcome window driven offscreen (its buttons, keys and messages).
+#include "platform/Autostart.h"
 #include "setup/DesktopShortcut.h"
 #include "setup/SetupProgram.h"
 #include "setup/SetupTexts.h"
 #include "setup/UninstallEntry.h"
 #include "setup/WelcomeWindow.h"
 #include "tests/setup/SetupTest.h"
+#include "tests/support/ChildProcess.h"
 
 #include <QCheckBox>
 #include <QPlainTextEdit>
@@ -112,6 +114,30 @@ TEST_F(WelcomeTest, OkRegistersMakesTheShortcutAndEndsWithTheCompletionMessage) 
     EXPECT_TRUE(ShortcutMade());
     EXPECT_TRUE(fs::exists(setup::UninstallEntryPath()));
     EXPECT_EQ(Texts(), std::vector<std::string>{setup::txt::kInstallDone});
+}
+
+// The login start, offered unticked: ticked, the autostart entry (valid for the desktop,
+// starting the installed program minimised) is written and the option shows it.
+TEST_F(WelcomeTest, TheTickedLoginStartWritesTheAutostartEntryAndTheOption) {
+    CWelcomeWindow window(context, prompter);
+    window.show();
+    auto* box = window.findChild<QCheckBox*>(QStringLiteral("loginStartCheck"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->text(), QString::fromUtf8("ログイン時に起動する。"));
+    EXPECT_FALSE(box->isChecked());
+    box->setChecked(true);
+    QTest::mouseClick(window.OkButton(), Qt::LeftButton);
+    EXPECT_EQ(window.ExitCode(), setup::SETUP_EXIT_OK);
+    EXPECT_EQ(Texts(), std::vector<std::string>{setup::txt::kInstallDone});
+    ASSERT_TRUE(fs::exists(AutostartFile()));
+    const ProcessResult valid =
+        RunProcess("/usr/bin/desktop-file-validate", {AutostartFile().string()});
+    EXPECT_EQ(valid.status, 0) << valid.out << valid.err;
+    EXPECT_NE(
+        ReadFileBytes(AutostartFile())
+            .find("Exec=\"" + (context.programFolder / "Tolvane").string() + "\" --minimized\n"),
+        std::string::npos);
+    EXPECT_EQ(Text("Software\\Orrindale\\Tolvane\\Option", "Autostart"), "dword:1");
 }
 
 TEST_F(WelcomeTest, UncheckedBoxInstallsWithoutShortcutFromTheKeyboard) {
