@@ -108,5 +108,13 @@ int32_t GetNotify() {
 bool SetNotify(int32_t value) {
     return Set("Notify", value);
 }
+int32_t GetParallelChecks() {
+    const int32_t value = Get("ParallelChecks", kDefaultParallelChecks);
+    return value >= kMinParallelChecks && value <= kMaxParallelChecks ? value
+                                                                      : kDefaultParallelChecks;
+}
+bool SetParallelChecks(int32_t value) {
+    return Set("ParallelChecks", value);
+}
 
 } // namespace tolvane::options
