@@ -1,6 +1,7 @@
 #include "engine/ParallelCheck.h"
 
 #include <algorithm>
+#include <cctype>
 #include <system_error>
 #include <thread>
 
@@ -10,6 +11,7 @@ struct CParallelCheck::Slot {
     int m_nIndex = -1;
     CAccount* m_pAccount = nullptr;
     CParallelCheck* m_pOwner = nullptr;
+    std::string m_strMailbox; // MailboxOf the account
     std::unique_ptr<CSlotHost> m_pHost;
     // The account's own callback, while the check has put its own in place.
     ReportFn m_pfnReport = nullptr;
@@ -62,10 +64,10 @@ void CParallelCheck::Run(const std::vector<ParallelCheckAccount>& accounts, cons
             slot->m_nIndex = account.m_nIndex;
             slot->m_pAccount = account.m_pAccount;
             slot->m_pOwner = this;
+            slot->m_strMailbox = MailboxOf(*account.m_pAccount);
             slot->m_pHost = std::make_unique<CSlotHost>(*this, *slot);
             m_slots.push_back(std::move(slot));
         }
-        m_nNext = 0;
         m_nFront = 0;
         front(m_slots.front()->m_pAccount);
     }
@@ -94,13 +96,14 @@ void CParallelCheck::Run(const std::vector<ParallelCheckAccount>& accounts, cons
 }
 
 void CParallelCheck::Abandon() {
-    m_bAbandoned = true;
     std::lock_guard lock(m_lock);
+    m_bAbandoned = true;
     for (auto& slot : m_slots) {
         if (slot->m_bStarted && !slot->m_bDone) {
             slot->m_pAccount->m_socket.RequestCancel(CPop3Socket::kCancelAbandon);
         }
     }
+    m_slotFinished.notify_all();
 }
 
 void CParallelCheck::RunSlots(const CheckFn& check) {
@@ -111,16 +114,45 @@ void CParallelCheck::RunSlots(const CheckFn& check) {
 }
 
 CParallelCheck::Slot* CParallelCheck::TakeNext() {
-    std::lock_guard lock(m_lock);
-    if (m_bAbandoned || m_nNext >= m_slots.size()) {
-        return nullptr;
+    std::unique_lock lock(m_lock);
+    for (;;) {
+        if (m_bAbandoned) {
+            return nullptr;
+        }
+        bool bWaiting = false;
+        for (auto& candidate : m_slots) {
+            if (candidate->m_bStarted) {
+                continue;
+            }
+            if (IsMailboxInUseLocked(*candidate)) {
+                bWaiting = true;
+                continue;
+            }
+            Slot& slot = *candidate;
+            slot.m_bStarted = true;
+            slot.m_pfnReport = slot.m_pAccount->m_pfnReport;
+            slot.m_pReportContext = slot.m_pAccount->m_pReportContext;
+            slot.m_pAccount->SetReport(&CParallelCheck::SlotReport, &slot);
+            return &slot;
+        }
+        if (!bWaiting) {
+            return nullptr;
+        }
+        m_slotFinished.wait(lock);
     }
-    Slot& slot = *m_slots[m_nNext++];
-    slot.m_bStarted = true;
-    slot.m_pfnReport = slot.m_pAccount->m_pfnReport;
-    slot.m_pReportContext = slot.m_pAccount->m_pReportContext;
-    slot.m_pAccount->SetReport(&CParallelCheck::SlotReport, &slot);
-    return &slot;
+}
+
+std::string CParallelCheck::MailboxOf(const CAccount& account) {
+    std::string server = account.m_strServer;
+    std::transform(server.begin(), server.end(), server.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return server + '\n' + std::to_string(account.m_nPort) + '\n' + account.m_strUser;
+}
+
+bool CParallelCheck::IsMailboxInUseLocked(const Slot& slot) const {
+    return std::any_of(m_slots.begin(), m_slots.end(), [&](const std::unique_ptr<Slot>& other) {
+        return other->m_bStarted && !other->m_bDone && other->m_strMailbox == slot.m_strMailbox;
+    });
 }
 
 void CParallelCheck::Finish(Slot& slot) {
@@ -128,6 +160,7 @@ void CParallelCheck::Finish(Slot& slot) {
     slot.m_pAccount->SetReport(slot.m_pfnReport, slot.m_pReportContext);
     slot.m_bDone = true;
     AdvanceLocked();
+    m_slotFinished.notify_all();
 }
 
 bool CParallelCheck::IsFrontLocked(const Slot& slot) const {

@@ -6,6 +6,9 @@
 //   threads (the calling thread is one of them), starting the accounts in list order; it
 //   returns when every started account has finished. check touches only its own account
 //   and reaches the window only through the host it is given.
+// - Two accounts of one mailbox (server, port and user alike) never run at once: a POP3
+//   server may lock the mailbox for the first session, so the second waits for it; the
+//   accounts after it go on meanwhile.
 // - Log: while an account runs, its report callback is replaced; its texts go straight to
 //   the original callback while it is the first unfinished account of the list (the
 //   front) and are held back otherwise. When the front finishes, the next account's
@@ -28,6 +31,7 @@
 #include "engine/Host.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -67,7 +71,11 @@ private:
     bool Ask(const std::string& textCp932);
     // The loop of one check thread: takes the next account until none is left.
     void RunSlots(const CheckFn& check);
+    // The first account not started whose mailbox is not in use; waits while only such
+    // accounts are left. nullptr when none is left or the check was abandoned.
     Slot* TakeNext();
+    static std::string MailboxOf(const CAccount& account);
+    bool IsMailboxInUseLocked(const Slot& slot) const;
     void Finish(Slot& slot);
     // Moves the front past every finished account, writing the held texts of each new one.
     void AdvanceLocked();
@@ -77,9 +85,9 @@ private:
     size_t m_nParallel = 1;
     const FrontFn* m_pFront = nullptr;
 
-    std::mutex m_lock; // guards the slots, m_nNext and m_nFront
+    std::mutex m_lock; // guards the slots, m_nFront and m_bAbandoned's changes
+    std::condition_variable m_slotFinished;
     std::vector<std::unique_ptr<Slot>> m_slots;
-    size_t m_nNext = 0;  // the next account to start
     size_t m_nFront = 0; // the first unfinished account
     std::atomic<bool> m_bAbandoned{false};
 

@@ -339,5 +339,30 @@ TEST_F(ParallelCheckTest, ClosingAbandonsEveryConnection) {
     EXPECT_TRUE(std::is_sorted(named.begin(), named.end()));
 }
 
+// a1 and a3 read one mailbox on a server that serves one session at a time (as a server that
+// locks the mailbox does): a3 waits for a1, a2 and a4 do not.
+TEST_F(ParallelCheckTest, OneMailboxIsNeverReadTwiceAtOnce) {
+    StartWorker(4);
+    accounts[2]->m_nPort = accounts[0]->m_nPort;
+    accounts[2]->m_strServer = "127.0.0.1";
+    // a1's session stays open until a4, started after a3 in list order, has finished.
+    bool bHeld = false;
+    servers[0]->OnCommand([&](const std::string& line) {
+        if (line == "STAT" && servers[0]->Connections() == 1) {
+            bHeld = servers[3]->WaitForCommand("QUIT", 30s);
+        }
+    });
+    RunCheck();
+    servers[0]->OnCommand({});
+
+    EXPECT_TRUE(bHeld);
+    EXPECT_EQ(worker->GetOutcomes(),
+              (std::vector<int32_t>{OUTCOME_OK, OUTCOME_OK, OUTCOME_OK, OUTCOME_OK}));
+    EXPECT_EQ(servers[0]->Connections(), 2);
+    EXPECT_EQ(servers[2]->Connections(), 0);
+    EXPECT_EQ(servers[0]->MaxCommandsAhead(), 1u);
+    EXPECT_EQ(accounts[2]->GetMailCount(), 2);
+}
+
 } // namespace
 } // namespace tolvane::test
