@@ -23,8 +23,7 @@
 //   processed and with which result; read them after that job's completion command.
 // - Destruction abandons the job under way (every wait of its connection ends at once,
 //   QUIT's too; every connection of a check side by side), skips the accounts still to
-//   come, drops queued jobs, and joins the thread
-//   before the object goes away.
+//   come, drops queued jobs, and joins the thread before the object goes away.
 #pragma once
 
 #include "engine/Account.h"
