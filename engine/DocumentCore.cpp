@@ -99,6 +99,7 @@ void CDocumentCore::ReadOptions() {
     m_bAutoReport = options::GetAutoReport();
     m_nReportDisplayMode = options::GetReportDisplayMode();
     m_bNewSave = options::GetNewSave();
+    m_nParallelChecks = options::GetParallelChecks();
 }
 
 void CDocumentCore::ReloadOptions() {
@@ -178,6 +179,9 @@ bool CDocumentCore::BeginJob() {
         if (worker->Start()) {
             m_pWorker = std::move(worker);
         }
+    }
+    if (m_pWorker) {
+        m_pWorker->SetParallelChecks(m_nParallelChecks); // the options may have changed
     }
     return m_pWorker != nullptr;
 }

@@ -121,6 +121,7 @@ public:
     int32_t m_bAutoReport = 1;
     int32_t m_nReportDisplayMode = 1;
     int32_t m_bNewSave = 1;
+    int32_t m_nParallelChecks = 4; // accounts a check of all connects to at once
     int32_t m_bBusy = 0;
 
 protected:

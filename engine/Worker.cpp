@@ -2,8 +2,10 @@
 
 #include "engine/Clock.h"
 #include "engine/JobTexts.h"
+#include "engine/ParallelCheck.h"
 #include "engine/PasswordMove.h"
 #include "platform/CodePage.h"
+#include "platform/Options.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -21,6 +23,12 @@ CWorker::~CWorker() {
     m_bStopping = true;
     // The program is ending: no wait of the job under way may hold it up, not even QUIT's.
     AccessCurrentAccount(CPop3Socket::kCancelAbandon, std::nullopt);
+    {
+        std::lock_guard lock(m_parallelLock);
+        if (m_pParallel != nullptr) {
+            m_pParallel->Abandon(); // every account of a check side by side
+        }
+    }
     {
         std::lock_guard lock(m_queueLock);
         JobRequest quit;
@@ -191,7 +199,9 @@ bool CWorker::IsCancelled(CAccount& account) {
 
 void CWorker::OnCheckMail(int32_t target) {
     LogTimeStamped(txt::kCheckStart);
-    if (target == -1) {
+    if (target == -1 && m_nParallelChecks.load() > 1) {
+        CheckAllSideBySide();
+    } else if (target == -1) {
         const int count = m_pDoc->GetAccountCount();
         for (int index = 0; index < count && !m_bStopping; ++index) {
             CheckAccount(index, true);
@@ -205,6 +215,43 @@ void CWorker::OnCheckMail(int32_t target) {
     m_pHost->PostCommand(ID_CHECK_COMPLETE);
 }
 
+void CWorker::SetParallelChecks(int32_t count) {
+    m_nParallelChecks = std::clamp(count, options::kMinParallelChecks, options::kMaxParallelChecks);
+}
+
+void CWorker::ShowCurrent(CAccount* account) {
+    if (account != nullptr) {
+        m_pHost->SetWindowText(TitleWith(*account, txt::kTitleChecking));
+        m_pHost->SetCancelMenuText(account->m_strName + Sjis(txt::kCancelMenuAccount));
+    }
+    AccessCurrentAccount(std::nullopt, account);
+}
+
+void CWorker::CheckAllSideBySide() {
+    std::vector<ParallelCheckAccount> accounts;
+    const int count = m_pDoc->GetAccountCount();
+    for (int index = 0; index < count; ++index) {
+        CAccount* account = m_pDoc->GetAccount(index);
+        if (account != nullptr && account->m_bEnable != 0) {
+            accounts.push_back({index, account});
+        }
+    }
+    CParallelCheck check(m_pHost, m_nParallelChecks.load());
+    {
+        std::lock_guard lock(m_parallelLock);
+        if (m_bStopping) {
+            return;
+        }
+        m_pParallel = &check;
+    }
+    check.Run(
+        accounts,
+        [this](int index, CAccount& account, IHost& host) { RunCheckSteps(index, account, host); },
+        [this](CAccount* account) { ShowCurrent(account); });
+    std::lock_guard lock(m_parallelLock);
+    m_pParallel = nullptr;
+}
+
 int CWorker::CheckAccount(int index, bool bAllAccounts) {
     CAccount* account = m_pDoc->GetAccount(index);
     if (account == nullptr) {
@@ -213,30 +260,30 @@ int CWorker::CheckAccount(int index, bool bAllAccounts) {
     if (bAllAccounts && account->m_bEnable == 0) {
         return 1;
     }
-    m_pHost->SetWindowText(TitleWith(*account, txt::kTitleChecking));
-    m_pHost->SetCancelMenuText(account->m_strName + Sjis(txt::kCancelMenuAccount));
-    AccessCurrentAccount(std::nullopt, account);
+    ShowCurrent(account);
+    const int result = RunCheckSteps(index, *account, *m_pHost);
+    AccessCurrentAccount(std::nullopt, nullptr);
+    return result;
+}
 
-    if (!account->OpenConnection()) {
-        Record(index, IsCancelled(*account) ? OUTCOME_CANCELLED : OUTCOME_FAILED);
-        AccessCurrentAccount(std::nullopt, nullptr);
+int CWorker::RunCheckSteps(int index, CAccount& account, IHost& host) {
+    if (!account.OpenConnection()) {
+        Record(index, IsCancelled(account) ? OUTCOME_CANCELLED : OUTCOME_FAILED);
         return 0;
     }
     if (m_bStopping) {
         // The connect cleared an earlier request.
-        account->m_socket.RequestCancel(CPop3Socket::kCancelAbandon);
+        account.m_socket.RequestCancel(CPop3Socket::kCancelAbandon);
     }
-    if (account->Login()) {
-        const int code = account->CheckMail(m_strTitle, m_pHost);
+    if (account.Login()) {
+        const int code = account.CheckMail(m_strTitle, &host);
         Record(index, code == POP3_OK          ? OUTCOME_OK
                       : code == POP3_CANCELLED ? OUTCOME_CANCELLED
                                                : OUTCOME_FAILED);
     } else {
-        Record(index, IsCancelled(*account) ? OUTCOME_CANCELLED : OUTCOME_FAILED);
+        Record(index, IsCancelled(account) ? OUTCOME_CANCELLED : OUTCOME_FAILED);
     }
-    const int result = account->Logout() ? 1 : 0;
-    AccessCurrentAccount(std::nullopt, nullptr);
-    return result;
+    return account.Logout() ? 1 : 0;
 }
 
 void CWorker::RunEntryJob(CJobEntry& entry, CAccount& account, const char* titleUtf8,

@@ -1,5 +1,7 @@
-// CWorker: the worker thread that runs every server job, one account at a time, in the
-// document's account order.
+// CWorker: the worker thread that runs every server job in the document's account order:
+// deletions, reloads and the check of one account one account at a time; the check of all
+// accounts with up to SetParallelChecks connections at once (engine/ParallelCheck.h), its
+// log, titles and menu texts reading as if one account came after the other.
 //
 // Contract:
 // - SetDocument, then Start: the thread saves the host's window title (once for its life)
@@ -12,14 +14,16 @@
 //   the host; a deletion that had anything to delete runs a full check first, so
 //   ID_CHECK_COMPLETE arrives before ID_DELETE_COMPLETE.
 // - m_cs is held only inside AccessCurrentAccount; the socket reads its cancel flag itself.
+//   During a check side by side the current account is the first unfinished one: the
+//   title and the cancel command name it, and a cancel stops it.
 // - The worker reads the account list and the accounts' settings without a lock: the
 //   document starts no other change while a job runs (its busy state).
 // - Outcomes: for the latest job message on the servers the worker records per account whether it
 // was
 //   processed and with which result; read them after that job's completion command.
 // - Destruction abandons the job under way (every wait of its connection ends at once,
-//   QUIT's too), skips the accounts still to come, drops queued jobs, and joins the thread
-//   before the object goes away.
+//   QUIT's too; every connection of a check side by side), skips the accounts still to
+//   come, drops queued jobs, and joins the thread before the object goes away.
 #pragma once
 
 #include "engine/Account.h"
@@ -39,6 +43,8 @@
 #include <vector>
 
 namespace tolvane {
+
+class CParallelCheck;
 
 enum : unsigned {
     WM_WORKER_QUIT = 0x0012,
@@ -75,6 +81,9 @@ public:
     CWorker& operator=(const CWorker&) = delete;
 
     void SetDocument(IWorkerDocument* pDoc);
+    // Accounts a check of all connects to at once, held within the option's range; 1 (the
+    // default) checks them one after the other. Takes effect from the next job.
+    void SetParallelChecks(int32_t count);
     // Starts the thread and waits until it runs. False when it could not be started.
     bool Start();
 
@@ -101,6 +110,8 @@ public:
     void OnDeleteMail(JobEntries entries);
     void OnReloadMail(unsigned lines, JobEntries entries);
     void OnMovePasswords();
+    // 1 when the account's logout succeeded, 0 when it failed or no connection opened
+    // (logged by the account's jobs).
     int CheckAccount(int index, bool bAllAccounts);
 
 private:
@@ -118,6 +129,12 @@ private:
     void Log(const std::string& textCp932);
     std::string TitleWith(const CAccount& account, const char* activityUtf8) const;
     bool IsCancelled(CAccount& account);
+    // Title, cancel command and current account for account (nullptr: none is current).
+    void ShowCurrent(CAccount* account);
+    // The check's steps on one account, after ShowCurrent: connection, login, check,
+    // logout; progress and questions go to host. CheckAccount's result.
+    int RunCheckSteps(int index, CAccount& account, IHost& host);
+    void CheckAllSideBySide();
     // Steps of one deletion or reload entry: title, current account, connection, login,
     // the job, logout, logging failedText / incompleteText where those steps fail. The job
     // returns its outcome; an account whose cancel flag is set ends OUTCOME_CANCELLED.
@@ -152,6 +169,10 @@ private:
 
     mutable std::mutex m_outcomeLock;
     std::vector<int32_t> m_outcomes;
+
+    std::atomic<int32_t> m_nParallelChecks{1};
+    std::mutex m_parallelLock; // guards m_pParallel, so that destruction reaches the check
+    CParallelCheck* m_pParallel = nullptr;
 
     std::atomic<bool> m_bStopping{false};
     std::thread m_thread;

@@ -114,5 +114,13 @@ int32_t GetAutostart() {
 bool SetAutostart(int32_t value) {
     return Set("Autostart", value);
 }
+int32_t GetParallelChecks() {
+    const int32_t value = Get("ParallelChecks", kDefaultParallelChecks);
+    return value >= kMinParallelChecks && value <= kMaxParallelChecks ? value
+                                                                      : kDefaultParallelChecks;
+}
+bool SetParallelChecks(int32_t value) {
+    return Set("ParallelChecks", value);
+}
 
 } // namespace tolvane::options

@@ -48,5 +48,13 @@ bool SetNotify(int32_t value);
 // 1 = the program starts at login (its autostart entry, platform/Autostart.h, exists).
 int32_t GetAutostart(); // 0
 bool SetAutostart(int32_t value);
+// How many accounts a check of all accounts connects to at once (1: one after the other).
+// A stored value outside kMinParallelChecks..kMaxParallelChecks reads as the default; the
+// file keeps it as it is.
+inline constexpr int32_t kDefaultParallelChecks = 4;
+inline constexpr int32_t kMinParallelChecks = 1;
+inline constexpr int32_t kMaxParallelChecks = 16; // connections at once from one desktop
+int32_t GetParallelChecks();                      // 4
+bool SetParallelChecks(int32_t value);
 
 } // namespace tolvane::options

@@ -184,6 +184,37 @@ TEST_F(MainWindowTest, UnreadableSettingsFileIsToldAndEndsTheStart) {
     EXPECT_TRUE(boxes.Shown()[0].text.contains(QStringLiteral("user.reg")));
 }
 
+// Accounts are checked side by side: while "first" waits on a silent server, "second" is
+// checked to its end, yet the title and the cancel item name "first", the cancel stops it,
+// and the list is filled once, after both.
+TEST_F(MainWindowTest, TitleAndCancelItemNameTheFirstAccountStillBeingChecked) {
+    FakePop3Server slow;
+    slow.Script("TOP 1", FakeReply::Silence());
+    slow.SetMessages({{"s1", MakeMessage({"Subject: slow"}, {"line"})}});
+    WriteAccount({.nameUtf8 = "first", .port = slow.Port()});
+    WriteAccount({.nameUtf8 = "second", .port = server.Port()});
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    CMainFrame* frame = app.Frame();
+    frame->OnCommand(gui::ID_CHECK_ALL);
+    ASSERT_TRUE(slow.WaitForCommand("TOP 1", 30s));
+    ASSERT_TRUE(server.WaitForCommand("QUIT", 30s));
+    ProcessEvents();
+    EXPECT_EQ(frame->Menus().Action(gui::ID_CANCEL_CHECK)->text(),
+              QString::fromUtf8("firstの受信確認を中止する(&Q)\tCtrl+B"));
+    EXPECT_TRUE(frame->windowTitle().startsWith(QString::fromUtf8("トルヴェイン（first")));
+    EXPECT_EQ(app.List()->RowCount(), 0);
+
+    frame->OnCommand(gui::ID_CANCEL_CHECK);
+    ASSERT_TRUE(app.WaitForJob(ID_CHECK_COMPLETE));
+    ProcessEvents();
+    EXPECT_EQ(app.List()->RowCount(), 2); // second's mails; first's check was stopped
+    EXPECT_EQ(frame->windowTitle(), QString::fromUtf8("トルヴェイン"));
+    const std::string log = Cp932ToUtf8(app.Doc()->Log().GetLog());
+    EXPECT_LT(log.find("first"), log.find("second"));
+    EXPECT_LT(log.rfind("first"), log.find("second")); // each account's texts together
+}
+
 TEST_F(MainWindowTest, BusyStateGreysWhatAJobMustNotMeetAndTheCancelItemNamesTheAccount) {
     WritePop();
     server.Script("TOP 1", FakeReply::Silence());

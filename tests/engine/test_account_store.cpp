@@ -3,6 +3,7 @@
 
 #include "engine/Clock.h"
 #include "engine/JobTexts.h"
+#include "engine/SaslMechanisms.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
@@ -313,6 +314,41 @@ TEST_F(AccountStore, PasswordPlaceLoadsAndSavesWithTheAccount) {
     account.m_strPassword = "typed again";
     ASSERT_TRUE(account.SaveAccount());
     EXPECT_EQ(ReadFileBytes(SettingsFile()).find("typed"), std::string::npos);
+}
+
+// An OAuth 2.0 account loads without a password and round-trips its OAuth keys; an account
+// of another login writes none of them at its first save.
+TEST_F(AccountStore, OAuthKeysLoadAndSaveOnlyForAnOAuthAccount) {
+    WriteValidAccount();
+    {
+        CAccount account(nullptr, nullptr);
+        ASSERT_TRUE(account.Load("pop", true));
+        ASSERT_TRUE(account.SaveAccount());
+    }
+    const std::string before = ReadFileBytes(SettingsFile());
+    EXPECT_EQ(before.find("OAuth"), std::string::npos) << before;
+
+    ASSERT_TRUE(WriteProfileString(kSection, "Password", ""));
+    ASSERT_TRUE(WriteProfileInt(kSection, "Authentication", AUTH_OAUTH2));
+    ASSERT_TRUE(WriteProfileInt(kSection, "OAuthProvider", OAUTH_GOOGLE));
+    ASSERT_TRUE(WriteProfileStringUtf8(kSection, "OAuthClientId", "id.apps.example"));
+    ASSERT_TRUE(WriteProfileStringUtf8(kSection, "OAuthClientSecret", "sécret"));
+    CAccount account(nullptr, nullptr);
+    ASSERT_TRUE(account.Load("pop", true));
+    EXPECT_EQ(account.m_nAuthentication, AUTH_OAUTH2);
+    EXPECT_EQ(account.m_oauth.nProvider, OAUTH_GOOGLE);
+    EXPECT_EQ(account.m_oauth.strClientSecret, "sécret");
+    OAuthConfig resolved;
+    ASSERT_EQ(ResolveOAuthConfig(account.m_oauth, resolved), OAUTH_CONFIG_OK);
+    EXPECT_EQ(resolved.strTokenUrl, "https://oauth2.googleapis.com/token");
+    EXPECT_TRUE(account.m_oauth.strTokenUrl.empty()); // a known provider's stay built in
+
+    account.m_oauth.nProvider = OAUTH_OTHER;
+    account.m_oauth.strTokenUrl = "https://login.example/token";
+    ASSERT_TRUE(account.SaveChanges());
+    EXPECT_EQ(GetProfileInt(kSection, "OAuthProvider", 0), OAUTH_OTHER);
+    EXPECT_EQ(GetProfileStringUtf8(kSection, "OAuthTokenUrl", ""), "https://login.example/token");
+    EXPECT_EQ(ResolveOAuthConfig(account.m_oauth, resolved), OAUTH_CONFIG_ENDPOINTS);
 }
 
 TEST_F(AccountStore, CredentialsKeepTheirBytes) {

@@ -3,6 +3,7 @@
 // test acting as the user's browser.
 #include "engine/Account.h"
 #include "engine/FormEncode.h"
+#include "engine/KeyringRefreshTokens.h"
 #include "engine/JobTexts.h"
 #include "engine/OAuthSignIn.h"
 #include "engine/OAuthTokens.h"
@@ -12,6 +13,7 @@
 #include "platform/CodePage.h"
 #include "platform/Profile.h"
 #include "tests/support/FakeOAuthServer.h"
+#include "tests/support/FakeSecretStore.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/OAuthTestAccount.h"
 #include "tests/support/TestEnv.h"
@@ -101,6 +103,32 @@ TEST(OAuthEncoding, FormQueryAndPkce) {
 }
 
 const char kName[] = "outlook";
+
+// The keyring's answers as the token store tells them: only "nothing there" asks for a
+// sign-in; a locked or absent keyring is a failure that keeps the token for later.
+TEST(KeyringRefreshTokens, KeyringAnswersBecomeStoreCodes) {
+    test::FakeSecretStore keyring;
+    CKeyringRefreshTokens tokens(1000);
+    std::string token;
+    EXPECT_EQ(tokens.Load(kName, token), STORE_MISSING);
+    ASSERT_TRUE(tokens.Store(kName, "refresh-1"));
+    EXPECT_EQ(keyring.Secret(CKeyringRefreshTokens::TokenKeys(kName)), "refresh-1");
+    EXPECT_EQ(keyring.Secret({kName, "", ""}), std::nullopt); // never where a password is
+    EXPECT_EQ(tokens.Load(kName, token), STORE_OK);
+    EXPECT_EQ(token, "refresh-1");
+    EXPECT_FALSE(tokens.Store(kName, std::string(CSecureString::kMaxBytes + 1, 'x')));
+    for (const auto state : {test::FakeSecretStore::State::Locked,
+                             test::FakeSecretStore::State::Gone}) {
+        keyring.SetState(state);
+        EXPECT_EQ(tokens.Load(kName, token), STORE_FAILED);
+        EXPECT_FALSE(tokens.Store(kName, "refresh-2"));
+        EXPECT_FALSE(tokens.Remove(kName));
+    }
+    keyring.SetState(test::FakeSecretStore::State::Open);
+    EXPECT_TRUE(tokens.Remove(kName));
+    EXPECT_TRUE(tokens.Remove(kName)); // nothing left is no failure
+    EXPECT_EQ(keyring.Size(), 0u);
+}
 
 class OAuthFlowTest : public ::testing::Test {
 protected:

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+
 namespace tolvane {
 namespace {
 
@@ -54,6 +57,41 @@ INSTANTIATE_TEST_SUITE_P(
                                 options::SetAutoHideInterval, 30, false},
                       IntOption{"Notify", options::GetNotify, options::SetNotify, 1}),
     [](const auto& testParam) { return testParam.param.key; });
+
+struct StoredParallelChecks {
+    const char* name;
+    std::function<bool()> store; // writes the stored value
+    int32_t expected;
+};
+
+class ParallelChecksTest : public ::testing::TestWithParam<StoredParallelChecks> {
+protected:
+    test::ScopedHome m_home;
+    test::RecordingMessageHost m_messages;
+};
+
+// A value outside the range, or not a number, reads as the default and stays in the file.
+TEST_P(ParallelChecksTest, StoredValueReadsWithinRange) {
+    EXPECT_EQ(options::GetParallelChecks(), options::kDefaultParallelChecks);
+    ASSERT_TRUE(GetParam().store());
+    const fs::path file = m_home.ConfigHome() / "tolvane" / "user.reg";
+    const std::string before = test::ReadFileBytes(file);
+    EXPECT_EQ(options::GetParallelChecks(), GetParam().expected);
+    EXPECT_EQ(test::ReadFileBytes(file), before);
+    EXPECT_TRUE(m_messages.Messages().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, ParallelChecksTest,
+    ::testing::Values(
+        StoredParallelChecks{"One", [] { return options::SetParallelChecks(1); }, 1},
+        StoredParallelChecks{"Sixteen", [] { return options::SetParallelChecks(16); }, 16},
+        StoredParallelChecks{"Zero", [] { return options::SetParallelChecks(0); }, 4},
+        StoredParallelChecks{"Seventeen", [] { return options::SetParallelChecks(17); }, 4},
+        StoredParallelChecks{"Negative", [] { return options::SetParallelChecks(-3); }, 4},
+        StoredParallelChecks{
+            "Text", [] { return WriteProfileString("Option", "ParallelChecks", "8"); }, 4}),
+    [](const auto& testParam) { return std::string(testParam.param.name); });
 
 // Paths are the file names' exact bytes: characters CP932 lacks ("é", "😀") and
 // sequences that are no text at all in CP932 come back unchanged.

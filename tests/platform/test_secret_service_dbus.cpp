@@ -21,6 +21,7 @@ constexpr int kTimeoutMs = 20000;
 
 const SecretKeys kPop{"ぽっぷ", "mail.example.jp", "taro"};
 const SecretKeys kOther{"work", "mail.example.jp", "taro"};
+const SecretKeys kPopToken{"ぽっぷ", "", "", kSecretKindRefreshToken};
 
 class SecretServiceTest : public ::testing::Test {
 protected:
@@ -58,8 +59,17 @@ TEST_F(SecretServiceTest, StoresLooksUpReplacesAndRemovesBySchemaAndAttributes) 
     ASSERT_EQ(Lookup(kPop, secret), SECRET_OK);
     EXPECT_EQ(secret, "new"); // replaced, not added beside
 
+    // The account's refresh token is a secret of its own: no password lookup finds it.
+    ASSERT_EQ(store.Store(kPopToken, CSecureString("refresh"), kTimeoutMs, nullptr), SECRET_OK);
+    ASSERT_EQ(Lookup(kPop, secret), SECRET_OK);
+    EXPECT_EQ(secret, "new");
+    ASSERT_EQ(Lookup(kPopToken, secret), SECRET_OK);
+    EXPECT_EQ(secret, "refresh");
+
     EXPECT_EQ(store.Remove(kPop, kTimeoutMs, nullptr), SECRET_OK);
     EXPECT_EQ(Lookup(kPop, secret), SECRET_NOT_FOUND);
+    EXPECT_EQ(Lookup(kPopToken, secret), SECRET_OK);
+    EXPECT_EQ(store.Remove(kPopToken, kTimeoutMs, nullptr), SECRET_OK);
     EXPECT_EQ(store.Remove(kPop, kTimeoutMs, nullptr), SECRET_NOT_FOUND);
     ASSERT_EQ(Lookup(kOther, secret), SECRET_OK);
     EXPECT_EQ(secret, "other");
@@ -68,6 +78,7 @@ TEST_F(SecretServiceTest, StoresLooksUpReplacesAndRemovesBySchemaAndAttributes) 
 TEST_F(SecretServiceTest, RemoveAllTakesEveryTolvaneSecretAndNothingElse) {
     ASSERT_EQ(store.Store(kPop, CSecureString("one"), kTimeoutMs, nullptr), SECRET_OK);
     ASSERT_EQ(store.Store(kOther, CSecureString("two"), kTimeoutMs, nullptr), SECRET_OK);
+    ASSERT_EQ(store.Store(kPopToken, CSecureString("three"), kTimeoutMs, nullptr), SECRET_OK);
     // A secret of another program with the same attribute names.
     const ProcessResult foreign =
         RunProcess("/bin/sh", {"-c", "printf keep | secret-tool store --label=foreign account pop "
@@ -78,6 +89,7 @@ TEST_F(SecretServiceTest, RemoveAllTakesEveryTolvaneSecretAndNothingElse) {
     std::string secret;
     EXPECT_EQ(Lookup(kPop, secret), SECRET_NOT_FOUND);
     EXPECT_EQ(Lookup(kOther, secret), SECRET_NOT_FOUND);
+    EXPECT_EQ(Lookup(kPopToken, secret), SECRET_NOT_FOUND);
     const ProcessResult kept = RunProcess(
         "/usr/bin/secret-tool", {"lookup", "account", "pop", "server", "mail.example.jp"});
     EXPECT_EQ(kept.out, "keep");
