@@ -6,8 +6,8 @@
 #include "engine/OAuthSignIn.h"
 #include "engine/OAuthTokens.h"
 #include "platform/CodePage.h"
-#include "platform/Texts.h"
 #include "platform/MessageHost.h"
+#include "platform/Texts.h"
 #include "settings/SettingsTexts.h"
 
 #include <QDialog>
@@ -129,7 +129,7 @@ bool RunSignIn(QWidget* parent, const std::string& accountCp932, const OAuthConf
         QMetaObject::invokeMethod(
             window, [window, result] { window->Finished(result); }, Qt::QueuedConnection);
     });
-    OpenUrl(QUrl(QString::fromStdString(url), QUrl::StrictMode)); // the address is shown too
+    OpenUrl(QUrl::fromEncoded(QByteArray::fromStdString(url), QUrl::StrictMode)); // shown too
     dialog.exec();
     if (!dialog.IsFinished()) {
         signIn.Cancel(); // the program is quitting: the sign-in stops at once

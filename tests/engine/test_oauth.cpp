@@ -3,8 +3,8 @@
 // test acting as the user's browser.
 #include "engine/Account.h"
 #include "engine/FormEncode.h"
-#include "engine/KeyringRefreshTokens.h"
 #include "engine/JobTexts.h"
+#include "engine/KeyringRefreshTokens.h"
 #include "engine/OAuthSignIn.h"
 #include "engine/OAuthTokens.h"
 #include "engine/Pkce.h"
@@ -13,8 +13,8 @@
 #include "platform/CodePage.h"
 #include "platform/Profile.h"
 #include "tests/support/FakeOAuthServer.h"
-#include "tests/support/FakeSecretStore.h"
 #include "tests/support/FakePop3Server.h"
+#include "tests/support/FakeSecretStore.h"
 #include "tests/support/OAuthTestAccount.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/TestTime.h"
@@ -117,8 +117,8 @@ TEST(KeyringRefreshTokens, KeyringAnswersBecomeStoreCodes) {
     EXPECT_EQ(tokens.Load(kName, token), STORE_OK);
     EXPECT_EQ(token, "refresh-1");
     EXPECT_FALSE(tokens.Store(kName, std::string(CSecureString::kMaxBytes + 1, 'x')));
-    for (const auto state : {test::FakeSecretStore::State::Locked,
-                             test::FakeSecretStore::State::Gone}) {
+    for (const auto state :
+         {test::FakeSecretStore::State::Locked, test::FakeSecretStore::State::Gone}) {
         keyring.SetState(state);
         EXPECT_EQ(tokens.Load(kName, token), STORE_FAILED);
         EXPECT_FALSE(tokens.Store(kName, "refresh-2"));

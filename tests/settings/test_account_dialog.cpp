@@ -6,11 +6,15 @@
 #include "app/widgets/NumberEdit.h"
 #include "app/widgets/QtText.h"
 #include "app/widgets/UpDown.h"
+#include "app/widgets/UrlOpener.h"
 #include "engine/DocumentCore.h"
+#include "engine/KeyringRefreshTokens.h"
+#include "engine/SaslMechanisms.h"
 #include "platform/CodePage.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "settings/SettingsTexts.h"
+#include "tests/support/FakeOAuthServer.h"
 #include "tests/support/FakeSecretStore.h"
 #include "tests/support/TestEnv.h"
 
@@ -30,6 +34,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -825,6 +830,64 @@ TEST_F(AccountDialogKeyringTest, APasswordGoesInMovesWithItsServerAndLeavesWithI
     Press("deleteButton");
     EXPECT_TRUE(doc->Accounts().empty());
     EXPECT_EQ(keyring.Size(), 0u);
+}
+
+// OAuth 2.0 from the dialog: choosing it greys the password, Google fills its server, the
+// account is added without a password; "サインイン..." on an account of another provider
+// opens the browser (the test plays it), and the refresh token lands in the keyring, to go
+// with the account when it is deleted.
+TEST_F(AccountDialogKeyringTest, AnOAuthAccountSignsInThroughTheBrowserAndNeedsNoPassword) {
+    FakeOAuthServer oauth;
+    WriteAccount("other");
+    const std::string section = Section("other");
+    ASSERT_TRUE(WriteProfileInt(section, "Authentication", AUTH_OAUTH2));
+    ASSERT_TRUE(WriteProfileInt(section, "OAuthProvider", 3));
+    ASSERT_TRUE(WriteProfileStringUtf8(section, "OAuthClientId", kFakeOAuthClient));
+    ASSERT_TRUE(WriteProfileStringUtf8(section, "OAuthAuthorizeUrl", oauth.AuthorizeUrl()));
+    ASSERT_TRUE(WriteProfileStringUtf8(section, "OAuthTokenUrl", oauth.TokenUrl()));
+    ASSERT_TRUE(WriteProfileStringUtf8(section, "OAuthScope", "mail offline_access"));
+    std::thread browser;
+    SetUrlOpener([&browser](const QUrl& url) {
+        browser = std::thread(
+            [address = url.toEncoded().toStdString()] { FakeOAuthServer::Browse(address); });
+        return true;
+    });
+    Open();
+
+    Type("nameEdit", "gmail");
+    QComboBox* authentication = Find<QComboBox>("authenticationCombo");
+    authentication->setFocus();
+    QTest::keyClick(authentication, Qt::Key_Down);
+    EXPECT_FALSE(Edit("passwordEdit")->isEnabled());
+    QComboBox* provider = Find<QComboBox>("providerCombo");
+    provider->setFocus();
+    QTest::keyClick(provider, Qt::Key_Down); // Microsoft, then Google
+    EXPECT_EQ(Edit("serverEdit")->text(), U("pop.gmail.com"));
+    EXPECT_EQ(Edit("portEdit")->text(), U("995"));
+    Type("userEdit", "hanako@gmail.com");
+    Press("addButton");
+    EXPECT_EQ(LastMessage(), "クライアント ID を入力してください。");
+    Type("clientIdEdit", "123.apps.example");
+    Press("addButton");
+    ASSERT_EQ(doc->Accounts().size(), 2u);
+    EXPECT_EQ(StoredInt("gmail", "Authentication"), AUTH_OAUTH2);
+    EXPECT_EQ(StoredInt("gmail", "OAuthProvider"), 2);
+    EXPECT_EQ(StoredString("gmail", "OAuthClientId"), "123.apps.example");
+    EXPECT_EQ(keyring.Size(), 0u); // no password anywhere
+
+    Select(0);
+    EXPECT_TRUE(Button("signInButton")->isEnabled());
+    Press("signInButton"); // returns when the sign-in window has closed
+    browser.join();
+    EXPECT_EQ(LastMessage(), "otherにサインインしました。");
+    EXPECT_EQ(keyring.Secret(CKeyringRefreshTokens::TokenKeys("other")), "refresh-1");
+    EXPECT_EQ(oauth.Exchanges(), 1);
+
+    Select(0);
+    messages.QueueAnswer(IDOK);
+    Press("deleteButton");
+    EXPECT_EQ(keyring.Size(), 0u);
+    SetUrlOpener({});
 }
 
 TEST_F(AccountDialogKeyringTest, ALockedKeyringChangesNothingAndSaysSo) {
