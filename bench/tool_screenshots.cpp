@@ -6,6 +6,7 @@
 //
 // Writes main.png (the main window after the start-up check), pane.png (a mail shown in
 // the information pane), viewer.png (the connection log in the viewer), account-dialog.png,
+// account-dialog-oauth.png (an account that signs in with OAuth 2.0),
 // reload-lines-dialog.png, and from the program's own commands options-general.png and
 // options-log.png (the options sheet on each page), report.png (the mail count window with
 // its details), about.png (the About box), help.png (the help on its first page, read

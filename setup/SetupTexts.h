@@ -66,8 +66,9 @@ inline constexpr char kUninstallStopped[] = "何も削除せずにアンイン�
 inline constexpr char kKeysLeft[] = "次のキーを削除できませんでした：";
 // The keyring answered but kept Tolvane's passwords; followed by the keyring's words.
 inline constexpr char kSecretsLeft[] =
-    "キーリングに保存したトルヴェインのパスワードを削除できませんでした。\n"
+    "キーリングに保存したトルヴェインのパスワードとトークンを削除できませんでした。\n"
     "キーリングのロックを解除してから、端末で「secret-tool clear xdg:schema "
-    "org.orrindale.Tolvane.Password」を実行すると削除できます。";
+    "org.orrindale.Tolvane.Password」と「secret-tool clear xdg:schema "
+    "org.orrindale.Tolvane.Token」を実行すると削除できます。";
 
 } // namespace tolvane::setup::txt
