@@ -46,8 +46,8 @@ struct SecretKeys {
     SecretKeys() = default;
     SecretKeys(std::string account, std::string server, std::string user,
                std::string kind = std::string())
-        : accountUtf8(std::move(account)), serverUtf8(std::move(server)),
-          userUtf8(std::move(user)), kindUtf8(std::move(kind)) {}
+        : accountUtf8(std::move(account)), serverUtf8(std::move(server)), userUtf8(std::move(user)),
+          kindUtf8(std::move(kind)) {}
 
     std::string accountUtf8;
     std::string serverUtf8;

@@ -8,12 +8,15 @@
 #include "app/TrayIcon.h"
 #include "app/maillist/TolvaneView.h"
 #include "app/widgets/QtText.h"
+#include "engine/JobTexts.h"
 #include "engine/Worker.h"
 #include "platform/CodePage.h"
 #include "platform/Options.h"
 #include "platform/Paths.h"
 #include "platform/Profile.h"
+#include "platform/Texts.h"
 #include "settings/ReportDialog.h"
+#include "settings/SettingsTexts.h"
 #include "tests/support/FakePop3Server.h"
 #include "tests/support/FakeSecretStore.h"
 #include "tests/support/gui/AppTest.h"
@@ -341,6 +344,33 @@ TEST_F(MainWindowTest, AFailedAccountShowsInTipStatusLineReportAndTrayUntilAChec
     EXPECT_EQ(frame->MessagePaneText(),
               QString::fromUtf8("4通の受信メールがあります。  ") + QString::fromUtf8(kIdle));
     EXPECT_EQ(reportCount("work"), QStringLiteral("2"));
+}
+
+// An OAuth 2.0 account without a refresh token fails its check with the sign-in text, and
+// Tolvane asks once whether to sign in; the next check that fails it asks nothing more.
+TEST_F(MainWindowTest, AnAccountThatMustSignInAgainIsAskedAboutOnce) {
+    FakeSecretStore keyring; // holds no token
+    WriteAccount({.nameUtf8 = "pop", .port = server.Port(), .password = ""});
+    ASSERT_TRUE(WriteProfileInt("Account\\pop", "Authentication", 2));
+    ASSERT_TRUE(WriteProfileInt("Account\\pop", "OAuthProvider", 2));
+    ASSERT_TRUE(WriteProfileString("Account\\pop", "OAuthClientId", "id.apps.example"));
+    server.SetCapabilities({"SASL XOAUTH2"});
+    RunningApp app;
+    ASSERT_TRUE(app.Start());
+    const auto asked = [&] {
+        const std::string question = Cp932ToUtf8(SjisFormat(gui::txt::kSignInAsk, "pop"));
+        const std::vector<std::string> texts = boxes.TextsUtf8();
+        return std::count(texts.begin(), texts.end(), question);
+    };
+    for (int check = 0; check < 2; ++check) {
+        boxes.Queue(IDCANCEL);
+        ASSERT_TRUE(app.Trigger(gui::ID_CHECK_ALL));
+        ASSERT_TRUE(app.WaitForJob(ID_CHECK_COMPLETE));
+        ProcessEvents();
+        EXPECT_EQ(asked(), 1) << check;
+    }
+    EXPECT_NE(app.Doc()->Log().GetLog().find(SjisFormat(txt::kOAuthSignIn, "pop")),
+              std::string::npos);
 }
 
 // A screen reader reads the mail count where it is painted: the status bar's panes and
