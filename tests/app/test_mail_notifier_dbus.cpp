@@ -1,5 +1,5 @@
 // The new-mail notification, sent to a fake notification service on a private session
-// bus (the test runs under dbus-run-session): one notification for new mail, none for
+// bus (tests/support/session-bus.conf: no service folders): one notification for new mail, none for
 // mail already announced or with the option off, and the default action asking for the
 // main window; and the same from the running program after its checks, where the
 // notification's "表示" selects the mail it names and "削除" deletes exactly that mail on
@@ -72,7 +72,8 @@ QString U(const char* utf8) {
 class MailNotifierTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
+        ASSERT_TRUE(QDBusConnection::sessionBus().isConnected())
+            << "run on the bus of tests/support/session-bus.conf";
         Register();
     }
     void TearDown() override { QDBusConnection::disconnectFromBus(QStringLiteral("fake")); }

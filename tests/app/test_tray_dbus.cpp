@@ -1,9 +1,9 @@
-// The tray icon as a StatusNotifierItem, on a private session bus (the test runs under
-// dbus-run-session) with a fake StatusNotifierWatcher that the test registers itself and
-// that reads the item as a panel would: the item registers whether the watcher comes
-// before or after the program and again when the watcher comes back; the panel sees the
-// count in its tool tip and a new icon with each state; its click shows the window, with
-// the activation token it handed over.
+// The tray icon as a StatusNotifierItem, on a private session bus (tests/CMakeLists.txt runs the
+// test on a bus of tests/support/session-bus.conf, without service folders) with a fake
+// StatusNotifierWatcher that the test registers itself and that reads the item as a panel would:
+// the item registers whether the watcher comes before or after the program and again when the
+// watcher comes back; the panel sees the count in its tool tip and a new icon with each state; its
+// click shows the window, with the activation token it handed over.
 #include "app/CommandIds.h"
 #include "app/MainFrame.h"
 #include "app/TolvaneDoc.h"
@@ -60,7 +60,8 @@ constexpr char kWatcher[] = "org.kde.StatusNotifierWatcher";
 class TrayDbusTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(QDBusConnection::sessionBus().isConnected()) << "run under dbus-run-session";
+        ASSERT_TRUE(QDBusConnection::sessionBus().isConnected())
+            << "run on the bus of tests/support/session-bus.conf";
         // No X11 tray: the item is the only tray there is.
         gui::CTrayIcon::SetTrayProbe([] { return false; });
         panel = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("panel"));
