@@ -106,7 +106,9 @@ void CAccountAuthRows::Fill(const CAccount& account) {
     const bool bOAuth = account.m_nAuthentication == AUTH_OAUTH2;
     m_nPasswordAuthentication = bOAuth ? AUTH_USER_PASS : account.m_nAuthentication;
     m_pAuthentication->setCurrentIndex(bOAuth ? kAuthOAuthItem : kAuthPasswordItem);
-    const int32_t provider = account.m_oauth.nProvider;
+    // None stored yet shows Microsoft, as a new account does; an unknown value shows none.
+    const int32_t provider =
+        account.m_oauth.nProvider == 0 ? OAUTH_MICROSOFT : account.m_oauth.nProvider;
     const bool bKnown = provider >= OAUTH_MICROSOFT && provider <= OAUTH_OTHER;
     m_pProvider->setCurrentIndex(bKnown ? provider - 1 : -1);
     m_pClientId->setText(FromUtf8Bytes(account.m_oauth.strClientId));
@@ -120,7 +122,9 @@ bool CAccountAuthRows::IsOAuth() const {
 
 void CAccountAuthRows::CopyTo(CAccount& account) const {
     account.m_nAuthentication = IsOAuth() ? AUTH_OAUTH2 : m_nPasswordAuthentication;
-    account.m_oauth = ShownConfig(account.m_oauth);
+    if (IsOAuth()) {
+        account.m_oauth = ShownConfig(account.m_oauth); // a password account's stay as they are
+    }
 }
 
 OAuthConfig CAccountAuthRows::ShownConfig(const OAuthConfig& stored) const {

@@ -9,9 +9,10 @@
 //   server, port and encryption); Fill and Clear never do.
 // - Fill shows an account's Authentication and OAuth keys; an Authentication the choice
 //   does not offer (SASL PLAIN, or unknown) shows "パスワード" and is kept by CopyTo unless
-//   the user picks OAuth 2.0. A provider the choice does not know shows none and is kept.
-// - CopyTo writes Authentication, OAuthProvider, OAuthClientId and OAuthClientSecret; the
-//   endpoints and scope of provider "other" are the file's and stay as they are.
+//   the user picks OAuth 2.0. No provider stored shows Microsoft (as Clear does); one the
+//   choice does not know shows none and is kept.
+// - CopyTo writes Authentication, and with OAuth 2.0 chosen OAuthProvider, OAuthClientId and
+//   OAuthClientSecret; the endpoints and scope of provider "other" are the file's and stay.
 // - signInRequested is emitted by the button.
 #pragma once
 
